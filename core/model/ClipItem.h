@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/model/ClipKind.h"
+#include "core/model/ClipRepresentation.h"
+#include "core/model/CredentialClassification.h"
+#include "core/model/TextContentFormat.h"
+#include "core/model/Timestamp.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+namespace stowline {
+
+// One history entry: a core fixed at capture plus the fields later passes fill in. A value; payload bytes are
+// implicitly shared, so copying an entry never copies clipboard data.
+class ClipItem {
+public:
+    ClipItem() = default;
+    ClipItem(QUuid id, Timestamp createdAt, std::optional<Timestamp> lastUsedAt, ClipKind kind, bool isFavorite,
+             QString title, QString preview, std::optional<QString> sourceAppName,
+             std::optional<QString> sourceBundleIdentifier, QString contentHash, qint64 byteCount,
+             ClipRepresentations representations, std::optional<QByteArray> thumbnailData = std::nullopt);
+
+    const QUuid& id() const { return m_id; }
+    Timestamp createdAt() const { return m_createdAt; }
+    Timestamp lastUsedAt() const { return m_lastUsedAt; }
+    ClipKind kind() const { return m_kind; }
+    bool isFavorite() const { return m_isFavorite; }
+    const QString& title() const { return m_title; }
+    const QString& preview() const { return m_preview; }
+    const std::optional<QString>& sourceAppName() const { return m_sourceAppName; }
+    const std::optional<QString>& sourceBundleIdentifier() const { return m_sourceBundleIdentifier; }
+    const QString& contentHash() const { return m_contentHash; }
+    qint64 byteCount() const { return m_byteCount; }
+    const ClipRepresentations& representations() const { return m_representations; }
+    const std::optional<QByteArray>& thumbnailData() const { return m_thumbnailData; }
+    std::optional<qint64> capturedFileSizeBytes() const { return m_capturedFileSizeBytes; }
+    std::optional<qint64> imagePixelWidth() const { return m_imagePixelWidth; }
+    std::optional<qint64> imagePixelHeight() const { return m_imagePixelHeight; }
+    std::optional<qint64> contentMetadataVersion() const { return m_contentMetadataVersion; }
+    const std::optional<CredentialClassification>& credentialClassification() const {
+        return m_credentialClassification;
+    }
+    const std::optional<QString>& recognizedText() const { return m_recognizedText; }
+    std::optional<qint64> textRecognitionVersion() const { return m_textRecognitionVersion; }
+    std::optional<TextContentFormat> textFormat() const { return m_textFormat; }
+    std::optional<qint64> textFormatVersion() const { return m_textFormatVersion; }
+
+    void setLastUsedAt(Timestamp value) { m_lastUsedAt = value; }
+    void setIsFavorite(bool value) { m_isFavorite = value; }
+    void setCapturedFileSizeBytes(std::optional<qint64> value) { m_capturedFileSizeBytes = value; }
+    void setImagePixelWidth(std::optional<qint64> value) { m_imagePixelWidth = value; }
+    void setImagePixelHeight(std::optional<qint64> value) { m_imagePixelHeight = value; }
+    void setContentMetadataVersion(std::optional<qint64> value) { m_contentMetadataVersion = value; }
+    void setCredentialClassification(std::optional<CredentialClassification> value) {
+        m_credentialClassification = value;
+    }
+    void setRecognizedText(std::optional<QString> value) { m_recognizedText = std::move(value); }
+    void setTextRecognitionVersion(std::optional<qint64> value) { m_textRecognitionVersion = value; }
+    void setTextFormat(std::optional<TextContentFormat> value) { m_textFormat = value; }
+    void setTextFormatVersion(std::optional<qint64> value) { m_textFormatVersion = value; }
+
+    bool isCredential() const { return m_credentialClassification && m_credentialClassification->isCredential; }
+
+    friend bool operator==(const ClipItem&, const ClipItem&) = default;
+
+private:
+    QUuid m_id;
+    Timestamp m_createdAt;
+    Timestamp m_lastUsedAt;
+    ClipKind m_kind = ClipKind::text;
+    bool m_isFavorite = false;
+    QString m_title;
+    QString m_preview;
+    std::optional<QString> m_sourceAppName;
+    std::optional<QString> m_sourceBundleIdentifier;
+    QString m_contentHash;
+    qint64 m_byteCount = 0;
+    ClipRepresentations m_representations;
+    std::optional<QByteArray> m_thumbnailData;
+    std::optional<qint64> m_capturedFileSizeBytes;
+    std::optional<qint64> m_imagePixelWidth;
+    std::optional<qint64> m_imagePixelHeight;
+    std::optional<qint64> m_contentMetadataVersion;
+    std::optional<CredentialClassification> m_credentialClassification;
+    std::optional<QString> m_recognizedText;
+    std::optional<qint64> m_textRecognitionVersion;
+    std::optional<TextContentFormat> m_textFormat;
+    std::optional<qint64> m_textFormatVersion;
+};
+
+} // namespace stowline

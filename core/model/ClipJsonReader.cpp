@@ -1,0 +1,318 @@
+#include "core/model/ClipJsonReader.h"
+
+#include <QUuid>
+
+#include <string_view>
+
+namespace stowline::ClipJson {
+
+namespace {
+
+using simdjson::ondemand::value;
+using Reason = JsonDecodeError::Reason;
+
+// A field reader returns an error or nothing; the error names the key it was reading.
+using FieldError = std::optional<JsonDecodeError>;
+
+FieldError failure(simdjson::error_code code, std::string_view key) {
+    const Reason reason = code == simdjson::INCORRECT_TYPE || code == simdjson::NUMBER_OUT_OF_RANGE
+                              ? Reason::typeMismatch
+                              : Reason::syntax;
+    return JsonDecodeError{reason, QString::fromUtf8(key.data(), qsizetype(key.size()))};
+}
+
+FieldError invalid(std::string_view key) {
+    return JsonDecodeError{Reason::invalidValue, QString::fromUtf8(key.data(), qsizetype(key.size()))};
+}
+
+FieldError readString(value v, std::string_view key, QString& out) {
+    std::string_view text;
+    if (auto code = v.get_string().get(text))
+        return failure(code, key);
+    out = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return std::nullopt;
+}
+
+FieldError readInt(value v, std::string_view key, qint64& out) {
+    int64_t number;
+    if (auto code = v.get_int64().get(number))
+        return failure(code, key);
+    out = number;
+    return std::nullopt;
+}
+
+FieldError readDouble(value v, std::string_view key, double& out) {
+    if (auto code = v.get_double().get(out))
+        return failure(code, key);
+    return std::nullopt;
+}
+
+FieldError readBool(value v, std::string_view key, bool& out) {
+    if (auto code = v.get_bool().get(out))
+        return failure(code, key);
+    return std::nullopt;
+}
+
+FieldError readBase64(value v, std::string_view key, QByteArray& out) {
+    // Base64 needs no unescaping unless a writer escaped "/", so the common case decodes straight from the input.
+    std::string_view token = v.raw_json_token();
+    while (!token.empty() &&
+           (token.back() == ' ' || token.back() == '\n' || token.back() == '\r' || token.back() == '\t'))
+        token.remove_suffix(1);
+    std::string_view encoded;
+    if (token.size() >= 2 && token.front() == '"' && token.back() == '"' &&
+        token.find('\\') == std::string_view::npos) {
+        encoded = token.substr(1, token.size() - 2);
+    } else if (auto code = v.get_string().get(encoded)) {
+        return failure(code, key);
+    }
+    auto decoded = QByteArray::fromBase64Encoding(QByteArray::fromRawData(encoded.data(), qsizetype(encoded.size())),
+                                                  QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return invalid(key);
+    out = std::move(decoded.decoded);
+    return std::nullopt;
+}
+
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Only the 36-character hyphenated form; QUuid alone would also take braces and could not tell a bad string
+// from the nil UUID.
+FieldError readUuid(value v, std::string_view key, QUuid& out) {
+    std::string_view text;
+    if (auto code = v.get_string().get(text))
+        return failure(code, key);
+    if (text.size() != 36)
+        return invalid(key);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+        if (hyphen ? text[i] != '-' : !isHex(text[i]))
+            return invalid(key);
+    }
+    out = QUuid::fromString(QLatin1StringView(text.data(), qsizetype(text.size())));
+    return std::nullopt;
+}
+
+template <typename E>
+FieldError readEnum(value v, std::string_view key, E& out) {
+    QString raw;
+    if (auto error = readString(v, key, raw))
+        return error;
+    const auto parsed = fromRawValue<E>(raw);
+    if (!parsed)
+        return invalid(key);
+    out = *parsed;
+    return std::nullopt;
+}
+
+// Null and missing both mean absent; anything else must have the field's type.
+template <typename T, typename Reader>
+FieldError readOptional(value v, std::string_view key, std::optional<T>& out, Reader reader) {
+    bool isNull = false;
+    if (auto code = v.is_null().get(isNull))
+        return failure(code, key);
+    if (isNull) {
+        out.reset();
+        return std::nullopt;
+    }
+    T parsed{};
+    if (auto error = reader(v, key, parsed))
+        return error;
+    out = std::move(parsed);
+    return std::nullopt;
+}
+
+FieldError readCredential(value v, std::string_view key, CredentialClassification& out) {
+    simdjson::ondemand::object object;
+    if (auto code = v.get_object().get(object))
+        return failure(code, key);
+    bool hasVersion = false;
+    bool hasFlag = false;
+    for (auto fieldResult : object) {
+        simdjson::ondemand::field field;
+        std::string_view name;
+        if (std::move(fieldResult).get(field) || field.unescaped_key().get(name))
+            return failure(simdjson::TAPE_ERROR, key);
+        if (name == "detectorVersion") {
+            if (auto error = readInt(field.value(), key, out.detectorVersion))
+                return error;
+            hasVersion = true;
+        } else if (name == "isCredential") {
+            if (auto error = readBool(field.value(), key, out.isCredential))
+                return error;
+            hasFlag = true;
+        }
+    }
+    if (!hasVersion || !hasFlag)
+        return JsonDecodeError{Reason::missingKey, QString::fromUtf8(key.data(), qsizetype(key.size()))};
+    return std::nullopt;
+}
+
+FieldError readRepresentation(value v, std::string_view key, ClipRepresentation& out) {
+    simdjson::ondemand::object object;
+    if (auto code = v.get_object().get(object))
+        return failure(code, key);
+    int seen = 0;
+    for (auto fieldResult : object) {
+        simdjson::ondemand::field field;
+        std::string_view name;
+        if (std::move(fieldResult).get(field) || field.unescaped_key().get(name))
+            return failure(simdjson::TAPE_ERROR, key);
+        FieldError error;
+        if (name == "itemIndex") {
+            error = readInt(field.value(), "itemIndex", out.itemIndex);
+            seen |= 1;
+        } else if (name == "typeIdentifier") {
+            error = readString(field.value(), "typeIdentifier", out.typeIdentifier);
+            seen |= 2;
+        } else if (name == "data") {
+            error = readBase64(field.value(), "data", out.data);
+            seen |= 4;
+        }
+        if (error)
+            return error;
+    }
+    if (!(seen & 1))
+        return JsonDecodeError{Reason::missingKey, QStringLiteral("itemIndex")};
+    if (!(seen & 2))
+        return JsonDecodeError{Reason::missingKey, QStringLiteral("typeIdentifier")};
+    if (!(seen & 4))
+        return JsonDecodeError{Reason::missingKey, QStringLiteral("data")};
+    return std::nullopt;
+}
+
+FieldError readRepresentations(value v, std::string_view key, ClipRepresentations& out) {
+    simdjson::ondemand::array array;
+    if (auto code = v.get_array().get(array))
+        return failure(code, key);
+    for (auto elementResult : array) {
+        value element;
+        if (auto code = std::move(elementResult).get(element))
+            return failure(code, key);
+        ClipRepresentation representation;
+        if (auto error = readRepresentation(element, key, representation))
+            return error;
+        out.append(std::move(representation));
+    }
+    return std::nullopt;
+}
+
+struct Fields {
+    QUuid id;
+    double createdAt = 0;
+    double lastUsedAt = 0;
+    ClipKind kind = ClipKind::text;
+    bool isFavorite = false;
+    QString title;
+    QString preview;
+    std::optional<QString> sourceAppName;
+    std::optional<QString> sourceBundleIdentifier;
+    QString contentHash;
+    qint64 byteCount = 0;
+    ClipRepresentations representations;
+    std::optional<QByteArray> thumbnailData;
+    std::optional<qint64> capturedFileSizeBytes;
+    std::optional<qint64> imagePixelWidth;
+    std::optional<qint64> imagePixelHeight;
+    std::optional<qint64> contentMetadataVersion;
+    std::optional<CredentialClassification> credentialClassification;
+    std::optional<QString> recognizedText;
+    std::optional<qint64> textRecognitionVersion;
+    std::optional<TextContentFormat> textFormat;
+    std::optional<qint64> textFormatVersion;
+};
+
+constexpr std::string_view requiredKeys[] = {"id",    "createdAt", "lastUsedAt",  "kind",      "isFavorite",
+                                             "title", "preview",   "contentHash", "byteCount", "representations"};
+
+FieldError readField(std::string_view name, value v, Fields& f, unsigned& seen) {
+    for (size_t i = 0; i < std::size(requiredKeys); ++i) {
+        if (name == requiredKeys[i])
+            seen |= 1u << i;
+    }
+    if (name == "id")
+        return readUuid(v, name, f.id);
+    if (name == "createdAt")
+        return readDouble(v, name, f.createdAt);
+    if (name == "lastUsedAt")
+        return readDouble(v, name, f.lastUsedAt);
+    if (name == "kind")
+        return readEnum(v, name, f.kind);
+    if (name == "isFavorite")
+        return readBool(v, name, f.isFavorite);
+    if (name == "title")
+        return readString(v, name, f.title);
+    if (name == "preview")
+        return readString(v, name, f.preview);
+    if (name == "sourceAppName")
+        return readOptional(v, name, f.sourceAppName, readString);
+    if (name == "sourceBundleIdentifier")
+        return readOptional(v, name, f.sourceBundleIdentifier, readString);
+    if (name == "contentHash")
+        return readString(v, name, f.contentHash);
+    if (name == "byteCount")
+        return readInt(v, name, f.byteCount);
+    if (name == "representations")
+        return readRepresentations(v, name, f.representations);
+    if (name == "thumbnailData")
+        return readOptional(v, name, f.thumbnailData, readBase64);
+    if (name == "capturedFileSizeBytes")
+        return readOptional(v, name, f.capturedFileSizeBytes, readInt);
+    if (name == "imagePixelWidth")
+        return readOptional(v, name, f.imagePixelWidth, readInt);
+    if (name == "imagePixelHeight")
+        return readOptional(v, name, f.imagePixelHeight, readInt);
+    if (name == "contentMetadataVersion")
+        return readOptional(v, name, f.contentMetadataVersion, readInt);
+    if (name == "credentialClassification")
+        return readOptional(v, name, f.credentialClassification, readCredential);
+    if (name == "recognizedText")
+        return readOptional(v, name, f.recognizedText, readString);
+    if (name == "textRecognitionVersion")
+        return readOptional(v, name, f.textRecognitionVersion, readInt);
+    if (name == "textFormat")
+        return readOptional(v, name, f.textFormat, readEnum<TextContentFormat>);
+    if (name == "textFormatVersion")
+        return readOptional(v, name, f.textFormatVersion, readInt);
+    return std::nullopt;
+}
+
+} // namespace
+
+Result<ClipItem, JsonDecodeError> read(value v) {
+    simdjson::ondemand::object object;
+    if (auto code = v.get_object().get(object))
+        return fail(*failure(code, {}));
+    Fields f;
+    unsigned seen = 0;
+    for (auto fieldResult : object) {
+        simdjson::ondemand::field field;
+        std::string_view name;
+        if (std::move(fieldResult).get(field) || field.unescaped_key().get(name))
+            return fail(JsonDecodeError{Reason::syntax, {}});
+        if (auto error = readField(name, field.value(), f, seen))
+            return fail(std::move(*error));
+    }
+    for (size_t i = 0; i < std::size(requiredKeys); ++i) {
+        if (!(seen & (1u << i)))
+            return fail(JsonDecodeError{
+                Reason::missingKey, QString::fromLatin1(requiredKeys[i].data(), qsizetype(requiredKeys[i].size()))});
+    }
+    ClipItem item(f.id, Timestamp{f.createdAt}, Timestamp{f.lastUsedAt}, f.kind, f.isFavorite, std::move(f.title),
+                  std::move(f.preview), std::move(f.sourceAppName), std::move(f.sourceBundleIdentifier),
+                  std::move(f.contentHash), f.byteCount, std::move(f.representations), std::move(f.thumbnailData));
+    item.setCapturedFileSizeBytes(f.capturedFileSizeBytes);
+    item.setImagePixelWidth(f.imagePixelWidth);
+    item.setImagePixelHeight(f.imagePixelHeight);
+    item.setContentMetadataVersion(f.contentMetadataVersion);
+    item.setCredentialClassification(f.credentialClassification);
+    item.setRecognizedText(std::move(f.recognizedText));
+    item.setTextRecognitionVersion(f.textRecognitionVersion);
+    item.setTextFormat(f.textFormat);
+    item.setTextFormatVersion(f.textFormatVersion);
+    return item;
+}
+
+} // namespace stowline::ClipJson

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "core/model/ClipItem.h"
+
+#include <QString>
+
+namespace stowline::test {
+
+ClipRepresentation textRepresentation(const QString& text, qint64 itemIndex = 0);
+
+// A plain text clip with fresh identity, classified the way a capture would classify it.
+ClipItem textClip(const QString& text, Timestamp createdAt = Timestamp{1000});
+
+// A clip with every optional field present, for round trips.
+ClipItem fullClip();
+
+} // namespace stowline::test
