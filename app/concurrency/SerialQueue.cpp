@@ -1,0 +1,55 @@
+#include "app/concurrency/SerialQueue.h"
+
+#include <pthread.h>
+
+namespace stowline {
+
+SerialQueue::SerialQueue(QString label) : m_label(std::move(label)), m_worker([this] { loop(); }) {}
+
+SerialQueue::~SerialQueue() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_worker.join();
+}
+
+void SerialQueue::post(std::function<void()> job) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void SerialQueue::waitUntilIdle() {
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+}
+
+void SerialQueue::loop() {
+    // Thread names are limited to 15 bytes: keep the suffix, which is what tells the queues apart.
+    const QByteArray name = m_label.toUtf8().right(15);
+    pthread_setname_np(pthread_self(), name.constData());
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
+        if (m_jobs.empty()) {
+            if (m_stopping)
+                return;
+            continue;
+        }
+        std::function<void()> job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        m_busy = true;
+        lock.unlock();
+        job();
+        lock.lock();
+        m_busy = false;
+        if (m_jobs.empty())
+            m_idle.notify_all();
+    }
+}
+
+} // namespace stowline
