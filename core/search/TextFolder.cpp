@@ -6,6 +6,8 @@
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
 
+#include <string>
+
 namespace stowline {
 
 namespace {
@@ -56,11 +58,19 @@ bool isWidthForm(UChar32 c) {
     return type == U_DT_WIDE || type == U_DT_NARROW;
 }
 
-void appendUnmarked(icu::UnicodeString& out, UChar32 c) {
-    if (u_charType(c) == U_NON_SPACING_MARK)
+void appendUnmarked(std::u16string& out, UChar32 c) {
+    // Nothing below the combining diacritics block is a mark.
+    if (c >= 0x300 && u_charType(c) == U_NON_SPACING_MARK)
         return;
     // Lone surrogates cannot be encoded; they become the replacement character so every copy of the text agrees.
-    out.append(U_IS_SURROGATE(c) ? UChar32(0xFFFD) : c);
+    if (U_IS_SURROGATE(c)) {
+        out.push_back(u'\uFFFD');
+    } else if (c <= 0xFFFF) {
+        out.push_back(char16_t(c));
+    } else {
+        out.push_back(char16_t(U16_LEAD(c)));
+        out.push_back(char16_t(U16_TRAIL(c)));
+    }
 }
 
 } // namespace
@@ -85,14 +95,13 @@ QString TextFolder::fold(QStringView text) const {
     if (!n.nfd->isNormalized(decomposed, status))
         decomposed = n.nfd->normalize(decomposed, status);
 
-    icu::UnicodeString stripped;
-    stripped.getBuffer(decomposed.length());
-    stripped.releaseBuffer(0);
+    std::u16string stripped;
+    stripped.reserve(size_t(decomposed.length()));
     icu::UnicodeString expansion;
     for (int32_t i = 0; i < decomposed.length();) {
         const UChar32 c = decomposed.char32At(i);
         i += U16_LENGTH(c);
-        if (isWidthForm(c) && n.nfkd->getDecomposition(c, expansion)) {
+        if (c >= 0x3000 && isWidthForm(c) && n.nfkd->getDecomposition(c, expansion)) {
             for (int32_t j = 0; j < expansion.length();) {
                 const UChar32 e = expansion.char32At(j);
                 j += U16_LENGTH(e);
@@ -102,7 +111,8 @@ QString TextFolder::fold(QStringView text) const {
             appendUnmarked(stripped, c);
         }
     }
-    const icu::UnicodeString composed = n.nfc->normalize(stripped, status);
+    const icu::UnicodeString strippedView(false, stripped.data(), int32_t(stripped.size()));
+    const icu::UnicodeString composed = n.nfc->normalize(strippedView, status);
     // ICU fails here only when memory runs out; plain case folding still finds most text then.
     if (U_FAILURE(status))
         return text.toString().toCaseFolded();
