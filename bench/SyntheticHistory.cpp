@@ -1,0 +1,66 @@
+#include "bench/SyntheticHistory.h"
+
+#include <QStringList>
+
+#include <random>
+
+using namespace Qt::StringLiterals;
+
+namespace stowline::bench {
+
+namespace {
+
+const QStringList& vocabulary() {
+    static const QStringList words = [] {
+        QStringList list{u"report"_s,   u"memo"_s,         u"draft"_s,
+                         u"invoice"_s,  u"meeting"_s,      u"café"_s,
+                         u"résumé"_s,   u"naïve"_s,        u"Straße"_s,
+                         u"Ångström"_s, u"東京"_s,         u"中文"_s,
+                         u"検索"_s,     u"履歴"_s,         u"クリップ"_s,
+                         u"ＡＢＣ"_s,   u"ｄｒａｆｔ"_s,   u"１２３"_s,
+                         u"ﾃｷｽﾄ"_s,     u"Ｒｅｐｏｒｔ"_s, u"https://example.org/path"_s,
+                         u"function"_s, u"return"_s,       u"SELECT"_s,
+                         u"déjà"_s};
+        // Filler words make the named ones rarer, as in real text.
+        for (int i = 0; i < 200; ++i)
+            list << u"word"_s + QString::number(i, 36);
+        return list;
+    }();
+    return words;
+}
+
+QString sentence(std::mt19937& random, int maxLength) {
+    const QStringList& words = vocabulary();
+    const int target = 1 + int(random() % unsigned(maxLength));
+    QString text;
+    while (text.size() < target) {
+        if (!text.isEmpty())
+            text += u' ';
+        text += words[qsizetype(random() % size_t(words.size()))];
+    }
+    text.truncate(target);
+    return text;
+}
+
+} // namespace
+
+ClipItem syntheticClip(int serial, unsigned seed, Timestamp lastUsedAt) {
+    std::mt19937 random(seed ^ unsigned(serial) * 2654435761u);
+    const QString preview = sentence(random, 800);
+    const QString title = preview.left(1 + qsizetype(random() % 80));
+    const QByteArray data = preview.toUtf8();
+    const QString hash = QString::number(seed, 16) + u'-' + QString::number(serial);
+    return ClipItem(QUuid::createUuid(), lastUsedAt, std::nullopt, ClipKind::text, serial % 50 == 0, title, preview,
+                    u"Editor"_s, u"org.example.Editor"_s, hash, data.size(),
+                    {ClipRepresentation{0, TypeIdentifier::plainText, data}});
+}
+
+QList<ClipItem> syntheticHistory(int count, unsigned seed) {
+    QList<ClipItem> items;
+    items.reserve(count);
+    for (int i = 0; i < count; ++i)
+        items.append(syntheticClip(i, seed, Timestamp{double(i)}));
+    return items;
+}
+
+} // namespace stowline::bench

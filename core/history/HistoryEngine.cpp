@@ -1,0 +1,305 @@
+#include "core/history/HistoryEngine.h"
+
+#include "core/search/SmartSearch.h"
+
+#include <QtNumeric>
+
+#include <algorithm>
+#include <cmath>
+
+namespace stowline {
+
+namespace {
+
+// The credential and text-format detector versions whose results a re-capture carries over.
+constexpr qint64 currentCredentialDetectorVersion = 1;
+constexpr qint64 currentTextFormatVersion = 1;
+
+struct OrderKey {
+    bool isFavorite;
+    Timestamp lastUsedAt;
+};
+
+OrderKey keyOf(const ClipItem& item) {
+    return {item.isFavorite(), item.lastUsedAt()};
+}
+
+bool before(const OrderKey& a, const OrderKey& b) {
+    if (a.isFavorite != b.isFavorite)
+        return a.isFavorite;
+    return a.lastUsedAt > b.lastUsedAt;
+}
+
+// First index in [0, count) for which `pred` is false, given that it is true for a prefix.
+template <typename Pred>
+size_t partitionPoint(size_t count, Pred pred) {
+    size_t low = 0;
+    size_t high = count;
+    while (low < high) {
+        const size_t mid = low + (high - low) / 2;
+        if (pred(mid))
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low;
+}
+
+} // namespace
+
+HistoryEngine::HistoryEngine(const QList<ClipItem>& items, const TextFolder& folder) : m_folder(folder) {
+    m_nodes.reserve(size_t(items.size()));
+    for (const ClipItem& item : items)
+        m_nodes.push_back(makeNode(item));
+    std::stable_sort(m_nodes.begin(), m_nodes.end(),
+                     [](const NodePtr& a, const NodePtr& b) { return before(keyOf(a->item), keyOf(b->item)); });
+    m_byId.reserve(items.size());
+    m_byContentHash.reserve(items.size());
+    for (const NodePtr& node : m_nodes)
+        index(node.get());
+}
+
+QList<ClipItem> HistoryEngine::items() const {
+    QList<ClipItem> result;
+    result.reserve(size());
+    for (const NodePtr& node : m_nodes)
+        result.append(node->item);
+    return result;
+}
+
+const ClipItem* HistoryEngine::item(const QUuid& id) const {
+    const auto position = firstPosition(m_byId, id);
+    return position ? &m_nodes[*position]->item : nullptr;
+}
+
+const ClipItem* HistoryEngine::itemWithContentHash(const QString& contentHash) const {
+    const auto position = firstPosition(m_byContentHash, contentHash);
+    return position ? &m_nodes[*position]->item : nullptr;
+}
+
+QUuid HistoryEngine::ingest(ClipItem item, qint64 limit) {
+    QUuid id = item.id();
+    if (const auto position = firstPosition(m_byContentHash, item.contentHash())) {
+        ClipItem merged = m_nodes[*position]->item;
+        merged.setLastUsedAt(item.lastUsedAt());
+        if (item.credentialClassification() &&
+            item.credentialClassification()->detectorVersion == currentCredentialDetectorVersion)
+            merged.setCredentialClassification(item.credentialClassification());
+        if (item.textFormatVersion() == currentTextFormatVersion) {
+            merged.setTextFormat(item.textFormat());
+            merged.setTextFormatVersion(currentTextFormatVersion);
+        }
+        id = merged.id();
+        place(*position, makeNode(std::move(merged)), true);
+    } else {
+        place(m_nodes.size(), makeNode(std::move(item)), true);
+    }
+    prune(limit);
+    return id;
+}
+
+bool HistoryEngine::markUsed(const QUuid& id, Timestamp at) {
+    const auto position = firstPosition(m_byId, id);
+    if (!position || m_nodes[*position]->item.lastUsedAt() == at)
+        return false;
+    ClipItem used = m_nodes[*position]->item;
+    used.setLastUsedAt(at);
+    place(*position, makeNode(std::move(used)), false);
+    return true;
+}
+
+bool HistoryEngine::toggleFavorite(const QUuid& id) {
+    const auto position = firstPosition(m_byId, id);
+    if (!position)
+        return false;
+    ClipItem toggled = m_nodes[*position]->item;
+    toggled.setIsFavorite(!toggled.isFavorite());
+    place(*position, makeNode(std::move(toggled)), false);
+    return true;
+}
+
+bool HistoryEngine::deleteItem(const QUuid& id) {
+    std::vector<size_t> positions;
+    const auto [first, last] = m_byId.equal_range(id);
+    for (auto it = first; it != last; ++it)
+        positions.push_back(positionOf(it.value()));
+    std::sort(positions.rbegin(), positions.rend());
+    for (size_t position : positions) {
+        unindex(m_nodes[position].get());
+        m_nodes.erase(m_nodes.begin() + qsizetype(position));
+    }
+    return !positions.empty();
+}
+
+bool HistoryEngine::clear(bool keepingFavorites) {
+    return truncate(keepingFavorites ? favoriteCount() : 0);
+}
+
+bool HistoryEngine::removeExpired(Timestamp olderThan) {
+    // Non-favourites are ordered by descending last use, so the expired ones are the tail of the list.
+    const size_t favorites = favoriteCount();
+    const size_t kept = favorites + partitionPoint(m_nodes.size() - favorites, [&](size_t i) {
+                            return !(m_nodes[favorites + i]->item.lastUsedAt() < olderThan);
+                        });
+    return truncate(kept);
+}
+
+bool HistoryEngine::applyRetention(qint64 days, Timestamp now, const QTimeZone& timeZone) {
+    if (days < 1)
+        return false;
+    const std::optional<Timestamp> cutoff = retentionCutoff(days, now, timeZone);
+    return cutoff && removeExpired(*cutoff);
+}
+
+std::optional<Timestamp> HistoryEngine::retentionCutoff(qint64 days, Timestamp now, const QTimeZone& timeZone) {
+    // QDateTime holds milliseconds; keep anything finer from `now` so the cut-off is exact.
+    constexpr double representableSeconds = 9e15 / 1000.0;
+    if (!std::isfinite(now.seconds) || std::abs(now.seconds) > representableSeconds || !timeZone.isValid())
+        return std::nullopt;
+    const QDateTime local = now.toDateTime().toTimeZone(timeZone);
+    const double finer = now.seconds - Timestamp::fromDateTime(local).seconds;
+    qint64 julianDay = 0;
+    if (qSubOverflow(local.date().toJulianDay(), days, &julianDay))
+        return std::nullopt;
+    const QDate date = QDate::fromJulianDay(julianDay);
+    const QDateTime shifted(date, local.time(), timeZone);
+    // Beyond the range QDateTime can hold the date does not survive the round trip.
+    if (!date.isValid() || !shifted.isValid() || shifted.date() != date)
+        return std::nullopt;
+    return Timestamp::fromDateTime(shifted).addingSeconds(finer);
+}
+
+bool HistoryEngine::applyRecognizedText(const QUuid& id, const QString& expectedContentHash,
+                                        const std::optional<QString>& text, qint64 version) {
+    const auto position = firstPosition(m_byId, id);
+    if (!position)
+        return false;
+    const ClipItem& current = m_nodes[*position]->item;
+    if (current.kind() != ClipKind::image || current.contentHash() != expectedContentHash)
+        return false;
+    if (current.recognizedText() == text && current.textRecognitionVersion() == version)
+        return false;
+    ClipItem recognized = current;
+    recognized.setRecognizedText(text);
+    recognized.setTextRecognitionVersion(version);
+    NodePtr node = makeNode(std::move(recognized));
+    unindex(m_nodes[*position].get());
+    index(node.get());
+    m_nodes[*position] = std::move(node);
+    return true;
+}
+
+QList<ClipItem> HistoryEngine::filtered(QStringView query, const QSet<ClipKind>& kinds) const {
+    const SmartSearch search(query, m_folder);
+    QList<ClipItem> result;
+    for (const NodePtr& node : m_nodes) {
+        if ((kinds.isEmpty() || kinds.contains(node->item.kind())) && search.matchesFolded(node->folded))
+            result.append(node->item);
+    }
+    return result;
+}
+
+QList<ClipItem> HistoryEngine::filtered(QStringView query, HistoryFilter filter) const {
+    const SmartSearch search(query, m_folder);
+    QList<ClipItem> result;
+    for (const NodePtr& node : m_nodes) {
+        if (passes(filter, node->item) && search.matchesFolded(node->folded))
+            result.append(node->item);
+    }
+    return result;
+}
+
+void HistoryEngine::setFolder(const TextFolder& folder) {
+    if (folder == m_folder)
+        return;
+    m_folder = folder;
+    for (NodePtr& node : m_nodes) {
+        NodePtr refolded = makeNode(node->item);
+        unindex(node.get());
+        index(refolded.get());
+        node = std::move(refolded);
+    }
+}
+
+HistoryEngine::NodePtr HistoryEngine::makeNode(ClipItem item) const {
+    QByteArray folded = foldedSearchableText(item, m_folder);
+    return std::make_shared<const Node>(Node{std::move(item), std::move(folded)});
+}
+
+template <typename Hash, typename Key>
+std::optional<size_t> HistoryEngine::firstPosition(const Hash& hash, const Key& key) const {
+    std::optional<size_t> first;
+    const auto [begin, end] = hash.equal_range(key);
+    for (auto it = begin; it != end; ++it) {
+        const size_t position = positionOf(it.value());
+        if (!first || position < *first)
+            first = position;
+    }
+    return first;
+}
+
+size_t HistoryEngine::positionOf(const Node* node) const {
+    // The list is ordered, so the entry lies among those with its key; usually that range holds just the one.
+    const OrderKey key = keyOf(node->item);
+    size_t position = partitionPoint(m_nodes.size(), [&](size_t i) { return before(keyOf(m_nodes[i]->item), key); });
+    while (m_nodes[position].get() != node)
+        ++position;
+    return position;
+}
+
+size_t HistoryEngine::favoriteCount() const {
+    return partitionPoint(m_nodes.size(), [&](size_t i) { return m_nodes[i]->item.isFavorite(); });
+}
+
+void HistoryEngine::index(const Node* node) {
+    m_byId.insert(node->item.id(), node);
+    m_byContentHash.insert(node->item.contentHash(), node);
+}
+
+void HistoryEngine::unindex(const Node* node) {
+    m_byId.remove(node->item.id(), node);
+    m_byContentHash.remove(node->item.contentHash(), node);
+}
+
+void HistoryEngine::place(size_t from, NodePtr node, bool appended) {
+    const bool replacing = from < m_nodes.size();
+    const size_t remaining = replacing ? m_nodes.size() - 1 : m_nodes.size();
+    // Index into the list as it is without the entry at `from`.
+    const auto remainingAt = [&](size_t i) -> const ClipItem& { return m_nodes[i < from ? i : i + 1]->item; };
+    const OrderKey key = keyOf(node->item);
+    const size_t low = partitionPoint(remaining, [&](size_t i) { return before(keyOf(remainingAt(i)), key); });
+    const size_t high = partitionPoint(remaining, [&](size_t i) { return !before(key, keyOf(remainingAt(i))); });
+    const size_t to = appended ? high : std::clamp(from, low, high);
+
+    if (replacing)
+        unindex(m_nodes[from].get());
+    index(node.get());
+    if (!replacing) {
+        m_nodes.insert(m_nodes.begin() + qsizetype(to), std::move(node));
+        return;
+    }
+    const auto begin = m_nodes.begin();
+    if (to < from)
+        std::move_backward(begin + qsizetype(to), begin + qsizetype(from), begin + qsizetype(from) + 1);
+    else if (to > from)
+        std::move(begin + qsizetype(from) + 1, begin + qsizetype(to) + 1, begin + qsizetype(from));
+    m_nodes[to] = std::move(node);
+}
+
+bool HistoryEngine::truncate(size_t count) {
+    if (count >= m_nodes.size())
+        return false;
+    for (size_t i = count; i < m_nodes.size(); ++i)
+        unindex(m_nodes[i].get());
+    m_nodes.resize(count);
+    return true;
+}
+
+void HistoryEngine::prune(qint64 limit) {
+    if (limit < 1)
+        return;
+    // Favourites lead the list and are all kept; the rest fill what the limit leaves.
+    truncate(std::max(favoriteCount(), size_t(limit)));
+}
+
+} // namespace stowline

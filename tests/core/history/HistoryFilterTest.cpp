@@ -1,0 +1,39 @@
+#include "core/history/HistoryFilter.h"
+
+#include "tests/support/ClipBuilders.h"
+
+#include <gtest/gtest.h>
+
+using namespace stowline;
+using namespace Qt::StringLiterals;
+
+TEST(HistoryFilter, CasesAndRawValues) {
+    QStringList raw;
+    for (HistoryFilter filter : allCases<HistoryFilter>()) {
+        raw << rawValue(filter);
+        EXPECT_EQ(label(filter), rawValue(filter));
+        EXPECT_EQ(fromRawValue<HistoryFilter>(rawValue(filter)), filter);
+    }
+    EXPECT_EQ(raw, (QStringList{u"All"_s, u"Text"_s, u"Links"_s, u"Images"_s, u"Files"_s, u"Credentials"_s}));
+    EXPECT_FALSE(fromRawValue<HistoryFilter>(u"all"_s).has_value());
+    EXPECT_FALSE(fromRawValue<HistoryFilter>(u"Image"_s).has_value());
+}
+
+TEST(HistoryFilter, PassesByKindAndCredential) {
+    const ClipItem base = test::textClip(u"x"_s);
+    for (ClipKind kind : allCases<ClipKind>()) {
+        for (bool credential : {false, true}) {
+            SCOPED_TRACE(rawValue(kind).toStdString() + (credential ? " credential" : ""));
+            ClipItem item(base.id(), base.createdAt(), std::nullopt, kind, false, base.title(), base.preview(),
+                          std::nullopt, std::nullopt, base.contentHash(), 1, base.representations());
+            item.setCredentialClassification(CredentialClassification{1, credential});
+            const bool textual = kind == ClipKind::text || kind == ClipKind::richText || kind == ClipKind::color;
+            EXPECT_TRUE(passes(HistoryFilter::all, item));
+            EXPECT_EQ(passes(HistoryFilter::text, item), textual);
+            EXPECT_EQ(passes(HistoryFilter::links, item), kind == ClipKind::link);
+            EXPECT_EQ(passes(HistoryFilter::images, item), kind == ClipKind::image);
+            EXPECT_EQ(passes(HistoryFilter::files, item), kind == ClipKind::file);
+            EXPECT_EQ(passes(HistoryFilter::credentials, item), credential);
+        }
+    }
+}
