@@ -106,9 +106,17 @@ std::optional<QString> XdgAutostartEntry::execValue(const QStringList& arguments
     return escapedStringValue(quoted.join(u' '));
 }
 
+QStringList XdgAutostartEntry::launchedArguments(const QStringList& programArguments) {
+    // GLib, and with it GNOME's autostart, looks for the program before it turns "%%" back into "%", so it would
+    // not find a program whose path holds a percent sign. The shell is found, and then runs the program.
+    if (programArguments.isEmpty() || !programArguments.first().contains(u'%'))
+        return programArguments;
+    return QStringList{u"/bin/sh"_s, u"-c"_s, u"exec \"$0\" \"$@\""_s} + programArguments;
+}
+
 Status<LoginItemError> XdgAutostartEntry::install(const QStringList& programArguments) {
     const QString path = location();
-    const auto exec = execValue(programArguments);
+    const auto exec = execValue(launchedArguments(programArguments));
     if (!exec)
         return fail(LoginItemError{LoginItemError::Step::encode, path});
     const QString folder = QFileInfo(path).path();

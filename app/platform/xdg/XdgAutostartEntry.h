@@ -24,6 +24,9 @@ public:
     // The Exec= value for these arguments, quoted and escaped by the Desktop Entry rules; nothing when an
     // argument holds a control character that a desktop file cannot carry.
     static std::optional<QString> execValue(const QStringList& arguments);
+    // What Exec= runs for these program arguments: the arguments themselves, or a shell that runs them when a
+    // launcher could not find the program by its path.
+    static QStringList launchedArguments(const QStringList& programArguments);
 
 private:
     QString m_configHome;
