@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libsecret-1-dev libglib2.0-dev
     libtesseract-dev libleptonica-dev tesseract-ocr-eng
-    libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev
+    libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev x11proto-dev
     # run and test: a real X server, window manager, session bus, keyring and X clients
     xvfb xauth openbox dbus dbus-x11 gnome-keyring libsecret-tools xclip xdotool x11-utils trayer
     fonts-dejavu-core

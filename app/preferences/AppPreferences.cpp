@@ -1,0 +1,306 @@
+#include "app/preferences/AppPreferences.h"
+
+#include "app/preferences/PreferenceKeys.h"
+#include "app/preferences/SettingsPane.h"
+#include "core/archive/ArchiveProtectionMode.h"
+#include "core/policy/LoginStartupPolicy.h"
+#include "core/support/AppIdentity.h"
+#include "core/text/WhiteSpace.h"
+
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace stowline {
+
+namespace K = PreferenceKeys;
+
+namespace {
+
+constexpr qint64 defaultPreviewLineCount = 4;
+constexpr double defaultPreviewFontSize = 12.0;
+constexpr double minimumPreviewFontSize = 6.0;
+constexpr double maximumPreviewFontSize = 72.0;
+constexpr double defaultInactivitySeconds = 300.0;
+
+// Line ends as the excluded-identifiers text may contain them; "\r\n" splits like one.
+bool isLineSeparator(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+}
+
+} // namespace
+
+QString AppPreferences::defaultExcludedBundleIDs() {
+    return QStringList{
+        u"com.apple.Passwords"_s,
+        u"com.apple.keychainaccess"_s,
+        u"com.1password.1password"_s,
+        u"com.agilebits.onepassword7"_s,
+        u"com.bitwarden.desktop"_s,
+        u"com.lastpass.LastPass"_s,
+        u"com.apple.SecurityAgent"_s,
+        u"com.apple.CoreServicesUIAgent"_s,
+        // The same kind of applications by their desktop-entry ids here.
+        u"org.keepassxc.KeePassXC"_s,
+        u"bitwarden"_s,
+        u"1password"_s,
+        u"org.gnome.seahorse.Application"_s,
+    }
+        .join(u'\n');
+}
+
+AppPreferences::AppPreferences(std::unique_ptr<PreferenceStore> defaults, QObject* parent)
+    : QObject(parent), m_defaults(std::move(defaults)) {
+    load();
+}
+
+AppPreferences::~AppPreferences() = default;
+
+void AppPreferences::registerDefaults() {
+    m_defaults->registerDefaults({
+        {K::captureEnabled, true},
+        {K::historyLimit, qint64(0)},
+        {K::retentionDays, qint64(0)},
+        {K::instantPaste, false},
+        {K::launchAtLogin, true},
+        {K::excludedBundleIDs, defaultExcludedBundleIDs()},
+        {K::privacyExclusionsEnabled, false},
+        {K::archiveProtectionMode, rawValue(ArchiveProtectionMode::localFile)},
+        {K::previewLineCount, defaultPreviewLineCount},
+        {K::previewFontSize, defaultPreviewFontSize},
+        {K::inactivityCloseEnabled, true},
+        {K::inactivitySeconds, defaultInactivitySeconds},
+        {K::showApplicationIdentifiers, false},
+        {K::appearance, rawValue(AppearancePreference::system)},
+        {K::selectedSettingsTab, rawValue(SettingsPane::general)},
+    });
+}
+
+void AppPreferences::load() {
+    PreferenceStore& store = *m_defaults;
+    const std::optional<bool> storedLaunchAtLogin = store.storedBoolean(K::launchAtLogin);
+    registerDefaults();
+    const qint64 schema = store.integer(K::preferencesSchema).value_or(0);
+    if (schema < 2) {
+        // Every user of the first layout starts over with unlimited history, no expiry and exclusions off.
+        store.setInteger(K::historyLimit, 0);
+        store.setInteger(K::retentionDays, 0);
+        store.setBoolean(K::privacyExclusionsEnabled, false);
+    }
+
+    // Every key read below is registered, so a read only comes back empty through a damaged registration.
+    m_captureEnabled = store.boolean(K::captureEnabled).value_or(true);
+    m_historyLimit = store.integer(K::historyLimit).value_or(0);
+    m_retentionDays = store.integer(K::retentionDays).value_or(0);
+    m_instantPaste = store.boolean(K::instantPaste).value_or(false);
+    m_launchAtLogin = LoginStartupPolicy::initialEnabled(
+        storedLaunchAtLogin, store.boolean(K::launchAtLoginUserSet).value_or(false), schema);
+    m_excludedBundleIDs = store.string(K::excludedBundleIDs).value_or(QString());
+    m_privacyExclusionsEnabled = store.boolean(K::privacyExclusionsEnabled).value_or(false);
+    m_shortcut = readShortcut(schema);
+    m_archiveProtectionModeID =
+        store.string(K::archiveProtectionMode).value_or(rawValue(ArchiveProtectionMode::localFile));
+    m_previewLineCount = store.integer(K::previewLineCount).value_or(defaultPreviewLineCount);
+    const double fontSize = store.real(K::previewFontSize).value_or(defaultPreviewFontSize);
+    m_previewFontSize =
+        fontSize >= minimumPreviewFontSize && fontSize <= maximumPreviewFontSize ? fontSize : defaultPreviewFontSize;
+    m_inactivityCloseEnabled = store.boolean(K::inactivityCloseEnabled).value_or(true);
+    m_inactivitySeconds = store.real(K::inactivitySeconds).value_or(defaultInactivitySeconds);
+    m_showApplicationIdentifiers = store.boolean(K::showApplicationIdentifiers).value_or(false);
+    m_appearance = appearanceFromStoredValue(store.string(K::appearance));
+    const QString pane = store.string(K::selectedSettingsTab).value_or(QString());
+    m_selectedSettingsTabID = fromRawValue<SettingsPane>(pane) ? pane : rawValue(SettingsPane::general);
+
+    store.setInteger(K::preferencesSchema, currentSchema);
+    store.setBoolean(K::launchAtLogin, m_launchAtLogin);
+    writeShortcut(K::shortcutConfiguration, m_shortcut);
+}
+
+HotKeyConfiguration AppPreferences::readShortcut(qint64 schema) const {
+    const auto stored = m_defaults->data(K::shortcutConfiguration);
+    HotKeyConfiguration shortcut =
+        stored ? HotKeyConfiguration::fromJson(*stored).value_or(HotKeyConfiguration::defaultShortcut())
+               : HotKeyConfiguration::defaultShortcut();
+    // Older layouts defaulted to the alternate shortcut or let a one-modifier shortcut through unasked.
+    if (schema <= 2 &&
+        (shortcut == HotKeyConfiguration::alternateShortcut() || shortcut.requiresAccessibilityInterception()))
+        shortcut = HotKeyConfiguration::defaultShortcut();
+    return shortcut;
+}
+
+void AppPreferences::writeShortcut(const QString& key, const HotKeyConfiguration& value) {
+    m_defaults->setData(key, value.toJson());
+}
+
+void AppPreferences::setCaptureEnabled(bool value) {
+    m_captureEnabled = value;
+    m_defaults->setBoolean(K::captureEnabled, value);
+    Q_EMIT captureEnabledChanged(value);
+}
+
+void AppPreferences::setHistoryLimit(qint64 value) {
+    m_historyLimit = value;
+    m_defaults->setInteger(K::historyLimit, value);
+    Q_EMIT historyLimitChanged(value);
+}
+
+void AppPreferences::setRetentionDays(qint64 value) {
+    m_retentionDays = value;
+    m_defaults->setInteger(K::retentionDays, value);
+    Q_EMIT retentionDaysChanged(value);
+}
+
+void AppPreferences::setInstantPaste(bool value) {
+    m_instantPaste = value;
+    m_defaults->setBoolean(K::instantPaste, value);
+    Q_EMIT instantPasteChanged(value);
+}
+
+void AppPreferences::setLaunchAtLogin(bool value) {
+    m_launchAtLogin = value;
+    m_defaults->setBoolean(K::launchAtLogin, value);
+    Q_EMIT launchAtLoginChanged(value);
+}
+
+void AppPreferences::setExcludedBundleIDs(const QString& value) {
+    m_excludedBundleIDs = value;
+    m_defaults->setString(K::excludedBundleIDs, value);
+    Q_EMIT excludedBundleIDsChanged(value);
+}
+
+void AppPreferences::setPrivacyExclusionsEnabled(bool value) {
+    m_privacyExclusionsEnabled = value;
+    m_defaults->setBoolean(K::privacyExclusionsEnabled, value);
+    Q_EMIT privacyExclusionsEnabledChanged(value);
+}
+
+void AppPreferences::setShortcut(const HotKeyConfiguration& value) {
+    m_shortcut = value;
+    writeShortcut(K::shortcutConfiguration, value);
+    Q_EMIT shortcutChanged(value);
+}
+
+void AppPreferences::setArchiveProtectionModeID(const QString& value) {
+    m_archiveProtectionModeID = value;
+    m_defaults->setString(K::archiveProtectionMode, value);
+    Q_EMIT archiveProtectionModeIDChanged(value);
+}
+
+void AppPreferences::setPreviewLineCount(qint64 value) {
+    m_previewLineCount = value;
+    m_defaults->setInteger(K::previewLineCount, value);
+    Q_EMIT previewLineCountChanged(value);
+}
+
+void AppPreferences::setPreviewFontSize(double value) {
+    m_previewFontSize = value;
+    m_defaults->setReal(K::previewFontSize, value);
+    Q_EMIT previewFontSizeChanged(value);
+}
+
+void AppPreferences::setInactivityCloseEnabled(bool value) {
+    m_inactivityCloseEnabled = value;
+    m_defaults->setBoolean(K::inactivityCloseEnabled, value);
+    Q_EMIT inactivityCloseEnabledChanged(value);
+}
+
+void AppPreferences::setInactivitySeconds(double value) {
+    m_inactivitySeconds = value;
+    m_defaults->setReal(K::inactivitySeconds, value);
+    Q_EMIT inactivitySecondsChanged(value);
+}
+
+void AppPreferences::setShowApplicationIdentifiers(bool value) {
+    m_showApplicationIdentifiers = value;
+    m_defaults->setBoolean(K::showApplicationIdentifiers, value);
+    Q_EMIT showApplicationIdentifiersChanged(value);
+}
+
+void AppPreferences::setAppearance(AppearancePreference value) {
+    m_appearance = value;
+    m_defaults->setString(K::appearance, rawValue(value));
+    Q_EMIT appearanceChanged(value);
+}
+
+void AppPreferences::setSelectedSettingsTabID(const QString& value) {
+    m_selectedSettingsTabID = value;
+    m_defaults->setString(K::selectedSettingsTab, value);
+    Q_EMIT selectedSettingsTabIDChanged(value);
+}
+
+QSet<QString> AppPreferences::excludedSet() const {
+    QSet<QString> result;
+    const QStringView text(m_excludedBundleIDs);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !isLineSeparator(text[i]))
+            continue;
+        // Once the line ends are split off, the remaining white space is exactly spaces and tabs.
+        const QStringView piece = WhiteSpace::trimmed(text.sliced(start, i - start));
+        if (!piece.isEmpty())
+            result.insert(piece.toString());
+        start = i + 1;
+    }
+    return result;
+}
+
+bool AppPreferences::shouldExclude(const QString& bundleIdentifier) const {
+    if (bundleIdentifier.isEmpty())
+        return false;
+    if (bundleIdentifier == AppIdentity::applicationIdentifier())
+        return true;
+    if (!m_privacyExclusionsEnabled)
+        return false;
+    return excludedSet().contains(bundleIdentifier);
+}
+
+void AppPreferences::switchToNoLimit(bool noLimit, qint64 current, const QString& memoryKey, qint64 fallback,
+                                     void (AppPreferences::*assign)(qint64)) {
+    if (noLimit) {
+        if (current >= 1)
+            m_defaults->setInteger(memoryKey, current);
+        (this->*assign)(0);
+        return;
+    }
+    if (current != 0)
+        return;
+    const qint64 remembered = m_defaults->integer(memoryKey).value_or(0);
+    (this->*assign)(remembered > 0 ? remembered : fallback);
+}
+
+void AppPreferences::setUnlimitedHistory(bool unlimited) {
+    switchToNoLimit(unlimited, m_historyLimit, K::lastFiniteHistoryLimit, 500, &AppPreferences::setHistoryLimit);
+}
+
+void AppPreferences::setForeverRetention(bool forever) {
+    switchToNoLimit(forever, m_retentionDays, K::lastFiniteRetentionDays, 30, &AppPreferences::setRetentionDays);
+}
+
+void AppPreferences::setAllPreviewLines(bool all) {
+    switchToNoLimit(all, m_previewLineCount, K::lastFinitePreviewLines, 4, &AppPreferences::setPreviewLineCount);
+}
+
+HotKeyConfiguration AppPreferences::lastProvenShortcut() const {
+    if (const auto stored = m_defaults->data(K::lastProvenShortcutConfiguration)) {
+        if (const auto decoded = HotKeyConfiguration::fromJson(*stored))
+            return *decoded;
+    }
+    return m_shortcut.requiresAccessibilityInterception() ? HotKeyConfiguration::defaultShortcut() : m_shortcut;
+}
+
+void AppPreferences::setLastProvenShortcut(const HotKeyConfiguration& value) {
+    writeShortcut(K::lastProvenShortcutConfiguration, value);
+}
+
+void AppPreferences::notePermissionRequirements(const std::optional<QString>& signature) {
+    if (m_defaults->string(K::permissionRequirementSignature) == signature)
+        return;
+    if (signature)
+        m_defaults->setString(K::permissionRequirementSignature, *signature);
+    else
+        m_defaults->remove(K::permissionRequirementSignature);
+    m_defaults->remove(K::dismissedPermissionSignature);
+}
+
+} // namespace stowline
