@@ -96,8 +96,12 @@ CredentialClassification classify(const ClipItem& item) {
             representation.typeIdentifier != u"NSStringPboardType")
             continue;
         // Enough characters to tell a text over the cap from one at it, without decoding all of a huge clip.
-        if (const auto text = Utf8::decodeTrimmedPrefix(representation.data, maximumScannedCharacters + 1))
+        if (const auto text = Utf8::decodeTrimmedPrefix(representation.data, maximumScannedCharacters + 1)) {
+            // The cut may end in blanks that trimming would remove, so the cap is judged on the cut itself.
+            if (Graphemes::countUpTo(*text, maximumScannedCharacters + 1) > maximumScannedCharacters)
+                return {currentVersion, false};
             return classify(QStringView(*text), false);
+        }
         break;
     }
     return classify(QStringView(item.preview()), false);
