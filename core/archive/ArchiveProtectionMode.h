@@ -13,7 +13,9 @@ struct EnumTraits<ArchiveProtectionMode> {
     static constexpr std::array<const char16_t*, 2> rawValues{u"localFile", u"keychain"};
 };
 
-inline QString rawValue(ArchiveProtectionMode mode) { return rawValueOf(mode); }
+inline QString rawValue(ArchiveProtectionMode mode) {
+    return rawValueOf(mode);
+}
 
 // The stored preference: anything but the keyring's raw value means the local key file.
 inline ArchiveProtectionMode protectionModeFromStoredValue(QStringView stored) {
