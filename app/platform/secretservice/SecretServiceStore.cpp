@@ -178,8 +178,22 @@ Result<std::optional<QByteArray>, SecretStoreError> SecretServiceStore::lookup(c
     auto collection = defaultCollection(service->get(), deadline);
     if (!collection)
         return fail(collection.error());
-    if (*collection && secret_collection_get_locked(collection->get()))
-        return fail(lockedError());
+    if (*collection) {
+        if (secret_collection_get_locked(collection->get()))
+            return fail(lockedError());
+        return std::optional<QByteArray>();
+    }
+    // Without a default collection the secret could only be in another one; any of them locked may hide it.
+    GError* raw = nullptr;
+    if (!secret_service_load_collections_sync(service->get(), deadline.cancellable(), &raw)) {
+        GErrorPtr error(raw);
+        return fail(errorFrom(error, deadline));
+    }
+    const ObjectListPtr collections(secret_service_get_collections(service->get()));
+    for (GList* node = collections.get(); node; node = node->next) {
+        if (secret_collection_get_locked(static_cast<SecretCollection*>(node->data)))
+            return fail(lockedError());
+    }
     return std::optional<QByteArray>();
 }
 
