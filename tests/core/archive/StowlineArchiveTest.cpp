@@ -85,3 +85,32 @@ TEST(StowlineArchive, EncodesCompactlyInHistoryOrder) {
                         ClipJson::encode(archive.items[1]) + "]}");
     EXPECT_GE(archive.encodedSizeHint(), json.size());
 }
+
+TEST(StowlineArchive, PayloadsMustBePaddedBase64) {
+    const QByteArray item = ClipJson::encode(test::textClip(u"payload"_s));
+    const QByteArray original = "\"data\":\"" + QByteArray("payload").toBase64() + "\"";
+    ASSERT_TRUE(item.contains(original));
+    const struct {
+        QByteArray data;
+        std::optional<QByteArray> decoded;
+    } cases[] = {
+        {"", QByteArray()},          {"QQ==", QByteArray("A")},        {"QUI=", QByteArray("AB")},
+        {"QUJD", QByteArray("ABC")}, {"QUJDRA==", QByteArray("ABCD")}, {"QQ", std::nullopt},
+        {"QUJ", std::nullopt},       {"Q===", std::nullopt},           {"QQ==QUJD", std::nullopt},
+        {" QUJD", std::nullopt},     {"QUJD ", std::nullopt},          {"QU JD", std::nullopt},
+        {"QUJ*", std::nullopt},      {"QUJD\\n", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data.toStdString());
+        QByteArray changed = item;
+        changed.replace(original, "\"data\":\"" + c.data + "\"");
+        const auto decoded = StowlineArchive::decode(R"({"schemaVersion":2,"items":[)" + changed + "]}");
+        if (c.decoded) {
+            ASSERT_TRUE(decoded.ok()) << decoded.error().describe().toStdString();
+            EXPECT_EQ(decoded->items.first().representations().first().data, *c.decoded);
+        } else {
+            ASSERT_FALSE(decoded.ok());
+            EXPECT_EQ(decoded.error().decoding.field, u"data"_s);
+        }
+    }
+}
