@@ -1,0 +1,117 @@
+#include "app/archive/ArchiveFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stowline::ArchiveFiles {
+
+namespace {
+
+FileError errorFor(const QString& path, const QString& reason) {
+    return {path, reason};
+}
+
+FileError errnoError(const QString& path) {
+    return {path, QString::fromLocal8Bit(std::strerror(errno))};
+}
+
+// Makes a completed rename durable: the folder entry itself must reach the disk.
+bool syncFolder(const QString& folder) {
+    const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool synced = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+}
+
+} // namespace
+
+bool exists(const QString& path) {
+    return QFileInfo::exists(path);
+}
+
+Status<FileError> makePrivateFolder(const QString& path) {
+    // Missing parents are created owner-only too, from the outermost one inwards.
+    QStringList missing;
+    for (QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath()); !QFileInfo(folder).isDir();
+         folder = QFileInfo(folder).path())
+        missing.prepend(folder);
+    for (const QString& folder : std::as_const(missing)) {
+        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+            return fail(errnoError(folder));
+    }
+    if (!QFile::setPermissions(path, privateFolder))
+        return fail(errorFor(path, QStringLiteral("cannot restrict the folder's permissions")));
+    return Unit{};
+}
+
+Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(errorFor(path, file.errorString()));
+    if (!file.setPermissions(privateFile) || file.write(bytes) != bytes.size() || !file.flush() ||
+        ::fsync(file.handle()) != 0) {
+        const FileError error = errorFor(path, file.errorString());
+        file.cancelWriting();
+        return fail(error);
+    }
+    if (!file.commit())
+        return fail(errorFor(path, file.errorString()));
+    if (!syncFolder(QFileInfo(path).absolutePath()))
+        return fail(errnoError(QFileInfo(path).absolutePath()));
+    return Unit{};
+}
+
+Result<QByteArray, FileError> readAll(const QString& path, qsizetype extraCapacity) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(errorFor(path, file.errorString()));
+    const qint64 size = file.size();
+    QByteArray bytes;
+    bytes.reserve(size + extraCapacity);
+    bytes.resize(size);
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 read = file.read(bytes.data() + done, size - done);
+        if (read <= 0)
+            return fail(errorFor(path, read < 0 ? file.errorString() : QStringLiteral("the file shrank while read")));
+        done += read;
+    }
+    return bytes;
+}
+
+Result<QString, FileError> moveToFreeName(const QString& path, const QString& stem, const QString& suffix) {
+    for (int attempt = 1; attempt < 10000; ++attempt) {
+        const QString candidate = attempt == 1 ? QString(stem + suffix)
+                                               : QString(stem + QLatin1Char('-') + QString::number(attempt) + suffix);
+        if (exists(candidate))
+            continue;
+        // QFile::rename refuses an existing target, so a name taken in the meantime is never overwritten.
+        QFile file(path);
+        if (file.rename(candidate))
+            return candidate;
+        if (!exists(candidate))
+            return fail(errorFor(path, file.errorString()));
+    }
+    return fail(errorFor(path, QStringLiteral("no free name to move the file to")));
+}
+
+Status<FileError> removeIfPresent(const QString& path) {
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return Unit{};
+    QFile file(path);
+    if (!file.remove())
+        return fail(errorFor(path, file.errorString()));
+    return Unit{};
+}
+
+} // namespace stowline::ArchiveFiles

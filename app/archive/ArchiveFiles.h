@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/support/Result.h"
+
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+
+namespace stowline {
+
+// A file-system step that failed, with the path and the system's reason.
+struct FileError {
+    QString path;
+    QString reason;
+
+    QString describe() const { return path + QStringLiteral(": ") + reason; }
+};
+
+// File steps shared by the archive and the key file: private folders, whole-file atomic replacement that
+// survives a crash or power cut at any moment, and reads sized for in-place decryption.
+namespace ArchiveFiles {
+
+constexpr QFileDevice::Permissions privateFolder =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+constexpr QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+bool exists(const QString& path);
+
+// Creates the folder and missing parents with owner-only access.
+Status<FileError> makePrivateFolder(const QString& path);
+
+// Writes a temporary file beside `path` with owner-only access, flushes it to disk, renames it over `path` and
+// flushes the folder, so `path` always holds either the old or the new bytes in full.
+Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes);
+
+// The whole file, with `extraCapacity` spare bytes reserved behind it.
+Result<QByteArray, FileError> readAll(const QString& path, qsizetype extraCapacity = 0);
+
+// Renames `path` to the first of `stem` + `suffix`, `stem` + "-2" + `suffix`, … that does not exist yet; never
+// replaces a file. Returns the new path.
+Result<QString, FileError> moveToFreeName(const QString& path, const QString& stem, const QString& suffix);
+
+Status<FileError> removeIfPresent(const QString& path);
+
+} // namespace ArchiveFiles
+
+} // namespace stowline

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "app/archive/ArchiveFiles.h"
+#include "app/archive/KeychainKeyStore.h"
+#include "app/archive/LocalKeyFileStore.h"
+#include "core/archive/ArchiveProtectionMode.h"
+#include "core/archive/StowlineArchive.h"
+#include "core/archive/StowlineCipherError.h"
+#include "core/support/Result.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+namespace stowline {
+
+class SecretStore;
+
+// Why a load, save or migration failed; `kind` says which of the payloads applies.
+struct ArchiveStoreError {
+    enum class Kind { fileSystem, localKey, keychainKey, cipher };
+
+    Kind kind = Kind::fileSystem;
+    FileError file;
+    LocalKeyFileStoreError localKey;
+    KeychainKeyStoreError keychainKey;
+    StowlineCipherError cipher;
+
+    static ArchiveStoreError of(FileError error) { return {Kind::fileSystem, std::move(error), {}, {}, {}}; }
+    static ArchiveStoreError of(LocalKeyFileStoreError error) { return {Kind::localKey, {}, std::move(error), {}, {}}; }
+    static ArchiveStoreError of(KeychainKeyStoreError error) {
+        return {Kind::keychainKey, {}, {}, std::move(error), {}};
+    }
+    static ArchiveStoreError of(StowlineCipherError error) { return {Kind::cipher, {}, {}, {}, std::move(error)}; }
+
+    // One line for command-line messages.
+    QString describe() const;
+};
+
+// A failed load, and what became of the archive: callers may start a fresh history (and later overwrite the
+// archive's place) only when its content was unreadable, never when merely the key or the file was out of reach.
+struct ArchiveLoadError {
+    enum class Disposition {
+        // The key, the keyring or the file could not be reached; the archive is untouched and may be fine.
+        leftInPlace,
+        // The content could not be decrypted or decoded; the file now lies at `quarantinePath`.
+        movedAside,
+        // The content could not be decrypted or decoded and moving it aside failed; it still lies in place.
+        unreadableInPlace,
+    };
+
+    ArchiveStoreError error;
+    Disposition disposition = Disposition::leftInPlace;
+    QString quarantinePath;
+
+    bool contentUnreadable() const { return disposition != Disposition::leftInPlace; }
+};
+
+// Puts the history on disk and gets it back: one archive file per protection mode, sealed with the key of
+// that mode, replaced atomically, with an unreadable archive moved aside rather than overwritten. Holds no
+// state besides its paths; calls must not overlap (the clipboard store runs them on its save queue).
+class EncryptedArchiveStore {
+public:
+    // Merges the entries of the older single-archive layout with the current ones; the clipboard store passes
+    // its history engine's rules. Arguments: legacy entries, current entries, history limit to apply.
+    using HistoryMerge =
+        std::function<QList<ClipItem>(QList<ClipItem> legacy, const QList<ClipItem>& current, qint64 limit)>;
+
+    // `directory` holds the archives and the key folder; `secrets` backs the keyring mode and must outlive the
+    // store.
+    EncryptedArchiveStore(QString directory, SecretStore& secrets);
+
+    // $XDG_DATA_HOME/<application identifier>.
+    static QString defaultDirectory();
+
+    const QString& directoryPath() const { return m_directory; }
+    QString localArchivePath() const;
+    QString keychainArchivePath() const;
+    QString legacyKeychainArchivePath() const;
+    QString localKeyPath() const;
+    QString archivePath(ArchiveProtectionMode mode) const;
+    const KeychainKeyStore& keyStore() const { return m_keyStore; }
+
+    // The archive of `mode`, or an empty one when none exists (no key is created then).
+    Result<StowlineArchive, ArchiveLoadError> load(ArchiveProtectionMode mode);
+    Status<ArchiveStoreError> save(const QList<ClipItem>& items, ArchiveProtectionMode mode);
+    // Bytes of the mode's archive; 0 when it is missing or unreadable.
+    qint64 diskSize(ArchiveProtectionMode mode) const;
+    // Moves the history to the archive of `to` and removes what belonged to `from`; returns the entries the
+    // store should hold afterwards. On failure the `from` archive stays unless its removal was already done.
+    Result<QList<ClipItem>, ArchiveStoreError> migrate(const QList<ClipItem>& items, ArchiveProtectionMode from,
+                                                       ArchiveProtectionMode to, const HistoryMerge& merge);
+
+private:
+    Result<QByteArray, ArchiveStoreError> key(ArchiveProtectionMode mode);
+    Result<StowlineArchive, ArchiveLoadError> openArchive(const QString& path, const QByteArray& key);
+
+    QString m_directory;
+    KeychainKeyStore m_keyStore;
+};
+
+} // namespace stowline

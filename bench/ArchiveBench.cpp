@@ -1,0 +1,145 @@
+// Saving and loading a large history through the archive store, against the floor of the same bytes:
+// AES-256-GCM both ways, an atomic write and a read.
+
+#include "app/archive/ArchiveFiles.h"
+#include "app/archive/EncryptedArchiveStore.h"
+#include "app/platform/fake/FakeSecretStore.h"
+#include "bench/BenchRegistry.h"
+#include "core/classify/ContentClassifier.h"
+#include "core/support/SecureRandom.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <openssl/evp.h>
+
+#include <random>
+
+using namespace stowline;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int textClips = 5000;
+constexpr int imageClips = 100;
+constexpr qsizetype imageBytes = 1024 * 1024;
+
+ClipItem clipOf(ClipKind kind, const QString& title, ClipRepresentations representations, double createdAt) {
+    return ClipItem(QUuid::createUuid(), Timestamp{createdAt}, std::nullopt, kind, false, title, title.left(120),
+                    u"Editor"_s, u"org.example.Editor"_s, ContentClassifier::hash(representations),
+                    ContentClassifier::byteCount(representations), representations);
+}
+
+QList<ClipItem> makeHistory() {
+    std::mt19937 random(42);
+    const QString words[] = {u"alpha"_s,  u"beta"_s,       u"clip"_s,  u"board"_s,   u"history"_s,
+                             u"line\n"_s, u"\"quoted\""_s, u"tab\t"_s, u"ünïcode"_s, u"x = 42;"_s};
+    QList<ClipItem> items;
+    items.reserve(textClips + imageClips);
+    for (int i = 0; i < textClips; ++i) {
+        QString text;
+        while (text.size() < 500)
+            text += words[random() % std::size(words)] + u' ';
+        items.append(clipOf(ClipKind::text, text.left(40), {{0, TypeIdentifier::plainText, text.toUtf8()}}, i));
+    }
+    for (int i = 0; i < imageClips; ++i) {
+        QByteArray image = *SecureRandom::bytes(imageBytes);
+        items.append(clipOf(ClipKind::image, u"Image"_s, {{0, TypeIdentifier::png, std::move(image)}}, i));
+    }
+    return items;
+}
+
+qint64 statusKilobytes(const char* field) {
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(strlen(field))).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// Lets VmHWM measure from here on.
+void resetPeakMemory() {
+    QFile clear(u"/proc/self/clear_refs"_s);
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+bool gcmInPlace(bool encrypt, const QByteArray& key, QByteArray& bytes) {
+    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+    const auto* k = reinterpret_cast<const unsigned char*>(key.constData());
+    auto* data = reinterpret_cast<unsigned char*>(bytes.data());
+    const unsigned char nonce[12] = {};
+    unsigned char tag[16] = {};
+    int written = 0;
+    bool ok = EVP_CipherInit_ex(context, EVP_aes_256_gcm(), nullptr, k, nonce, encrypt ? 1 : 0) == 1;
+    for (qsizetype done = 0; ok && done < bytes.size();) {
+        const int slice = int(std::min<qsizetype>(qsizetype(1) << 30, bytes.size() - done));
+        ok = EVP_CipherUpdate(context, data + done, &written, data + done, slice) == 1;
+        done += slice;
+    }
+    // Only the work matters for the floor; the tag is not checked.
+    if (ok && encrypt)
+        ok = EVP_CipherFinal_ex(context, tag, &written) == 1;
+    EVP_CIPHER_CTX_free(context);
+    return ok;
+}
+
+int runArchive(const QStringList&) {
+    QTextStream out(stdout);
+    QTemporaryDir home;
+    FakeSecretStore secrets;
+    EncryptedArchiveStore store(home.path() + u"/org.stowline.Stowline"_s, secrets);
+    const QList<ClipItem> history = makeHistory();
+    constexpr auto mode = ArchiveProtectionMode::localFile;
+    if (!store.save(history, mode).ok()) {
+        out << "save failed\n";
+        return 1;
+    }
+    const qint64 archiveBytes = store.diskSize(mode);
+
+    const qint64 residentBefore = statusKilobytes("VmRSS:");
+    resetPeakMemory();
+    const double save = bench::medianSeconds(5, [&] {
+        if (!store.save(history, mode).ok())
+            qFatal("save failed");
+    });
+    const qint64 peakDuringSave = statusKilobytes("VmHWM:");
+
+    qsizetype loadedItems = 0;
+    const double load = bench::medianSeconds(5, [&] {
+        auto loaded = store.load(mode);
+        if (!loaded.ok())
+            qFatal("load failed");
+        loadedItems = loaded->items.size();
+    });
+
+    const QByteArray key = *SecureRandom::bytes(32);
+    const QString floorPath = home.path() + u"/floor.bin"_s;
+    QByteArray bytes(archiveBytes, 'x');
+    const double floor = bench::medianSeconds(5, [&] {
+        bytes.detach();
+        if (!gcmInPlace(true, key, bytes) || !ArchiveFiles::replaceAtomically(floorPath, bytes).ok())
+            qFatal("floor write failed");
+        auto read = ArchiveFiles::readAll(floorPath);
+        if (!read.ok() || !gcmInPlace(false, key, *read))
+            qFatal("floor read failed");
+    });
+
+    const double archiveMegabytes = double(archiveBytes) / 1e6;
+    const double extraMegabytes = double(peakDuringSave - residentBefore) * 1024 / 1e6;
+    out << "archive: " << archiveMegabytes << " MB, " << loadedItems << " clips\n";
+    out << "save: " << save << " s, load: " << load << " s, floor (encrypt + atomic write + read + decrypt): " << floor
+        << " s\n";
+    out << "peak memory during save above the history: " << extraMegabytes
+        << " MB = " << extraMegabytes / archiveMegabytes << " x archive\n";
+    out << "ratio=" << std::max(save, load) / floor << '\n';
+    return 0;
+}
+
+bench::Registration registration(u"archive"_s, runArchive);
+
+} // namespace

@@ -1,0 +1,32 @@
+#include "core/archive/StowlineArchive.h"
+
+#include "core/model/ClipJson.h"
+
+namespace stowline {
+
+qsizetype StowlineArchive::encodedSizeHint() const {
+    qsizetype size = 64;
+    for (const ClipItem& item : items)
+        size += ClipJson::encodedSizeHint(item) + 1;
+    return size;
+}
+
+void StowlineArchive::write(JsonWriter& writer) const {
+    writer.beginObject();
+    writer.key("schemaVersion");
+    writer.value(schemaVersion);
+    writer.key("items");
+    writer.beginArray();
+    for (const ClipItem& item : items)
+        ClipJson::write(writer, item);
+    writer.endArray();
+    writer.endObject();
+}
+
+QByteArray StowlineArchive::encode() const {
+    JsonWriter writer(encodedSizeHint());
+    write(writer);
+    return writer.take();
+}
+
+} // namespace stowline

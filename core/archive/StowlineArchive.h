@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/archive/StowlineCipherError.h"
+#include "core/model/ClipItem.h"
+#include "core/model/JsonWriter.h"
+#include "core/support/Result.h"
+
+#include <QByteArrayView>
+#include <QList>
+
+namespace stowline {
+
+// The record the whole history is stored as.
+struct StowlineArchive {
+    static constexpr qint64 currentSchemaVersion = 2;
+    static constexpr qint64 minimumSupportedSchemaVersion = 1;
+
+    qint64 schemaVersion = currentSchemaVersion;
+    QList<ClipItem> items;
+
+    static bool supports(qint64 version) {
+        return version >= minimumSupportedSchemaVersion && version <= currentSchemaVersion;
+    }
+
+    // Bytes the JSON form takes, close enough to reserve its buffer once.
+    qsizetype encodedSizeHint() const;
+    void write(JsonWriter& writer) const;
+    QByteArray encode() const;
+
+    // Both keys are required, other keys are ignored, member order does not matter; a version outside the
+    // supported range fails with `unsupportedSchema`, anything else with `decodingFailed`.
+    static Result<StowlineArchive, StowlineCipherError> decode(QByteArrayView json);
+    // Decodes in place: `capacity` bytes are readable at `json` and at least the parser's padding lies past
+    // `length` (see `decodePadding`), so no copy of a large plaintext is made.
+    static Result<StowlineArchive, StowlineCipherError> decodePadded(const char* json, qsizetype length,
+                                                                     qsizetype capacity);
+    static qsizetype decodePadding();
+
+    friend bool operator==(const StowlineArchive&, const StowlineArchive&) = default;
+};
+
+} // namespace stowline

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/archive/StowlineArchive.h"
+#include "core/archive/StowlineCipherError.h"
+#include "core/support/Result.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+namespace stowline {
+
+// Turns an archive into the file's bytes and back: compact JSON sealed with AES-256-GCM, stored as
+// nonce (12) ‖ ciphertext ‖ tag (16) with no header and no additional authenticated data.
+class StowlineCipher {
+public:
+    static constexpr qsizetype keyByteCount = 32;
+    static constexpr qsizetype nonceByteCount = 12;
+    static constexpr qsizetype tagByteCount = 16;
+    static constexpr qsizetype overheadByteCount = nonceByteCount + tagByteCount;
+
+    // The JSON is written straight after room for the nonce and encrypted where it lies, so a save holds one
+    // buffer of about the archive's size.
+    static Result<QByteArray, StowlineCipherError> seal(const StowlineArchive& archive, QByteArrayView keyData);
+
+    // Decrypts inside `data` (pass it moved in) and decodes the plaintext where it lies. Reading with
+    // `readPadding()` spare capacity past the file's bytes spares a reallocation.
+    static Result<StowlineArchive, StowlineCipherError> open(QByteArray data, QByteArrayView keyData);
+    static qsizetype readPadding();
+};
+
+} // namespace stowline

@@ -1,0 +1,116 @@
+#include "core/archive/StowlineArchive.h"
+
+#include "core/model/ClipJson.h"
+#include "tests/support/ClipBuilders.h"
+
+#include <gtest/gtest.h>
+
+using namespace stowline;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Kind = StowlineCipherError::Kind;
+using Reason = JsonDecodeError::Reason;
+
+} // namespace
+
+TEST(StowlineArchive, KeysInAnyOrderAndUnknownKeysAreAccepted) {
+    const ClipItem clip = test::fullClip();
+    const QByteArray item = ClipJson::encode(clip);
+    const QByteArray documents[] = {
+        R"({"schemaVersion":1,"items":[)" + item + "]}",
+        R"({"items":[)" + item + R"(],"schemaVersion":1})",
+        R"( { "future" : {"nested":[true,null]}, "items" : [ )" + item + R"( ] , "schemaVersion" : 1 } )",
+    };
+    for (const QByteArray& json : documents) {
+        SCOPED_TRACE(json.left(60).toStdString());
+        const auto decoded = StowlineArchive::decode(json);
+        ASSERT_TRUE(decoded.ok()) << decoded.error().describe().toStdString();
+        EXPECT_EQ(decoded->schemaVersion, 1);
+        ASSERT_EQ(decoded->items.size(), 1);
+        EXPECT_EQ(decoded->items.first(), clip);
+    }
+}
+
+TEST(StowlineArchive, MalformedRootsAreDecodingErrors) {
+    const struct {
+        QByteArray json;
+        Reason reason;
+        QString field;
+    } cases[] = {
+        {R"({"items":[]})", Reason::missingKey, u"schemaVersion"_s},
+        {R"({"schemaVersion":2})", Reason::missingKey, u"items"_s},
+        {R"({"schemaVersion":"2","items":[]})", Reason::typeMismatch, u"schemaVersion"_s},
+        {R"({"schemaVersion":2.5,"items":[]})", Reason::typeMismatch, u"schemaVersion"_s},
+        {R"({"schemaVersion":2,"items":{}})", Reason::typeMismatch, u"items"_s},
+        {R"([])", Reason::typeMismatch, u""_s},
+        {R"({"schemaVersion":2,"items":[]} {})", Reason::syntax, u""_s},
+        {R"({"schemaVersion":2,"items":[])", Reason::syntax, u""_s},
+        {"", Reason::syntax, u""_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.json.toStdString());
+        const auto decoded = StowlineArchive::decode(c.json);
+        ASSERT_FALSE(decoded.ok());
+        EXPECT_EQ(decoded.error().kind, Kind::decodingFailed);
+        EXPECT_EQ(decoded.error().itemIndex, -1);
+        if (c.reason != Reason::syntax) {
+            EXPECT_EQ(decoded.error().decoding.reason, c.reason);
+            EXPECT_EQ(decoded.error().decoding.field, c.field);
+        }
+    }
+}
+
+TEST(StowlineArchive, AFailingEntryIsNamedByItsIndex) {
+    const QByteArray good = ClipJson::encode(test::textClip(u"good"_s));
+    QByteArray bad = ClipJson::encode(test::textClip(u"bad"_s));
+    ASSERT_TRUE(bad.contains(R"("id":")"));
+    bad.replace(R"("id":")", R"("id":"X)");
+    const auto decoded =
+        StowlineArchive::decode(R"({"schemaVersion":2,"items":[)" + good + "," + good + "," + bad + "]}");
+    ASSERT_FALSE(decoded.ok());
+    EXPECT_EQ(decoded.error().kind, Kind::decodingFailed);
+    EXPECT_EQ(decoded.error().itemIndex, 2);
+    EXPECT_EQ(decoded.error().decoding.field, u"id"_s);
+    EXPECT_TRUE(decoded.error().describe().startsWith(u"entry 2: "_s));
+}
+
+TEST(StowlineArchive, EncodesCompactlyInHistoryOrder) {
+    StowlineArchive archive;
+    EXPECT_EQ(archive.encode(), R"({"schemaVersion":2,"items":[]})");
+    archive.items = {test::textClip(u"one"_s), test::textClip(u"two"_s)};
+    const QByteArray json = archive.encode();
+    EXPECT_EQ(json, R"({"schemaVersion":2,"items":[)" + ClipJson::encode(archive.items[0]) + "," +
+                        ClipJson::encode(archive.items[1]) + "]}");
+    EXPECT_GE(archive.encodedSizeHint(), json.size());
+}
+
+TEST(StowlineArchive, PayloadsMustBePaddedBase64) {
+    const QByteArray item = ClipJson::encode(test::textClip(u"payload"_s));
+    const QByteArray original = "\"data\":\"" + QByteArray("payload").toBase64() + "\"";
+    ASSERT_TRUE(item.contains(original));
+    const struct {
+        QByteArray data;
+        std::optional<QByteArray> decoded;
+    } cases[] = {
+        {"", QByteArray()},          {"QQ==", QByteArray("A")},        {"QUI=", QByteArray("AB")},
+        {"QUJD", QByteArray("ABC")}, {"QUJDRA==", QByteArray("ABCD")}, {"QQ", std::nullopt},
+        {"QUJ", std::nullopt},       {"Q===", std::nullopt},           {"QQ==QUJD", std::nullopt},
+        {" QUJD", std::nullopt},     {"QUJD ", std::nullopt},          {"QU JD", std::nullopt},
+        {"QUJ*", std::nullopt},      {"QUJD\\n", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data.toStdString());
+        QByteArray changed = item;
+        changed.replace(original, "\"data\":\"" + c.data + "\"");
+        const auto decoded = StowlineArchive::decode(R"({"schemaVersion":2,"items":[)" + changed + "]}");
+        if (c.decoded) {
+            ASSERT_TRUE(decoded.ok()) << decoded.error().describe().toStdString();
+            EXPECT_EQ(decoded->items.first().representations().first().data, *c.decoded);
+        } else {
+            ASSERT_FALSE(decoded.ok());
+            EXPECT_EQ(decoded.error().decoding.field, u"data"_s);
+        }
+    }
+}
