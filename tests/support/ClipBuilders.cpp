@@ -17,6 +17,13 @@ ClipItem textClip(const QString& text, Timestamp createdAt) {
                     ContentClassifier::byteCount(representations), representations);
 }
 
+ClipItem imageClip(const QByteArray& png, Timestamp createdAt) {
+    const ClipRepresentations representations{{0, TypeIdentifier::png, png}};
+    return ClipItem(QUuid::createUuid(), createdAt, std::nullopt, ClipKind::image, false, label(ClipKind::image),
+                    QStringLiteral("Image from Viewer"), QStringLiteral("Viewer"), std::nullopt,
+                    ContentClassifier::hash(representations), png.size(), representations);
+}
+
 ClipItem fullClip() {
     const ClipRepresentations representations{
         {0, TypeIdentifier::png, QByteArray("\x89PNG\r\n\x1a\n\0\x01", 10)},

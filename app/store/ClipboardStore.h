@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/archive/EncryptedArchiveStore.h"
+#include "app/concurrency/SerialQueue.h"
+#include "core/archive/ArchiveProtectionMode.h"
+#include "core/history/HistoryEngine.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace stowline {
+
+// The single owner of the history while the application runs: publishes the entries, saves them to the
+// encrypted archive on the save queue after a short debounce, and moves the archive between protection modes.
+// Everything but the save queue's work runs on the thread that created it.
+class ClipboardStore : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr double saveDelaySeconds = 0.2;
+    static constexpr double recognizedTextSaveDelaySeconds = 1.0;
+    // While a history that exists could not be opened, opening is tried again this often.
+    static constexpr int reopenIntervalMilliseconds = 30'000;
+
+    static QString unreadableArchiveMessage();
+    static QString saveFailedMessage();
+    static QString historyNotOpenMessage();
+
+    // With `persistenceEnabled` false the store is memory-only and `archive` may be null.
+    ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, ArchiveProtectionMode protectionMode,
+                   bool persistenceEnabled, QObject* parent = nullptr);
+    // Writes any change still waiting for its debounce before the history goes away.
+    ~ClipboardStore() override;
+
+    const QList<ClipItem>& items() const { return m_items; }
+    const std::optional<QString>& lastError() const { return m_lastError; }
+    void setLastError(std::optional<QString> message);
+    bool isChangingProtection() const { return m_isChangingProtection; }
+    qint64 archiveDiskBytes() const { return m_archiveDiskBytes; }
+    ArchiveProtectionMode protectionMode() const { return m_protectionMode; }
+    // False while an archive that exists could not be opened (its key was out of reach); clips captured
+    // meanwhile are kept and merged into it once it opens.
+    bool isHistoryOpen() const { return m_historyOpen; }
+
+    std::optional<ClipItem> item(const QUuid& id) const;
+    // For callers that change the engine themselves and then call publishAndSave.
+    HistoryEngine& engine() { return m_engine; }
+    // The history limit used when captured clips are merged into an archive that opened late.
+    void setHistoryLimitProvider(std::function<qint64()> provider) { m_historyLimit = std::move(provider); }
+
+    QUuid capture(ClipItem item, qint64 limit);
+    void use(const QUuid& id);
+    void toggleFavorite(const QUuid& id);
+    void deleteItem(const QUuid& id);
+    void clear(bool keepingFavorites);
+    void applyRetention(qint64 days);
+    void applyRecognizedText(const QUuid& id, const QString& expectedContentHash, const std::optional<QString>& text,
+                             qint64 version);
+
+    void publishAndSave(bool immediately, double delaySeconds = saveDelaySeconds);
+
+    using ProtectionCompletion = std::function<void(Status<ArchiveStoreError>)>;
+    void changeProtection(ArchiveProtectionMode to, ProtectionCompletion completion);
+
+    // Runs a save still waiting for its debounce and waits for the save queue to finish its work.
+    void flush();
+
+Q_SIGNALS:
+    void itemsChanged();
+    void lastErrorChanged();
+    void isChangingProtectionChanged();
+    void archiveDiskBytesChanged();
+
+private:
+    void loadAtStartUp();
+    void publish();
+    void setArchiveDiskBytes(qint64 bytes);
+    void enqueueSave(QList<ClipItem> items);
+    void historyOpenedLate(QList<ClipItem> stored, bool startedFresh);
+    void historyStillClosed(const ArchiveLoadError& error);
+    static QString messageFor(const ArchiveLoadError& error);
+
+    std::unique_ptr<EncryptedArchiveStore> m_archive;
+    SerialQueue m_saveQueue;
+    HistoryEngine m_engine;
+    QList<ClipItem> m_items;
+    std::optional<QString> m_lastError;
+    bool m_isChangingProtection = false;
+    qint64 m_archiveDiskBytes = 0;
+    ArchiveProtectionMode m_protectionMode;
+    // The mode saves on the queue write with; a migration switches it on the queue, so a save scheduled after
+    // a migration never recreates the archive the migration removed.
+    std::atomic<ArchiveProtectionMode> m_queueMode;
+    bool m_persistenceEnabled;
+    bool m_historyOpen = true;
+    std::optional<ArchiveLoadError> m_openError;
+    QTimer m_pendingSave;
+    QList<ClipItem> m_pendingItems;
+    QTimer m_reopen;
+    std::function<qint64()> m_historyLimit = [] { return qint64(0); };
+};
+
+} // namespace stowline

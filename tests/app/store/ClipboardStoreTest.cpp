@@ -1,0 +1,262 @@
+#include "app/store/ClipboardStore.h"
+
+#include "app/platform/fake/FakeSecretStore.h"
+#include "tests/support/ClipBuilders.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace stowline;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class ClipboardStoreTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ClipboardStore> makeStore(ArchiveProtectionMode mode = ArchiveProtectionMode::localFile,
+                                              bool persistence = true) {
+        return std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets), mode,
+                                                persistence);
+    }
+
+    // What is on disk, read through a separate archive store as the next start-up would.
+    QList<ClipItem> stored(ArchiveProtectionMode mode = ArchiveProtectionMode::localFile) {
+        EncryptedArchiveStore archive(dir.path(), secrets);
+        auto loaded = archive.load(mode);
+        EXPECT_TRUE(loaded.ok());
+        return loaded.ok() ? loaded->items : QList<ClipItem>();
+    }
+
+    // Each save replaces the file atomically, so a new inode means a new save.
+    ino_t archiveInode(ArchiveProtectionMode mode = ArchiveProtectionMode::localFile) {
+        struct stat info {};
+        EncryptedArchiveStore archive(dir.path(), secrets);
+        return ::stat(QFile::encodeName(archive.archivePath(mode)).constData(), &info) == 0 ? info.st_ino : 0;
+    }
+
+    QTemporaryDir dir;
+    FakeSecretStore secrets;
+};
+
+QStringList titles(const QList<ClipItem>& items) {
+    QStringList result;
+    for (const ClipItem& item : items)
+        result << item.title();
+    return result;
+}
+
+} // namespace
+
+TEST_F(ClipboardStoreTest, BurstOfCapturesIsSavedOnceAfterTheLastChange) {
+    auto store = makeStore();
+    QElapsedTimer sinceLast;
+    for (int i = 0; i < 10; ++i) {
+        store->capture(test::textClip(u"clip %1"_s.arg(i), Timestamp{double(1000 + i)}), 0);
+        sinceLast.start();
+        QTest::qWait(50);
+    }
+    EXPECT_EQ(archiveInode(), 0u) << "nothing may be written while changes keep coming";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return archiveInode() != 0; }, 2000));
+    EXPECT_GE(sinceLast.elapsed(), 190);
+    const ino_t first = archiveInode();
+    QTest::qWait(400);
+    EXPECT_EQ(archiveInode(), first) << "a burst must produce exactly one save";
+    EXPECT_EQ(stored().size(), 10);
+    EXPECT_EQ(store->items(), store->engine().items());
+    EXPECT_GT(store->archiveDiskBytes(), 28);
+}
+
+TEST_F(ClipboardStoreTest, ClearingSavesAtOnceAndCancelsTheOlderPendingSave) {
+    auto store = makeStore();
+    store->capture(test::textClip(u"kept?"_s), 0);
+    store->clear(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return archiveInode() != 0; }, 150));
+    const ino_t cleared = archiveInode();
+    QTest::qWait(400);
+    EXPECT_EQ(archiveInode(), cleared);
+    EXPECT_TRUE(stored().isEmpty());
+}
+
+TEST_F(ClipboardStoreTest, MemoryOnlyStoreNeverTouchesTheDisk) {
+    auto store = makeStore(ArchiveProtectionMode::localFile, false);
+    store->capture(test::textClip(u"volatile"_s), 0);
+    store->clear(true);
+    bool done = false;
+    store->changeProtection(ArchiveProtectionMode::keychain,
+                            [&](Status<ArchiveStoreError> status) { done = status.ok(); });
+    EXPECT_TRUE(done);
+    EXPECT_EQ(store->protectionMode(), ArchiveProtectionMode::keychain);
+    store->flush();
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    EXPECT_EQ(store->archiveDiskBytes(), 0);
+    EXPECT_TRUE(secrets.secrets.isEmpty());
+}
+
+TEST_F(ClipboardStoreTest, SaveFailureIsReportedAndTheMessageOutlivesALaterSuccess) {
+    auto store = makeStore();
+    EncryptedArchiveStore paths(dir.path(), secrets);
+    // A folder where the archive belongs makes the atomic replace fail, even for root.
+    ASSERT_TRUE(QDir().mkpath(paths.localArchivePath()));
+    store->capture(test::textClip(u"one"_s), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return store->lastError().has_value(); }, 2000));
+    EXPECT_EQ(store->lastError(), ClipboardStore::saveFailedMessage());
+    EXPECT_EQ(store->items().size(), 1);
+
+    ASSERT_TRUE(QDir(paths.localArchivePath()).removeRecursively());
+    store->capture(test::textClip(u"two"_s), 0);
+    store->flush();
+    EXPECT_EQ(stored().size(), 2);
+    EXPECT_EQ(store->lastError(), ClipboardStore::saveFailedMessage());
+}
+
+TEST_F(ClipboardStoreTest, PendingChangesAreWrittenWhenTheStoreGoesAway) {
+    auto store = makeStore();
+    store->capture(test::textClip(u"last words"_s), 0);
+    store->toggleFavorite(store->items().first().id());
+    store.reset();
+    const QList<ClipItem> onDisk = stored();
+    ASSERT_EQ(onDisk.size(), 1);
+    EXPECT_TRUE(onDisk.first().isFavorite());
+}
+
+TEST_F(ClipboardStoreTest, HistorySurvivesARestartInOrder) {
+    {
+        auto store = makeStore();
+        store->capture(test::textClip(u"older"_s, Timestamp{10}), 0);
+        store->capture(test::textClip(u"newer"_s, Timestamp{20}), 0);
+    }
+    auto reopened = makeStore();
+    EXPECT_EQ(titles(reopened->items()), (QStringList{u"newer"_s, u"older"_s}));
+    EXPECT_FALSE(reopened->lastError());
+    // Loaded clips went through the upgrade passes.
+    EXPECT_TRUE(reopened->items().first().credentialClassification().has_value());
+    EXPECT_TRUE(reopened->items().first().contentMetadataVersion().has_value());
+}
+
+TEST_F(ClipboardStoreTest, UnreadableArchiveStartsAFreshHistoryWithItsMessage) {
+    EncryptedArchiveStore paths(dir.path(), secrets);
+    {
+        auto store = makeStore();
+        store->capture(test::textClip(u"soon unreadable"_s), 0);
+    }
+    QFile file(paths.localArchivePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(20);
+    file.write("tampered");
+    file.close();
+
+    auto store = makeStore();
+    EXPECT_TRUE(store->items().isEmpty());
+    EXPECT_EQ(store->lastError(), ClipboardStore::unreadableArchiveMessage());
+    EXPECT_TRUE(store->isHistoryOpen());
+    EXPECT_FALSE(QFileInfo::exists(paths.localArchivePath()));
+    EXPECT_EQ(QDir(dir.path()).entryList({u"history-corrupt-*.stwl"_s}).size(), 1);
+}
+
+TEST_F(ClipboardStoreTest, LockedKeyringAtStartUpLosesNothing) {
+    {
+        auto store = makeStore(ArchiveProtectionMode::keychain);
+        store->capture(test::textClip(u"from yesterday"_s, Timestamp{10}), 0);
+    }
+    const ino_t before = archiveInode(ArchiveProtectionMode::keychain);
+    ASSERT_NE(before, 0u);
+    secrets.failWith = SecretStoreError{SecretStoreError::Kind::locked, {}};
+
+    auto store = makeStore(ArchiveProtectionMode::keychain);
+    EXPECT_FALSE(store->isHistoryOpen());
+    EXPECT_EQ(store->lastError(), ClipboardStore::historyNotOpenMessage());
+    store->capture(test::textClip(u"while locked"_s, Timestamp{20}), 0);
+    store->flush();
+    EXPECT_EQ(archiveInode(ArchiveProtectionMode::keychain), before) << "the locked history must not be replaced";
+    EXPECT_EQ(titles(store->items()), QStringList{u"while locked"_s});
+
+    bool migrated = true;
+    store->changeProtection(ArchiveProtectionMode::localFile,
+                            [&](Status<ArchiveStoreError> status) { migrated = status.ok(); });
+    EXPECT_FALSE(migrated) << "moving a history that could not be opened would lose it";
+
+    secrets.failWith.reset();
+    store->capture(test::textClip(u"after unlock"_s, Timestamp{30}), 0);
+    store->flush();
+    EXPECT_TRUE(store->isHistoryOpen());
+    EXPECT_FALSE(store->lastError());
+    const QStringList expected{u"after unlock"_s, u"while locked"_s, u"from yesterday"_s};
+    EXPECT_EQ(titles(store->items()), expected);
+    secrets.failWith.reset();
+    EXPECT_EQ(titles(stored(ArchiveProtectionMode::keychain)), expected);
+}
+
+TEST_F(ClipboardStoreTest, ProtectionChangesMoveTheHistoryOrLeaveItWhereItWas) {
+    auto store = makeStore();
+    store->capture(test::textClip(u"protected"_s), 0);
+    store->flush();
+    const ino_t local = archiveInode();
+
+    int sameModeCalls = 0;
+    store->changeProtection(ArchiveProtectionMode::localFile,
+                            [&](Status<ArchiveStoreError> s) { sameModeCalls += s.ok(); });
+    EXPECT_EQ(sameModeCalls, 1);
+    EXPECT_EQ(archiveInode(), local);
+
+    secrets.failWith = SecretStoreError{SecretStoreError::Kind::unreachable, {}};
+    std::optional<bool> failed;
+    store->changeProtection(ArchiveProtectionMode::keychain, [&](Status<ArchiveStoreError> s) { failed = !s.ok(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.has_value(); }, 3000));
+    EXPECT_TRUE(*failed);
+    EXPECT_EQ(store->protectionMode(), ArchiveProtectionMode::localFile);
+    EXPECT_FALSE(store->isChangingProtection());
+    EXPECT_EQ(archiveInode(), local);
+    EXPECT_EQ(store->items().size(), 1);
+
+    secrets.failWith.reset();
+    QSignalSpy changing(store.get(), &ClipboardStore::isChangingProtectionChanged);
+    std::optional<bool> succeeded;
+    int whileRunning = 0;
+    store->changeProtection(ArchiveProtectionMode::keychain, [&](Status<ArchiveStoreError> s) { succeeded = s.ok(); });
+    EXPECT_TRUE(store->isChangingProtection());
+    store->changeProtection(ArchiveProtectionMode::localFile,
+                            [&](Status<ArchiveStoreError> s) { whileRunning += s.ok(); });
+    EXPECT_EQ(whileRunning, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return succeeded.has_value(); }, 3000));
+    EXPECT_TRUE(*succeeded);
+    EXPECT_EQ(changing.count(), 2);
+    EXPECT_EQ(store->protectionMode(), ArchiveProtectionMode::keychain);
+    EXPECT_EQ(archiveInode(), 0u) << "the local archive goes with the move";
+    EXPECT_EQ(titles(stored(ArchiveProtectionMode::keychain)), QStringList{u"protected"_s});
+    EXPECT_EQ(store->archiveDiskBytes(),
+              QFileInfo(EncryptedArchiveStore(dir.path(), secrets).keychainArchivePath()).size());
+
+    // Later saves go to the new mode's archive.
+    store->capture(test::textClip(u"after the move"_s), 0);
+    store->flush();
+    EXPECT_EQ(stored(ArchiveProtectionMode::keychain).size(), 2);
+    EXPECT_EQ(archiveInode(), 0u);
+}
+
+TEST_F(ClipboardStoreTest, RecognizedTextThatChangesNothingPublishesNothing) {
+    auto store = makeStore();
+    store->capture(test::imageClip("\x89PNG not really"), 0);
+    store->flush();
+    const ino_t saved = archiveInode();
+    const ClipItem item = store->items().first();
+    QSignalSpy published(store.get(), &ClipboardStore::itemsChanged);
+
+    store->applyRecognizedText(item.id(), u"not its hash"_s, u"text"_s, 1);
+    store->flush();
+    EXPECT_EQ(published.count(), 0);
+    EXPECT_EQ(archiveInode(), saved);
+
+    store->applyRecognizedText(item.id(), item.contentHash(), u"text"_s, 1);
+    EXPECT_EQ(published.count(), 1);
+    store->flush();
+    EXPECT_NE(archiveInode(), saved);
+    EXPECT_EQ(stored().first().recognizedText(), u"text"_s);
+}
