@@ -22,7 +22,8 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
 
 ClientResult runClient(const QString& program, const QStringList& arguments, const QByteArray& input) {
     QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Separate channels: xclip stays behind to serve its selection, and must not hold the test's own output open.
+    process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, arguments);
     if (!process.waitForStarted(5000))
         return {};
