@@ -1,12 +1,20 @@
 #include "bench/BenchRegistry.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
+
+#include <memory>
 
 using namespace stowline::bench;
 
 int main(int argc, char* argv[]) {
-    QCoreApplication application(argc, argv);
+    // Runs that measure platform adapters need the display; the others run anywhere.
+    std::unique_ptr<QCoreApplication> application;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        application = std::make_unique<QGuiApplication>(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     QTextStream err(stderr);
     if (arguments.size() < 2 || !registry().count(arguments[1])) {

@@ -1,0 +1,119 @@
+#include "app/platform/x11/X11HotKeyService.h"
+
+#include "app/platform/x11/XcbKeyboard.h"
+#include "tests/platform/XClients.h"
+
+#include <QList>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace stowline;
+using namespace stowline::test;
+
+namespace {
+
+constexpr quint16 kControlAlt = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+constexpr HotKey kControlAltK{0x006b, kControlAlt};
+constexpr HotKey kControlAltJ{0x006a, kControlAlt};
+
+// Another X client: grabs on its own connection are what "taken" means.
+class OtherClient {
+public:
+    OtherClient() : m_connection(xcb_connect(nullptr, nullptr)) {
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    }
+    ~OtherClient() { xcb_disconnect(m_connection); }
+
+    // True when the server granted the grab of the combination (without lock modifiers).
+    bool grab(const HotKey& key) {
+        const QList<xcb_keycode_t> codes = XcbKeyboard::keyCodes(m_connection, key.keysym);
+        if (codes.isEmpty())
+            return false;
+        const xcb_void_cookie_t cookie = xcb_grab_key_checked(m_connection, 0, m_root, key.modifiers, codes.first(),
+                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        const XcbPointer<xcb_generic_error_t> error(xcb_request_check(m_connection, cookie));
+        return !error;
+    }
+
+private:
+    xcb_connection_t* m_connection;
+    xcb_window_t m_root = XCB_NONE;
+};
+
+class Presses {
+public:
+    explicit Presses(HotKeyService& service) {
+        QObject::connect(&service, &HotKeyService::pressed, &service, [this](const HotKey& key) { m_keys << key; });
+    }
+    qsizetype count(const HotKey& key) const { return m_keys.count(key); }
+
+private:
+    QList<HotKey> m_keys;
+};
+
+void typeKeys(const QString& keys) {
+    ASSERT_EQ(runClient(u"xdotool"_s, {u"key"_s, u"--clearmodifiers"_s, keys}).exitCode, 0);
+}
+
+} // namespace
+
+TEST(X11HotKeyService, DeliversARegisteredCombinationWhateverTheLocks) {
+    X11HotKeyService service;
+    Presses presses(service);
+    ASSERT_TRUE(service.registerKey(kControlAltK));
+    EXPECT_TRUE(service.isRegistered(kControlAltK));
+    EXPECT_TRUE(service.registerKey(kControlAltK));
+
+    typeKeys(u"ctrl+alt+k"_s);
+    EXPECT_TRUE(waitUntil([&] { return presses.count(kControlAltK) == 1; }));
+
+    // With Num Lock on, the state carries Mod2 and the variant grab must still catch it.
+    typeKeys(u"Num_Lock"_s);
+    typeKeys(u"ctrl+alt+k"_s);
+    typeKeys(u"Num_Lock"_s);
+    EXPECT_TRUE(waitUntil([&] { return presses.count(kControlAltK) == 2; }));
+
+    // Another modifier set is a different combination.
+    typeKeys(u"ctrl+alt+shift+k"_s);
+    typeKeys(u"ctrl+k"_s);
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(presses.count(kControlAltK), 2);
+}
+
+TEST(X11HotKeyService, ReportsACombinationAnotherClientHoldsAsTaken) {
+    X11HotKeyService service;
+    Presses presses(service);
+    ASSERT_TRUE(service.registerKey(kControlAltK));
+
+    OtherClient other;
+    ASSERT_TRUE(other.grab(kControlAltJ));
+    EXPECT_FALSE(service.registerKey(kControlAltJ));
+    EXPECT_FALSE(service.isRegistered(kControlAltJ));
+
+    // The refused registration left the earlier one working.
+    typeKeys(u"ctrl+alt+k"_s);
+    EXPECT_TRUE(waitUntil([&] { return presses.count(kControlAltK) == 1; }));
+    EXPECT_EQ(presses.count(kControlAltJ), 0);
+}
+
+TEST(X11HotKeyService, UnregisteringReleasesTheGrab) {
+    X11HotKeyService service;
+    Presses presses(service);
+    ASSERT_TRUE(service.registerKey(kControlAltK));
+    OtherClient other;
+    EXPECT_FALSE(other.grab(kControlAltK));
+
+    service.unregisterKey(kControlAltK);
+    EXPECT_FALSE(service.isRegistered(kControlAltK));
+    typeKeys(u"ctrl+alt+k"_s);
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(presses.count(kControlAltK), 0);
+    EXPECT_TRUE(other.grab(kControlAltK));
+}
+
+TEST(X11HotKeyService, RefusesKeysTheKeyboardCannotType) {
+    X11HotKeyService service;
+    EXPECT_FALSE(service.registerKey({0x10fffff, kControlAlt}));
+    EXPECT_FALSE(service.registerKey({0x006b, 0x8000}));
+}
