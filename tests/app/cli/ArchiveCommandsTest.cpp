@@ -345,8 +345,9 @@ TEST_F(ArchiveCommandsTest, AnUnreachableKeyChangesNothingAndCreatesNoKey) {
         m_secrets.failWith.reset();
         m_secrets.secrets.clear();
         QFile::remove(m_store.keychainArchivePath());
-        if (c.archiveExists)
+        if (c.archiveExists) {
             ASSERT_TRUE(m_store.save({clipAt(u"old"_s, 1)}, Mode::keychain).ok());
+        }
         const auto secretsBefore = m_secrets.secrets;
         const auto before = snapshot(m_home.path());
         m_secrets.failWith = SecretStoreError{c.failure, u"no answer"_s};
