@@ -9,10 +9,12 @@ namespace stowline {
 
 // What the user asked for on the command line.
 struct CommandLine {
-    enum class Action { start, help, version };
+    enum class Action { start, help, version, exportHistory, importHistory };
 
     Action action = Action::start;
     bool background = false;
+    // The export's destination (empty: standard output) or the file to import.
+    QString file;
 
     // Nothing, with a one-line message in `error`, when the arguments make no sense.
     static std::optional<CommandLine> parse(const QStringList& arguments, QString* error);

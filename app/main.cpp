@@ -1,8 +1,10 @@
 #include "app/CommandLine.h"
+#include "app/cli/OfflineCommands.h"
 
 #include "core/support/AppIdentity.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 
 using namespace stowline;
@@ -25,6 +27,13 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::version:
         QTextStream(stdout) << AppIdentity::applicationName() << ' ' << AppIdentity::version() << '\n';
         return 0;
+    case CommandLine::Action::exportHistory:
+    case CommandLine::Action::importHistory: {
+        QCoreApplication application(argc, argv);
+        QCoreApplication::setApplicationName(AppIdentity::applicationName());
+        QTextStream errors(stderr);
+        return OfflineCommands::run(*commandLine, errors);
+    }
     case CommandLine::Action::start:
         break;
     }

@@ -1,6 +1,6 @@
 #include "core/recognition/ImageTextRecognitionPolicy.h"
 
-#include "core/text/Folding.h"
+#include "core/search/TextFolder.h"
 #include "core/text/Graphemes.h"
 #include "core/text/WhiteSpace.h"
 
@@ -35,7 +35,7 @@ bool needsRecognition(const ClipItem& item) {
     return item.kind() == ClipKind::image && item.textRecognitionVersion() != currentVersion;
 }
 
-std::optional<QString> normalizedText(const QStringList& candidates) {
+std::optional<QString> normalizedText(const QStringList& candidates, const TextFolder& folder) {
     QSet<QString> seen;
     QStringList kept;
     for (const QString& candidate : candidates) {
@@ -43,7 +43,7 @@ std::optional<QString> normalizedText(const QStringList& candidates) {
             const QStringView trimmed = WhiteSpace::trimmed(line);
             if (trimmed.isEmpty())
                 continue;
-            QString folded = Folding::folded(trimmed);
+            QString folded = folder.fold(trimmed);
             if (seen.contains(folded))
                 continue;
             seen.insert(std::move(folded));
@@ -61,11 +61,11 @@ std::optional<QString> normalizedText(const QStringList& candidates) {
 }
 
 std::optional<QString> matchingExcerpt(const std::optional<QString>& text, const QStringList& requiredTerms,
-                                       qsizetype maximumCharacters) {
+                                       qsizetype maximumCharacters, const TextFolder& folder) {
     if (!text || text->isEmpty() || maximumCharacters < 1 || requiredTerms.isEmpty())
         return std::nullopt;
     for (QStringView line : lines(*text)) {
-        const QString folded = Folding::folded(line);
+        const QString folded = folder.fold(line);
         const bool matches = std::any_of(requiredTerms.begin(), requiredTerms.end(),
                                          [&](const QString& term) { return folded.contains(term); });
         if (!matches)
