@@ -2,6 +2,7 @@
 
 #include "core/search/TextFolder.h"
 #include "core/text/Graphemes.h"
+#include "core/text/Lines.h"
 #include "core/text/WhiteSpace.h"
 
 #include <QSet>
@@ -9,27 +10,6 @@
 #include <algorithm>
 
 namespace stowline::ImageTextRecognitionPolicy {
-
-namespace {
-
-bool isLineBreak(char16_t c) {
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
-}
-
-QList<QStringView> lines(QStringView text) {
-    QList<QStringView> result;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (isLineBreak(text[i].unicode())) {
-            result.append(text.sliced(start, i - start));
-            start = i + 1;
-        }
-    }
-    result.append(text.sliced(start));
-    return result;
-}
-
-} // namespace
 
 bool needsRecognition(const ClipItem& item) {
     return item.kind() == ClipKind::image && item.textRecognitionVersion() != currentVersion;
@@ -39,7 +19,7 @@ std::optional<QString> normalizedText(const QStringList& candidates, const TextF
     QSet<QString> seen;
     QStringList kept;
     for (const QString& candidate : candidates) {
-        for (QStringView line : lines(candidate)) {
+        for (QStringView line : Lines::split(candidate)) {
             const QStringView trimmed = WhiteSpace::trimmed(line);
             if (trimmed.isEmpty())
                 continue;
@@ -64,7 +44,7 @@ std::optional<QString> matchingExcerpt(const std::optional<QString>& text, const
                                        qsizetype maximumCharacters, const TextFolder& folder) {
     if (!text || text->isEmpty() || maximumCharacters < 1 || requiredTerms.isEmpty())
         return std::nullopt;
-    for (QStringView line : lines(*text)) {
+    for (QStringView line : Lines::split(*text)) {
         const QString folded = folder.fold(line);
         const bool matches = std::any_of(requiredTerms.begin(), requiredTerms.end(),
                                          [&](const QString& term) { return folded.contains(term); });
