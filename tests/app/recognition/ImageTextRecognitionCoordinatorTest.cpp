@@ -18,10 +18,10 @@ namespace {
 
 class ImageTextRecognitionCoordinatorTest : public ::testing::Test {
 protected:
-    // An image clip in the history, whose bytes the fake recogniser knows by `lines`.
-    ClipItem storedImage(const QByteArray& bytes,
-                         const QStringList& lines = {u"text of "_s + QString::fromLatin1(bytes)}) {
-        recognizer.setLines(bytes, lines);
+    // An image clip in the history, whose bytes the fake recogniser reads as `lines` ("text of <bytes>" by
+    // default).
+    ClipItem storedImage(const QByteArray& bytes, std::optional<QStringList> lines = std::nullopt) {
+        recognizer.setLines(bytes, lines.value_or(QStringList{u"text of "_s + QString::fromLatin1(bytes)}));
         const QUuid id = store.capture(test::imageClip(bytes), 0);
         return *store.item(id);
     }
@@ -30,12 +30,12 @@ protected:
         return QTest::qWaitFor([&] { return completed.count() >= count; }, 5000);
     }
 
-    // Enqueues a fresh image and waits for its result. Callers enqueue only backfill jobs, or wait for their
-    // recent jobs, before this, so once the sentinel is done every earlier job has been dealt with.
+    // Enqueues a fresh image as backfill and waits for its result. It runs after every recent job already
+    // waiting, so when the callers queued only recent jobs before, they have all been dealt with by then.
     void settle() {
         const ClipItem sentinel = storedImage("sentinel-" + QByteArray::number(++m_sentinels));
         const qsizetype before = completed.count();
-        coordinator.enqueue(sentinel, false);
+        coordinator.enqueue(sentinel, true);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 for (qsizetype i = before; i < completed.count(); ++i) {
@@ -67,15 +67,15 @@ TEST_F(ImageTextRecognitionCoordinatorTest, OnlyImagesThatNeedRecognitionAreQueu
     done.setTextRecognitionVersion(1);
     recognizer.setLines("already recognised", {u"again"_s});
     coordinator.enqueue(text, false);
-    coordinator.enqueue(done, true);
+    coordinator.enqueue(done, false);
     settle();
     EXPECT_EQ(recognizer.requests(), QByteArrayList{"sentinel-1"});
 }
 
 TEST_F(ImageTextRecognitionCoordinatorTest, ResultIsNormalisedAndWrittenIntoTheClip) {
     const ClipItem image =
-        storedImage("screenshot", {u"  Total: 12 €  "_s, u"TOTAL: 12 €"_s, u"\n"_s, u"Ｆｏｏ\nfoo"_s});
-    const ClipItem blank = storedImage("blank photo", {});
+        storedImage("screenshot", QStringList{u"  Total: 12 €  "_s, u"TOTAL: 12 €"_s, u"\n"_s, u"Ｆｏｏ\nfoo"_s});
+    const ClipItem blank = storedImage("blank photo", QStringList());
     coordinator.enqueue(image, false);
     coordinator.enqueue(blank, false);
     ASSERT_TRUE(waitForCompletions(2));
@@ -102,8 +102,7 @@ TEST_F(ImageTextRecognitionCoordinatorTest, SameContentIsRecognisedOnceWhilePend
     coordinator.enqueue(first, false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.callCount() == 1; }, 5000));
     coordinator.enqueue(first, false);
-    ClipItem sameContent = test::imageClip("duplicate");
-    coordinator.enqueue(sameContent, true);
+    coordinator.enqueue(test::imageClip("duplicate"), false);
     recognizer.release();
     ASSERT_TRUE(waitForCompletions(1));
     settle();
@@ -140,8 +139,8 @@ TEST_F(ImageTextRecognitionCoordinatorTest, FailuresAreDroppedWithoutAVersionAnd
     const QList<ClipItem> before = store.items();
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
-        coordinator.enqueue(gif, true);
-        coordinator.enqueue(broken, true);
+        coordinator.enqueue(gif, false);
+        coordinator.enqueue(broken, false);
         settle();
     }
     EXPECT_EQ(recognizer.requests(), (QByteArrayList{"broken", "sentinel-1", "broken", "sentinel-2"}))
