@@ -36,7 +36,9 @@ ClipRepresentation plain(const QByteArray& bytes) {
 class ClipboardActionsTest : public ::testing::Test {
 protected:
     ClipboardActionsTest() {
+        // Copied before the monitor exists, so it is launch content and never becomes an entry.
         pasteboard.copy({plain("the user's own clipboard")});
+        monitor = std::make_unique<ClipboardMonitor>(pasteboard, frontmost, store, preferences, coordinator);
         actions.setMonitor(monitor.get());
         monitor->start();
     }
@@ -66,8 +68,7 @@ protected:
     FakeTextRecognizer recognizer;
     FakeKeystrokePoster keystrokes;
     ImageTextRecognitionCoordinator coordinator{store, recognizer};
-    std::unique_ptr<ClipboardMonitor> monitor =
-        std::make_unique<ClipboardMonitor>(pasteboard, frontmost, store, preferences, coordinator);
+    std::unique_ptr<ClipboardMonitor> monitor;
     ClipboardActions actions{pasteboard, keystrokes};
 };
 

@@ -172,9 +172,10 @@ TEST_F(ClipboardMonitorTest, ExcludedApplicationsOnlyWhileExclusionsAreOnAndOwnW
             frontmost.setFrontmost(c.application);
             const bool captured = copyAndPoll({text(QByteArray(c.name) + (exclusions ? " on" : " off"))});
             EXPECT_EQ(captured, exclusions ? c.capturedWithExclusions : c.capturedWithout);
-            if (captured)
+            if (captured) {
                 EXPECT_EQ(lastCapture->sourceBundleIdentifier(),
                           c.application ? c.application->bundleIdentifier : std::nullopt);
+            }
         }
     }
 }
