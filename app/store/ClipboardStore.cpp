@@ -115,10 +115,12 @@ void ClipboardStore::applyRetention(qint64 days) {
     publishAndSave(false);
 }
 
-void ClipboardStore::applyRecognizedText(const QUuid& id, const QString& expectedContentHash,
+bool ClipboardStore::applyRecognizedText(const QUuid& id, const QString& expectedContentHash,
                                          const std::optional<QString>& text, qint64 version) {
-    if (m_engine.applyRecognizedText(id, expectedContentHash, text, version))
-        publishAndSave(false, recognizedTextSaveDelaySeconds);
+    if (!m_engine.applyRecognizedText(id, expectedContentHash, text, version))
+        return false;
+    publishAndSave(false, recognizedTextSaveDelaySeconds);
+    return true;
 }
 
 const QList<ClipItem>& ClipboardStore::items() const {

@@ -61,7 +61,8 @@ public:
     void deleteItem(const QUuid& id);
     void clear(bool keepingFavorites);
     void applyRetention(qint64 days);
-    void applyRecognizedText(const QUuid& id, const QString& expectedContentHash, const std::optional<QString>& text,
+    // True when the clip changed; only then the list is published and saved (after the longer delay).
+    bool applyRecognizedText(const QUuid& id, const QString& expectedContentHash, const std::optional<QString>& text,
                              qint64 version);
 
     void publishAndSave(bool immediately, double delaySeconds = saveDelaySeconds);

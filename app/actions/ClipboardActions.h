@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/model/ClipItem.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+namespace stowline {
+
+class ClipboardMonitor;
+class KeystrokePoster;
+class Pasteboard;
+
+// The only writer of the system clipboard: puts entries and texts back, marks those writes as the
+// application's own so they never become new entries, and posts the paste keystroke. GUI thread only.
+class ClipboardActions : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool accessibilityGranted READ accessibilityGranted NOTIFY accessibilityGrantedChanged)
+
+public:
+    ClipboardActions(Pasteboard& pasteboard, KeystrokePoster& keystrokes, QObject* parent = nullptr);
+
+    // Held weakly: the start-up wiring sets it right after creating the monitor.
+    void setMonitor(ClipboardMonitor* monitor) { m_monitor = monitor; }
+
+    bool accessibilityGranted() const { return m_accessibilityGranted; }
+    // Asks again; observers hear only of a change.
+    bool refreshAccessibility();
+
+    // All of the entry's representations, or only its plain text. Nothing is written, and what the clipboard
+    // held stays, when the entry has nothing that can be written.
+    [[nodiscard]] bool restore(const ClipItem& item, bool plainTextOnly);
+    // Refuses an empty text.
+    [[nodiscard]] bool copyRecognizedText(const QString& text);
+    // Writes an empty text too.
+    [[nodiscard]] bool copyEditedText(const QString& text);
+
+    // The platform's paste keystroke into whatever is in front; false when it could not be posted.
+    bool postPasteKeystroke();
+
+Q_SIGNALS:
+    void accessibilityGrantedChanged(bool granted);
+
+private:
+    bool writeText(const QString& text);
+    void markOwnWrite();
+
+    Pasteboard& m_pasteboard;
+    KeystrokePoster& m_keystrokes;
+    QPointer<ClipboardMonitor> m_monitor;
+    bool m_accessibilityGranted;
+};
+
+} // namespace stowline

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "app/concurrency/SerialQueue.h"
+#include "core/metadata/CapturedContentMetadata.h"
+#include "core/model/ClipItem.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+#include <QUuid>
+
+#include <optional>
+
+namespace stowline {
+
+class AppPreferences;
+class ClipboardStore;
+class FrontmostApplication;
+class ImageTextRecognitionCoordinator;
+class Pasteboard;
+struct RunningApplication;
+
+// Watches the clipboard and turns every change made by another application into a history entry. Polls, and
+// also looks at once when the clipboard announces a change. Everything but item creation runs on the GUI thread.
+class ClipboardMonitor : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int pollIntervalMilliseconds = 250;
+    static constexpr qint64 perRepresentationLimit = 8 * 1024 * 1024;
+    static constexpr qint64 totalLimit = 16 * 1024 * 1024;
+    static constexpr int thumbnailMaxWidth = 560;
+    static constexpr int thumbnailMaxHeight = 320;
+    static constexpr int thumbnailJpegQuality = 78;
+
+    // Whatever is on the clipboard now counts as seen: content from before the launch is never captured.
+    ClipboardMonitor(Pasteboard& pasteboard, FrontmostApplication& frontmost, ClipboardStore& store,
+                     AppPreferences& preferences, ImageTextRecognitionCoordinator& imageTextRecognition,
+                     QObject* parent = nullptr);
+
+    // Starts polling; a second call does nothing.
+    void start();
+    // Ends polling, for termination.
+    void stop();
+
+    // One poll: captures the clipboard entry when it changed and may be captured.
+    void tick();
+
+    Pasteboard& pasteboard() { return m_pasteboard; }
+    // After the application wrote the clipboard: the write is seen and never becomes an entry.
+    void markOwnWrite();
+    qint64 lastChangeCount() const { return m_lastChangeCount; }
+    qint64 ownChangeCount() const { return m_ownChangeCount; }
+
+    // A JPEG that fits the first PNG or TIFF representation into 560 × 320 without enlarging it.
+    static std::optional<QByteArray> makeThumbnail(const ClipRepresentations& representations);
+    // The size of the first PNG or TIFF representation whose header can be read.
+    static std::optional<CapturedContentMetadata::PixelDimensions>
+    imagePixelDimensions(const ClipRepresentations& representations);
+
+Q_SIGNALS:
+    // A captured entry reached the history; `id` is the entry that now holds the content.
+    void captured(const QUuid& id);
+
+private:
+    struct Snapshot {
+        ClipRepresentations representations;
+        std::optional<QString> sourceName;
+        std::optional<QString> sourceBundleID;
+        bool wasConcealed = false;
+    };
+
+    bool isExcluded(const std::optional<RunningApplication>& application) const;
+    std::optional<Snapshot> snapshotPasteboard(std::optional<QString> sourceName, std::optional<QString> sourceBundleID,
+                                               bool wasConcealed) const;
+    static std::optional<ClipItem> makeItem(const Snapshot& snapshot);
+    void ingest(ClipItem item, qint64 limit);
+
+    Pasteboard& m_pasteboard;
+    FrontmostApplication& m_frontmost;
+    ClipboardStore& m_store;
+    AppPreferences& m_preferences;
+    ImageTextRecognitionCoordinator& m_imageTextRecognition;
+    QTimer m_timer;
+    qint64 m_lastChangeCount;
+    qint64 m_ownChangeCount = -1;
+    SerialQueue m_processingQueue;
+};
+
+} // namespace stowline

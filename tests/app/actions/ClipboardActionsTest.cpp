@@ -1,0 +1,155 @@
+#include "app/actions/ClipboardActions.h"
+
+#include "app/capture/ClipboardMonitor.h"
+#include "app/platform/fake/FakeFrontmostApplication.h"
+#include "app/platform/fake/FakeKeystrokePoster.h"
+#include "app/platform/fake/FakePasteboard.h"
+#include "app/platform/fake/FakeSecretStore.h"
+#include "app/platform/fake/FakeTextRecognizer.h"
+#include "app/preferences/AppPreferences.h"
+#include "app/recognition/ImageTextRecognitionCoordinator.h"
+#include "app/store/ClipboardStore.h"
+#include "core/classify/ContentClassifier.h"
+#include "tests/support/ClipBuilders.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace stowline;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+ClipItem clipOf(const ClipRepresentations& representations) {
+    return ClipItem(QUuid::createUuid(), Timestamp{1000}, std::nullopt, ClipKind::richText, false, u"clip"_s, u"clip"_s,
+                    std::nullopt, std::nullopt, ContentClassifier::hash(representations),
+                    ContentClassifier::byteCount(representations), representations);
+}
+
+ClipRepresentation plain(const QByteArray& bytes) {
+    return {0, TypeIdentifier::plainText, bytes};
+}
+
+class ClipboardActionsTest : public ::testing::Test {
+protected:
+    ClipboardActionsTest() {
+        // Copied before the monitor exists, so it is launch content and never becomes an entry.
+        pasteboard.copy({plain("the user's own clipboard")});
+        monitor = std::make_unique<ClipboardMonitor>(pasteboard, frontmost, store, preferences, coordinator);
+        actions.setMonitor(monitor.get());
+        monitor->start();
+    }
+
+    // What the user had on the clipboard is still there.
+    void expectUntouched(qint64 changeCount) {
+        EXPECT_EQ(pasteboard.changeCount(), changeCount);
+        EXPECT_EQ(pasteboard.contents(), ClipRepresentations{plain("the user's own clipboard")});
+    }
+
+    // The monitor saw the write as its own: the history does not grow by it.
+    void expectMarkedOwn() {
+        EXPECT_EQ(monitor->lastChangeCount(), pasteboard.changeCount());
+        EXPECT_EQ(monitor->ownChangeCount(), pasteboard.changeCount());
+        monitor->tick();
+        QTest::qWait(50);
+        EXPECT_TRUE(store.items().isEmpty());
+    }
+
+    QTemporaryDir dir;
+    FakeSecretStore secrets;
+    ClipboardStore store{std::make_unique<EncryptedArchiveStore>(dir.path(), secrets), ArchiveProtectionMode::localFile,
+                         true};
+    AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"config/Stowline.conf"_s))};
+    FakePasteboard pasteboard;
+    FakeFrontmostApplication frontmost;
+    FakeTextRecognizer recognizer;
+    FakeKeystrokePoster keystrokes;
+    ImageTextRecognitionCoordinator coordinator{store, recognizer};
+    std::unique_ptr<ClipboardMonitor> monitor;
+    ClipboardActions actions{pasteboard, keystrokes};
+};
+
+} // namespace
+
+TEST_F(ClipboardActionsTest, RestoreWritesItemsInIndexOrderAndMarksTheWriteOwn) {
+    const ClipRepresentations stored{
+        {2, TypeIdentifier::fileUrl, "file:///tmp/two"},
+        {0, TypeIdentifier::plainText, "zero"},
+        {1, TypeIdentifier::fileUrl, "file:///tmp/one"},
+        {0, TypeIdentifier::html, "<b>zero</b>"},
+    };
+    ASSERT_TRUE(actions.restore(clipOf(stored), false));
+    EXPECT_EQ(pasteboard.contents(), (ClipRepresentations{stored[1], stored[3], stored[2], stored[0]}));
+    expectMarkedOwn();
+}
+
+TEST_F(ClipboardActionsTest, PlainTextRestoreWritesOnlyTheText) {
+    const ClipItem rich = clipOf({{0, TypeIdentifier::rtf, "{\\rtf1 bold}"}, plain("bold \u00e9")});
+    ASSERT_TRUE(actions.restore(rich, true));
+    EXPECT_EQ(pasteboard.contents(), ClipRepresentations{plain("bold \u00e9")});
+    expectMarkedOwn();
+}
+
+TEST_F(ClipboardActionsTest, RestoreThatCannotWriteLeavesTheClipboardAlone) {
+    const qint64 before = pasteboard.changeCount();
+    struct Case {
+        const char* name;
+        ClipItem item;
+        bool plainTextOnly;
+    };
+    const Case cases[] = {
+        {"plain text of an image", test::imageClip("\x89PNG"), true},
+        {"plain text that is not UTF-8", clipOf({plain("\xc3\x28 broken")}), true},
+        {"no representations", clipOf({}), false},
+        {"every type refused", clipOf({{0, u"com.example.private"_s, "x"}, {1, u"com.example.private"_s, "y"}}), false},
+    };
+    pasteboard.setUnwritableTypes({u"com.example.private"_s});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(actions.restore(c.item, c.plainTextOnly));
+        expectUntouched(before);
+    }
+}
+
+TEST_F(ClipboardActionsTest, CopyingText) {
+    const qint64 before = pasteboard.changeCount();
+    EXPECT_FALSE(actions.copyRecognizedText(QString()));
+    expectUntouched(before);
+
+    ASSERT_TRUE(actions.copyRecognizedText(u"Invoice 42"_s));
+    EXPECT_EQ(pasteboard.contents(), ClipRepresentations{plain("Invoice 42")});
+    expectMarkedOwn();
+
+    ASSERT_TRUE(actions.copyEditedText(QString()));
+    EXPECT_EQ(pasteboard.contents(), ClipRepresentations{plain("")}) << "an empty edit is written too";
+    expectMarkedOwn();
+}
+
+TEST_F(ClipboardActionsTest, WritesSucceedAfterTheMonitorIsGone) {
+    monitor.reset();
+    EXPECT_TRUE(actions.copyEditedText(u"still works"_s));
+    EXPECT_EQ(pasteboard.contents(), ClipRepresentations{plain("still works")});
+}
+
+TEST_F(ClipboardActionsTest, AccessibilityIsRefreshedAndAnnouncedOnlyOnChange) {
+    keystrokes.setAvailable(false);
+    ClipboardActions withoutAccess(pasteboard, keystrokes);
+    EXPECT_FALSE(withoutAccess.accessibilityGranted());
+    QSignalSpy changes(&withoutAccess, &ClipboardActions::accessibilityGrantedChanged);
+    EXPECT_FALSE(withoutAccess.refreshAccessibility());
+    EXPECT_FALSE(withoutAccess.refreshAccessibility());
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_FALSE(withoutAccess.postPasteKeystroke());
+
+    keystrokes.setAvailable(true);
+    EXPECT_TRUE(withoutAccess.refreshAccessibility());
+    EXPECT_TRUE(withoutAccess.refreshAccessibility());
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.first().first().toBool(), true);
+    EXPECT_TRUE(withoutAccess.accessibilityGranted());
+    EXPECT_TRUE(withoutAccess.postPasteKeystroke());
+    EXPECT_EQ(keystrokes.pasteCount(), 1);
+}
