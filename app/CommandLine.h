@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/instance/InstanceProtocol.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@ namespace stowline {
 
 // What the user asked for on the command line.
 struct CommandLine {
-    enum class Action { start, help, version };
+    enum class Action { start, help, version, show, toggle, quit, status };
 
     Action action = Action::start;
     bool background = false;
@@ -17,6 +19,12 @@ struct CommandLine {
     // Nothing, with a one-line message in `error`, when the arguments make no sense.
     static std::optional<CommandLine> parse(const QStringList& arguments, QString* error);
     static QString usage();
+
+    // What is sent to an instance that already runs: a plain start shows its panel, a background start only
+    // checks that it answers. Help and version never get here.
+    InstanceRequest request() const;
+    // Whether this process becomes the instance when none runs yet; the other commands need one running.
+    bool startsApplication() const;
 };
 
 } // namespace stowline
