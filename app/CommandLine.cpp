@@ -6,11 +6,14 @@ namespace stowline {
 
 namespace {
 
-std::optional<CommandLine::Action> commandAction(QStringView argument) {
-    const std::optional<InstanceCommand> command = InstanceProtocol::commandFromName(argument);
-    if (!command)
-        return std::nullopt;
-    switch (*command) {
+std::nullopt_t rejected(QString* error, const QString& reason) {
+    if (error)
+        *error = reason + QStringLiteral("; see %1 --help").arg(AppIdentity::executableName());
+    return std::nullopt;
+}
+
+CommandLine::Action actionFor(InstanceCommand command) {
+    switch (command) {
     case InstanceCommand::show:
         return CommandLine::Action::show;
     case InstanceCommand::toggle:
@@ -20,65 +23,92 @@ std::optional<CommandLine::Action> commandAction(QStringView argument) {
     case InstanceCommand::status:
         return CommandLine::Action::status;
     }
-    return std::nullopt;
+    Q_UNREACHABLE();
 }
 
 } // namespace
 
 std::optional<CommandLine> CommandLine::parse(const QStringList& arguments, QString* error) {
     CommandLine result;
-    bool flagOnly = false;
-    std::optional<Action> command;
-    const auto failWith = [error](const QString& message) {
-        if (error)
-            *error = message + QStringLiteral("; see %1 --help").arg(AppIdentity::executableName());
-        return std::nullopt;
-    };
+    bool help = false;
+    bool version = false;
+    QStringList operands;
+    bool onlyOperands = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        if (argument == u"--background") {
+        if (onlyOperands || !argument.startsWith(u'-')) {
+            operands.append(argument);
+        } else if (argument == u"--") {
+            onlyOperands = true;
+        } else if (argument == u"--background") {
             result.background = true;
         } else if (argument == u"--help" || argument == u"-h") {
-            result.action = Action::help;
-            flagOnly = true;
+            help = true;
         } else if (argument == u"--version") {
-            if (!flagOnly)
-                result.action = Action::version;
-            flagOnly = true;
-        } else if (const std::optional<Action> action = commandAction(argument)) {
-            if (command)
-                return failWith(QStringLiteral("only one command at a time (\"%1\")").arg(argument));
-            command = action;
+            version = true;
         } else {
-            return failWith(QStringLiteral("unknown argument \"%1\"").arg(argument));
+            return rejected(error, QStringLiteral("unknown argument \"%1\"").arg(argument));
         }
     }
-    if (flagOnly)
+    if (help) {
+        result.action = Action::help;
         return result;
-    if (command) {
-        if (result.background)
-            return failWith(QStringLiteral("--background only applies when starting Stowline"));
-        result.action = *command;
     }
+    if (version) {
+        result.action = Action::version;
+        return result;
+    }
+    if (operands.isEmpty())
+        return result;
+
+    const QString command = operands.takeFirst();
+    if (const std::optional<InstanceCommand> instanceCommand = InstanceProtocol::commandFromName(command)) {
+        result.action = actionFor(*instanceCommand);
+        if (!operands.isEmpty())
+            return rejected(error, QStringLiteral("%1 takes no further arguments").arg(command));
+    } else if (command == u"export") {
+        result.action = Action::exportHistory;
+        if (operands.size() > 1)
+            return rejected(error, QStringLiteral("export takes at most one file"));
+    } else if (command == u"import") {
+        result.action = Action::importHistory;
+        if (operands.size() != 1)
+            return rejected(error, QStringLiteral("import takes exactly one file"));
+    } else {
+        return rejected(error, QStringLiteral("unknown command \"%1\"").arg(command));
+    }
+    if (result.background)
+        return rejected(error, QStringLiteral("--background does not go with %1").arg(command));
+    result.file = operands.value(0);
+    if (result.file.isEmpty() && !operands.isEmpty())
+        return rejected(error, QStringLiteral("the file name is empty"));
     return result;
 }
 
 QString CommandLine::usage() {
     return QStringLiteral("Usage: %1 [--background]\n"
                           "       %1 show|toggle|quit|status\n"
+                          "       %1 export [FILE]\n"
+                          "       %1 import FILE\n"
                           "\n"
                           "Keeps an encrypted history of everything you copy. Only one Stowline runs per user\n"
                           "session; starting it again shows the running one's history panel.\n"
                           "\n"
-                          "  --background  start in the tray without showing the history panel\n"
-                          "  --help        show this help and exit\n"
-                          "  --version     show the version and exit\n"
+                          "  --background   start in the tray without showing the history panel\n"
+                          "  --help         show this help and exit\n"
+                          "  --version      show the version and exit\n"
                           "\n"
                           "Commands for the running Stowline:\n"
-                          "  show          show the history panel (starts Stowline when it is not running)\n"
-                          "  toggle        show the history panel, or hide it when it is showing\n"
-                          "  quit          save the history and end Stowline\n"
-                          "  status        tell whether Stowline runs, with its shortcut and last message\n")
+                          "  show           show the history panel (starts Stowline when it is not running)\n"
+                          "  toggle         show the history panel, or hide it when it is showing\n"
+                          "  quit           save the history and end Stowline\n"
+                          "  status         tell whether Stowline runs, with its shortcut and last message\n"
+                          "\n"
+                          "Commands, while Stowline is not running:\n"
+                          "  export [FILE]  write the history as unencrypted JSON to FILE (readable by you only)\n"
+                          "                 or to standard output\n"
+                          "  import FILE    merge the entries of an exported history into the history, keeping\n"
+                          "                 to the history limit\n")
         .arg(AppIdentity::executableName());
 }
 
@@ -95,6 +125,8 @@ InstanceRequest CommandLine::request() const {
     case Action::show:
     case Action::help:
     case Action::version:
+    case Action::exportHistory:
+    case Action::importHistory:
         break;
     }
     return {InstanceCommand::show, {}};
@@ -102,6 +134,10 @@ InstanceRequest CommandLine::request() const {
 
 bool CommandLine::startsApplication() const {
     return action == Action::start || action == Action::show || action == Action::toggle;
+}
+
+bool CommandLine::isInstanceCommand() const {
+    return startsApplication() || action == Action::quit || action == Action::status;
 }
 
 } // namespace stowline

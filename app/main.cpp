@@ -1,11 +1,13 @@
 #include "app/CommandLine.h"
 #include "app/PlatformServices.h"
 #include "app/StowlineApplication.h"
+#include "app/cli/OfflineCommands.h"
 #include "app/instance/SingleInstance.h"
 
 #include "core/support/AppIdentity.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 
 using namespace stowline;
@@ -50,6 +52,19 @@ std::optional<int> forward(const CommandLine& commandLine, const QString& socket
     return reply->status;
 }
 
+int runOffline(const CommandLine& commandLine, int argc, char* argv[]) {
+    // The running instance would overwrite an imported history with its own at its next save.
+    if (commandLine.action == CommandLine::Action::importHistory &&
+        SingleInstance::send(SingleInstance::defaultSocketPath(), {InstanceCommand::status, {}}, 2'000).ok()) {
+        return complain(QStringLiteral("Stowline is running; end it with \"%1 quit\" before importing.")
+                            .arg(AppIdentity::executableName()));
+    }
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(AppIdentity::applicationName());
+    QTextStream errors(stderr);
+    return OfflineCommands::run(commandLine, errors);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -68,6 +83,9 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::version:
         QTextStream(stdout) << AppIdentity::applicationName() << ' ' << AppIdentity::version() << '\n';
         return 0;
+    case CommandLine::Action::exportHistory:
+    case CommandLine::Action::importHistory:
+        return runOffline(*commandLine, argc, argv);
     default:
         break;
     }

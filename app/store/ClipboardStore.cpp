@@ -30,7 +30,7 @@ ClipboardStore::ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, A
     , m_queueMode(protectionMode)
     , m_persistenceEnabled(persistenceEnabled && m_archive) {
     m_pendingSave.setSingleShot(true);
-    connect(&m_pendingSave, &QTimer::timeout, this, [this] { enqueueSave(std::exchange(m_pendingItems, {})); });
+    connect(&m_pendingSave, &QTimer::timeout, this, [this] { enqueueSave(*std::exchange(m_pendingHistory, {})); });
     m_reopen.setInterval(reopenIntervalMilliseconds);
     connect(&m_reopen, &QTimer::timeout, this, [this] { publishAndSave(true); });
     if (m_persistenceEnabled)
@@ -54,12 +54,12 @@ void ClipboardStore::loadAtStartUp() {
     ClipListUpgrade metadata = CapturedContentMetadata::upgrade(std::move(loaded->items));
     ClipListUpgrade credentials = CredentialDetector::upgrade(std::move(metadata.items));
     m_engine = HistoryEngine(credentials.items);
-    m_items = m_engine.items();
+    m_published = m_engine;
     m_archiveDiskBytes = m_archive->diskSize(m_protectionMode);
     if (metadata.changed || credentials.changed) {
         // Upgraded entries are written once; a failure only means the upgrade runs again next time.
-        m_saveQueue.post([archive = m_archive.get(), items = m_items, mode = m_protectionMode] {
-            (void)archive->save(items, mode);
+        m_saveQueue.post([archive = m_archive.get(), history = m_engine, mode = m_protectionMode] {
+            (void)archive->save(history.items(), mode);
         });
     }
 }
@@ -121,8 +121,15 @@ void ClipboardStore::applyRecognizedText(const QUuid& id, const QString& expecte
         publishAndSave(false, recognizedTextSaveDelaySeconds);
 }
 
+const QList<ClipItem>& ClipboardStore::items() const {
+    if (!m_items)
+        m_items = m_published.items();
+    return *m_items;
+}
+
 void ClipboardStore::publish() {
-    m_items = m_engine.items();
+    m_published = m_engine;
+    m_items.reset();
     Q_EMIT itemsChanged();
 }
 
@@ -133,14 +140,14 @@ void ClipboardStore::publishAndSave(bool immediately, double delaySeconds) {
         return;
     }
     m_pendingSave.stop();
-    m_pendingItems = m_items;
+    m_pendingHistory = m_published;
     if (immediately)
-        enqueueSave(std::exchange(m_pendingItems, {}));
+        enqueueSave(*std::exchange(m_pendingHistory, {}));
     else
         m_pendingSave.start(qRound(delaySeconds * 1000));
 }
 
-void ClipboardStore::enqueueSave(QList<ClipItem> items) {
+void ClipboardStore::enqueueSave(HistoryEngine history) {
     EncryptedArchiveStore* archive = m_archive.get();
     if (!m_historyOpen) {
         // Never write over a history that exists but could not be opened; try to open it instead.
@@ -158,9 +165,9 @@ void ClipboardStore::enqueueSave(QList<ClipItem> items) {
     }
     m_saveQueue.run(
         this,
-        [archive, items = std::move(items), this]() -> std::optional<qint64> {
+        [archive, history = std::move(history), this]() -> std::optional<qint64> {
             const ArchiveProtectionMode mode = m_queueMode.load();
-            if (!archive->save(items, mode).ok())
+            if (!archive->save(history.items(), mode).ok())
                 return std::nullopt;
             return archive->diskSize(mode);
         },
@@ -224,7 +231,7 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
         return;
     }
     m_pendingSave.stop();
-    m_pendingItems.clear();
+    m_pendingHistory.reset();
     m_isChangingProtection = true;
     Q_EMIT isChangingProtectionChanged();
 
@@ -232,9 +239,9 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
     const ArchiveProtectionMode from = m_protectionMode;
     m_saveQueue.run(
         this,
-        [this, archive = m_archive.get(), items = m_items, from, to]() -> std::pair<Migrated, qint64> {
+        [this, archive = m_archive.get(), history = m_published, from, to]() -> std::pair<Migrated, qint64> {
             Migrated migrated = archive->migrate(
-                items, from, to, [](QList<ClipItem> legacy, const QList<ClipItem>& current, qint64 limit) {
+                history.items(), from, to, [](QList<ClipItem> legacy, const QList<ClipItem>& current, qint64 limit) {
                     HistoryEngine engine(legacy);
                     for (const ClipItem& item : current)
                         engine.ingest(item, limit);
@@ -266,7 +273,7 @@ void ClipboardStore::flush() {
     for (int round = 0; round < 2; ++round) {
         if (m_pendingSave.isActive()) {
             m_pendingSave.stop();
-            enqueueSave(std::exchange(m_pendingItems, {}));
+            enqueueSave(*std::exchange(m_pendingHistory, {}));
         }
         m_saveQueue.waitUntilIdle();
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);

@@ -37,7 +37,9 @@ public:
     // Writes any change still waiting for its debounce before the history goes away.
     ~ClipboardStore() override;
 
-    const QList<ClipItem>& items() const { return m_items; }
+    // The history as last published. Materialised on first read after a change: publishing only copies the
+    // engine, which shares its entries, so a change costs the same at 100,000 clips as at ten.
+    const QList<ClipItem>& items() const;
     const std::optional<QString>& lastError() const { return m_lastError; }
     void setLastError(std::optional<QString> message);
     bool isChangingProtection() const { return m_isChangingProtection; }
@@ -80,7 +82,7 @@ private:
     void loadAtStartUp();
     void publish();
     void setArchiveDiskBytes(qint64 bytes);
-    void enqueueSave(QList<ClipItem> items);
+    void enqueueSave(HistoryEngine history);
     void historyOpenedLate(QList<ClipItem> stored, bool startedFresh);
     void historyStillClosed(const ArchiveLoadError& error);
     static QString messageFor(const ArchiveLoadError& error);
@@ -88,7 +90,8 @@ private:
     std::unique_ptr<EncryptedArchiveStore> m_archive;
     SerialQueue m_saveQueue;
     HistoryEngine m_engine;
-    QList<ClipItem> m_items;
+    HistoryEngine m_published;
+    mutable std::optional<QList<ClipItem>> m_items;
     std::optional<QString> m_lastError;
     bool m_isChangingProtection = false;
     qint64 m_archiveDiskBytes = 0;
@@ -100,7 +103,7 @@ private:
     bool m_historyOpen = true;
     std::optional<ArchiveLoadError> m_openError;
     QTimer m_pendingSave;
-    QList<ClipItem> m_pendingItems;
+    std::optional<HistoryEngine> m_pendingHistory;
     QTimer m_reopen;
     std::function<qint64()> m_historyLimit = [] { return qint64(0); };
 };

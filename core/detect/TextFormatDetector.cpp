@@ -2,6 +2,7 @@
 
 #include "core/text/Graphemes.h"
 #include "core/text/JsonSyntax.h"
+#include "core/text/Lines.h"
 #include "core/text/Regex.h"
 #include "core/text/WhiteSpace.h"
 
@@ -74,10 +75,6 @@ qsizetype matchingLines(const std::optional<Regex>& pattern, const QList<QString
     return pattern ? pattern->countMatchingSubjects(lines, upTo) : 0;
 }
 
-bool isLineBreak(char16_t c) {
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
-}
-
 QStringView trimmedBlanks(QStringView line) {
     qsizetype start = 0;
     qsizetype end = line.size();
@@ -134,16 +131,7 @@ bool looksLikeTruncatedJSON(QStringView sample, bool originalWasLonger) {
 }
 
 QList<QStringView> lines(QStringView sample) {
-    QList<QStringView> result;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < sample.size(); ++i) {
-        if (isLineBreak(sample[i].unicode())) {
-            result.append(sample.sliced(start, i - start));
-            start = i + 1;
-        }
-    }
-    result.append(sample.sliced(start));
-    return result;
+    return Lines::split(sample);
 }
 
 int markdownScore(const QList<QStringView>& lines, QStringView sample) {

@@ -48,11 +48,16 @@ size_t partitionPoint(size_t count, Pred pred) {
 } // namespace
 
 HistoryEngine::HistoryEngine(const QList<ClipItem>& items, const TextFolder& folder) : m_folder(folder) {
-    m_nodes.reserve(size_t(items.size()));
-    for (const ClipItem& item : items)
-        m_nodes.push_back(makeNode(item));
-    std::stable_sort(m_nodes.begin(), m_nodes.end(),
-                     [](const NodePtr& a, const NodePtr& b) { return before(keyOf(a->item), keyOf(b->item)); });
+    // Sorting plain keys first keeps the sort in cache instead of chasing a pointer per comparison.
+    std::vector<std::pair<OrderKey, qsizetype>> order;
+    order.reserve(size_t(items.size()));
+    for (qsizetype i = 0; i < items.size(); ++i)
+        order.emplace_back(keyOf(items[i]), i);
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return before(a.first, b.first); });
+    const auto block = std::make_shared<const FoldedTextBlock>(items, m_folder);
+    m_nodes.reserve(order.size());
+    for (const auto& [key, i] : order)
+        m_nodes.push_back(std::make_shared<const Node>(Node{items[i], block, i}));
     m_byId.reserve(items.size());
     m_byContentHash.reserve(items.size());
     for (const NodePtr& node : m_nodes)
@@ -90,7 +95,7 @@ QUuid HistoryEngine::ingest(ClipItem item, qint64 limit) {
             merged.setTextFormatVersion(currentTextFormatVersion);
         }
         id = merged.id();
-        place(*position, makeNode(std::move(merged)), true);
+        place(*position, makeNode(std::move(merged), *m_nodes[*position]), true);
     } else {
         place(m_nodes.size(), makeNode(std::move(item)), true);
     }
@@ -104,7 +109,7 @@ bool HistoryEngine::markUsed(const QUuid& id, Timestamp at) {
         return false;
     ClipItem used = m_nodes[*position]->item;
     used.setLastUsedAt(at);
-    place(*position, makeNode(std::move(used)), false);
+    place(*position, makeNode(std::move(used), *m_nodes[*position]), false);
     return true;
 }
 
@@ -114,15 +119,13 @@ bool HistoryEngine::toggleFavorite(const QUuid& id) {
         return false;
     ClipItem toggled = m_nodes[*position]->item;
     toggled.setIsFavorite(!toggled.isFavorite());
-    place(*position, makeNode(std::move(toggled)), false);
+    place(*position, makeNode(std::move(toggled), *m_nodes[*position]), false);
     return true;
 }
 
 bool HistoryEngine::deleteItem(const QUuid& id) {
     std::vector<size_t> positions;
-    const auto [first, last] = m_byId.equal_range(id);
-    for (auto it = first; it != last; ++it)
-        positions.push_back(positionOf(it.value()));
+    m_byId.forEach(id, [&](const Node* node) { positions.push_back(positionOf(node)); });
     std::sort(positions.rbegin(), positions.rend());
     for (size_t position : positions) {
         unindex(m_nodes[position].get());
@@ -182,7 +185,7 @@ bool HistoryEngine::applyRecognizedText(const QUuid& id, const QString& expected
     ClipItem recognized = current;
     recognized.setRecognizedText(text);
     recognized.setTextRecognitionVersion(version);
-    NodePtr node = makeNode(std::move(recognized));
+    NodePtr node = makeNode(std::move(recognized), *m_nodes[*position]);
     unindex(m_nodes[*position].get());
     index(node.get());
     m_nodes[*position] = std::move(node);
@@ -190,20 +193,34 @@ bool HistoryEngine::applyRecognizedText(const QUuid& id, const QString& expected
 }
 
 QList<ClipItem> HistoryEngine::filtered(QStringView query, const QSet<ClipKind>& kinds) const {
-    const SmartSearch search(query, m_folder);
-    QList<ClipItem> result;
-    for (const NodePtr& node : m_nodes) {
-        if ((kinds.isEmpty() || kinds.contains(node->item.kind())) && search.matchesFolded(node->folded))
-            result.append(node->item);
-    }
-    return result;
+    return filteredBy(query, [&](const ClipItem& item) { return kinds.isEmpty() || kinds.contains(item.kind()); });
 }
 
 QList<ClipItem> HistoryEngine::filtered(QStringView query, HistoryFilter filter) const {
+    return filteredBy(query, [&](const ClipItem& item) { return passes(filter, item); });
+}
+
+QList<ClipItem> HistoryEngine::filteredBy(QStringView query,
+                                          const std::function<bool(const ClipItem&)>& accepts) const {
     const SmartSearch search(query, m_folder);
     QList<ClipItem> result;
+    // Entries of one block mostly follow each other, so the last block's flags are kept at hand.
+    const FoldedTextBlock* block = nullptr;
+    std::vector<bool> blockMatches;
     for (const NodePtr& node : m_nodes) {
-        if (passes(filter, node->item) && search.matchesFolded(node->folded))
+        if (!accepts(node->item))
+            continue;
+        bool matched = search.isEmpty();
+        if (!matched && node->folded->size() == 1) {
+            matched = search.matchesFolded(node->folded->text(0));
+        } else if (!matched) {
+            if (node->folded.get() != block) {
+                block = node->folded.get();
+                blockMatches = block->matching(search);
+            }
+            matched = blockMatches[size_t(node->foldedIndex)];
+        }
+        if (matched)
             result.append(node->item);
     }
     return result;
@@ -213,8 +230,11 @@ void HistoryEngine::setFolder(const TextFolder& folder) {
     if (folder == m_folder)
         return;
     m_folder = folder;
-    for (NodePtr& node : m_nodes) {
-        NodePtr refolded = makeNode(node->item);
+    QList<ClipItem> current = items();
+    const auto block = std::make_shared<const FoldedTextBlock>(current, m_folder);
+    for (qsizetype i = 0; i < current.size(); ++i) {
+        NodePtr& node = m_nodes[size_t(i)];
+        NodePtr refolded = std::make_shared<const Node>(Node{current.at(i), block, i});
         unindex(node.get());
         index(refolded.get());
         node = std::move(refolded);
@@ -222,19 +242,73 @@ void HistoryEngine::setFolder(const TextFolder& folder) {
 }
 
 HistoryEngine::NodePtr HistoryEngine::makeNode(ClipItem item) const {
-    QByteArray folded = foldedSearchableText(item, m_folder);
-    return std::make_shared<const Node>(Node{std::move(item), std::move(folded)});
+    auto block = std::make_shared<const FoldedTextBlock>(QList<ClipItem>{item}, m_folder);
+    return std::make_shared<const Node>(Node{std::move(item), std::move(block), 0});
 }
 
-template <typename Hash, typename Key>
-std::optional<size_t> HistoryEngine::firstPosition(const Hash& hash, const Key& key) const {
+HistoryEngine::NodePtr HistoryEngine::makeNode(ClipItem item, const Node& previous) const {
+    if (searchableTexts(item) != searchableTexts(previous.item))
+        return makeNode(std::move(item));
+    return std::make_shared<const Node>(Node{std::move(item), previous.folded, previous.foldedIndex});
+}
+
+template <typename Key>
+void HistoryEngine::Index<Key>::reserve(qsizetype size) {
+    for (Shard& shard : m_shards)
+        shard.first.reserve(size / qsizetype(m_shards.size()) + 1);
+}
+
+template <typename Key>
+void HistoryEngine::Index<Key>::insert(const Key& key, const Node* node) {
+    Shard& s = shard(key);
+    const Node*& first = s.first[key];
+    if (first)
+        s.others.insert(key, node);
+    else
+        first = node;
+}
+
+template <typename Key>
+void HistoryEngine::Index<Key>::remove(const Key& key, const Node* node) {
+    Shard& s = shard(key);
+    const auto first = s.first.constFind(key);
+    if (first == s.first.cend())
+        return;
+    if (first.value() != node) {
+        s.others.remove(key, node);
+        return;
+    }
+    const auto other = s.others.constFind(key);
+    if (other == s.others.cend()) {
+        s.first.remove(key);
+        return;
+    }
+    const Node* promoted = other.value();
+    s.others.remove(key, promoted);
+    s.first.insert(key, promoted);
+}
+
+template <typename Key>
+template <typename Visit>
+void HistoryEngine::Index<Key>::forEach(const Key& key, Visit visit) const {
+    const Shard& s = shard(key);
+    const auto first = s.first.constFind(key);
+    if (first == s.first.cend())
+        return;
+    visit(first.value());
+    const auto [begin, end] = s.others.equal_range(key);
+    for (auto it = begin; it != end; ++it)
+        visit(it.value());
+}
+
+template <typename Key>
+std::optional<size_t> HistoryEngine::firstPosition(const Index<Key>& index, const Key& key) const {
     std::optional<size_t> first;
-    const auto [begin, end] = hash.equal_range(key);
-    for (auto it = begin; it != end; ++it) {
-        const size_t position = positionOf(it.value());
+    index.forEach(key, [&](const Node* node) {
+        const size_t position = positionOf(node);
         if (!first || position < *first)
             first = position;
-    }
+    });
     return first;
 }
 

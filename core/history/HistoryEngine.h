@@ -2,6 +2,7 @@
 
 #include "core/history/HistoryFilter.h"
 #include "core/model/ClipItem.h"
+#include "core/search/FoldedTextBlock.h"
 #include "core/search/TextFolder.h"
 
 #include <QByteArray>
@@ -10,6 +11,8 @@
 #include <QSet>
 #include <QTimeZone>
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -20,8 +23,10 @@ namespace stowline {
 // recently used, stable among ties.
 //
 // A value: copies share the entries until one side changes one, so a copy for a background queue costs one
-// pointer per entry. Each entry carries its folded searchable text, computed when the entry arrives or a field
-// the text depends on changes, so a search is a scan. Moving one entry shifts pointers instead of sorting.
+// pointer per entry, and the lookup tables are split so a change after copying copies only a small part.
+// Each entry refers to its folded searchable text in a block shared with the entries that arrived with it; the
+// block folds on the first search, not when the history is built, and a search scans each block's buffer.
+// Moving one entry shifts pointers instead of sorting.
 class HistoryEngine {
 public:
     explicit HistoryEngine(const QList<ClipItem>& items = {}, const TextFolder& folder = TextFolder());
@@ -60,13 +65,39 @@ public:
 private:
     struct Node {
         ClipItem item;
-        QByteArray folded;
+        std::shared_ptr<const FoldedTextBlock> folded;
+        qsizetype foldedIndex = 0;
     };
     using NodePtr = std::shared_ptr<const Node>;
 
+    // Entries by key, in shards that are each shared until changed, so a change after copying copies a small
+    // part. Keys are nearly always unique, so the first entry for a key lives in a flat hash and only further
+    // ones take a multi-hash.
+    template <typename Key>
+    class Index {
+    public:
+        void reserve(qsizetype size);
+        void insert(const Key& key, const Node* node);
+        void remove(const Key& key, const Node* node);
+        template <typename Visit>
+        void forEach(const Key& key, Visit visit) const;
+
+    private:
+        struct Shard {
+            QHash<Key, const Node*> first;
+            QMultiHash<Key, const Node*> others;
+        };
+        Shard& shard(const Key& key) { return m_shards[qHash(key) % m_shards.size()]; }
+        const Shard& shard(const Key& key) const { return m_shards[qHash(key) % m_shards.size()]; }
+        std::array<Shard, 1024> m_shards;
+    };
+
     NodePtr makeNode(ClipItem item) const;
-    template <typename Hash, typename Key>
-    std::optional<size_t> firstPosition(const Hash& hash, const Key& key) const;
+    // Keeps the folded text of `previous` when the searchable texts are the same.
+    NodePtr makeNode(ClipItem item, const Node& previous) const;
+    QList<ClipItem> filteredBy(QStringView query, const std::function<bool(const ClipItem&)>& accepts) const;
+    template <typename Key>
+    std::optional<size_t> firstPosition(const Index<Key>& index, const Key& key) const;
     size_t positionOf(const Node* node) const;
     size_t favoriteCount() const;
     void index(const Node* node);
@@ -78,8 +109,8 @@ private:
     void prune(qint64 limit);
 
     std::vector<NodePtr> m_nodes;
-    QMultiHash<QUuid, const Node*> m_byId;
-    QMultiHash<QString, const Node*> m_byContentHash;
+    Index<QUuid> m_byId;
+    Index<QString> m_byContentHash;
     TextFolder m_folder;
 };
 

@@ -10,7 +10,8 @@ QString JsonDecodeError::describe() const {
     case Reason::missingKey:
         return QStringLiteral("the key \"%1\" is missing").arg(field);
     case Reason::typeMismatch:
-        return QStringLiteral("the key \"%1\" has the wrong type").arg(field);
+        return field.isEmpty() ? QStringLiteral("the data is not a JSON object")
+                               : QStringLiteral("the key \"%1\" has the wrong type").arg(field);
     case Reason::invalidValue:
         return QStringLiteral("the key \"%1\" has an invalid value").arg(field);
     }

@@ -1,7 +1,8 @@
 #include "core/recognition/ImageTextRecognitionPolicy.h"
 
-#include "core/text/Folding.h"
+#include "core/search/TextFolder.h"
 #include "core/text/Graphemes.h"
+#include "core/text/Lines.h"
 #include "core/text/WhiteSpace.h"
 
 #include <QSet>
@@ -10,40 +11,19 @@
 
 namespace stowline::ImageTextRecognitionPolicy {
 
-namespace {
-
-bool isLineBreak(char16_t c) {
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
-}
-
-QList<QStringView> lines(QStringView text) {
-    QList<QStringView> result;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (isLineBreak(text[i].unicode())) {
-            result.append(text.sliced(start, i - start));
-            start = i + 1;
-        }
-    }
-    result.append(text.sliced(start));
-    return result;
-}
-
-} // namespace
-
 bool needsRecognition(const ClipItem& item) {
     return item.kind() == ClipKind::image && item.textRecognitionVersion() != currentVersion;
 }
 
-std::optional<QString> normalizedText(const QStringList& candidates) {
+std::optional<QString> normalizedText(const QStringList& candidates, const TextFolder& folder) {
     QSet<QString> seen;
     QStringList kept;
     for (const QString& candidate : candidates) {
-        for (QStringView line : lines(candidate)) {
+        for (QStringView line : Lines::split(candidate)) {
             const QStringView trimmed = WhiteSpace::trimmed(line);
             if (trimmed.isEmpty())
                 continue;
-            QString folded = Folding::folded(trimmed);
+            QString folded = folder.fold(trimmed);
             if (seen.contains(folded))
                 continue;
             seen.insert(std::move(folded));
@@ -61,11 +41,11 @@ std::optional<QString> normalizedText(const QStringList& candidates) {
 }
 
 std::optional<QString> matchingExcerpt(const std::optional<QString>& text, const QStringList& requiredTerms,
-                                       qsizetype maximumCharacters) {
+                                       qsizetype maximumCharacters, const TextFolder& folder) {
     if (!text || text->isEmpty() || maximumCharacters < 1 || requiredTerms.isEmpty())
         return std::nullopt;
-    for (QStringView line : lines(*text)) {
-        const QString folded = Folding::folded(line);
+    for (QStringView line : Lines::split(*text)) {
+        const QString folded = folder.fold(line);
         const bool matches = std::any_of(requiredTerms.begin(), requiredTerms.end(),
                                          [&](const QString& term) { return folded.contains(term); });
         if (!matches)

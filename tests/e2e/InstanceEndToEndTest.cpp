@@ -107,3 +107,19 @@ TEST(InstanceEndToEnd, TheCommandLineRejectsWhatItDoesNotKnow) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.output.contains(u"toggle"));
 }
+
+TEST(InstanceEndToEnd, ImportIsRefusedWhileAnInstanceHoldsTheHistory) {
+    StowlineHome home;
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+    const QString exported = home.dataHome() + u"/exported.json"_s;
+    const Finished exportRun = stowline.run({u"export"_s, exported});
+    ASSERT_EQ(exportRun.exitCode, 0) << exportRun.errors.toStdString();
+    const Finished importRun = stowline.run({u"import"_s, exported});
+    EXPECT_EQ(importRun.exitCode, 1);
+    EXPECT_TRUE(importRun.errors.contains(u"quit"));
+    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
+    ASSERT_TRUE(stowline.waitForInstanceToEnd());
+    const Finished afterQuit = stowline.run({u"import"_s, exported});
+    EXPECT_EQ(afterQuit.exitCode, 0) << afterQuit.errors.toStdString();
+}

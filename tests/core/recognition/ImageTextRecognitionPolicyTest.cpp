@@ -71,3 +71,18 @@ TEST(ImageTextRecognitionPolicy, MatchingExcerpt) {
         EXPECT_EQ(ImageTextRecognitionPolicy::matchingExcerpt(c.text, c.terms, c.limit), c.expected);
     }
 }
+
+TEST(ImageTextRecognitionPolicy, FoldsWithTheSearchLocale) {
+    // Under Turkish rules the dotless capital I is not the capital of i, so the two lines stay apart; the dotted
+    // capital İ is, so it joins "title".
+    const TextFolder turkish{QLocale(QLocale::Turkish)};
+    const TextFolder english{QLocale(QLocale::English)};
+    EXPECT_EQ(ImageTextRecognitionPolicy::normalizedText({u"TITLE"_s, u"title"_s}, english), u"TITLE"_s);
+    EXPECT_EQ(ImageTextRecognitionPolicy::normalizedText({u"TITLE"_s, u"title"_s}, turkish), u"TITLE\ntitle"_s);
+    EXPECT_EQ(ImageTextRecognitionPolicy::normalizedText({u"T\u0130TLE"_s, u"title"_s}, turkish), u"T\u0130TLE"_s);
+
+    const QString text = u"D\u0130KKAT\nIsparta"_s;
+    EXPECT_EQ(ImageTextRecognitionPolicy::matchingExcerpt(text, {turkish.fold(u"dikkat")}, 40, turkish),
+              u"D\u0130KKAT"_s);
+    EXPECT_EQ(ImageTextRecognitionPolicy::matchingExcerpt(text, {turkish.fold(u"Isparta")}, 40, turkish), u"Isparta"_s);
+}

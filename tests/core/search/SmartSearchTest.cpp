@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <thread>
 
 using namespace stowline;
 using namespace Qt::StringLiterals;
@@ -154,4 +155,39 @@ TEST(SmartSearch, CachedSearchAgreesWithFoldingEachClip) {
             EXPECT_EQ(engine.filtered(query, QSet<ClipKind>()), expected);
         }
     }
+}
+
+// The first search folds the shared texts; copies searched on two threads at once must both see all of them.
+TEST(SmartSearch, CopiesSearchedOnTwoThreadsAgree) {
+    QList<ClipItem> clips;
+    for (int i = 0; i < 2000; ++i)
+        clips.append(test::textClip((i % 3 ? u"caf\u00E9 "_s : u"memo "_s) + QString::number(i), Timestamp{double(i)}));
+    const HistoryEngine engine(clips, english);
+    const HistoryEngine copy = engine;
+    QList<ClipItem> fromThread;
+    std::thread other([&] { fromThread = copy.filtered(u"CAFE -7"_s, QSet<ClipKind>()); });
+    const QList<ClipItem> here = engine.filtered(u"CAFE -7"_s, QSet<ClipKind>());
+    other.join();
+    QList<ClipItem> expected;
+    for (const ClipItem& clip : engine.items()) {
+        if (matches(clip, u"CAFE -7"_s, english))
+            expected.append(clip);
+    }
+    EXPECT_GT(expected.size(), 500);
+    EXPECT_EQ(here, expected);
+    EXPECT_EQ(fromThread, expected);
+}
+
+// Texts of neighbouring clips share one buffer; a term must not be found across the end of one and the start
+// of the next, nor across two texts of one clip.
+TEST(SmartSearch, TermsNeverSpanTwoClipsOrTwoTexts) {
+    ClipItem first = test::textClip(u"abc rep"_s, Timestamp{2});
+    ClipItem second = test::textClip(u"ort xyz"_s, Timestamp{1});
+    const HistoryEngine engine({first, second}, english);
+    EXPECT_TRUE(engine.filtered(u"report"_s, QSet<ClipKind>()).isEmpty());
+    EXPECT_TRUE(engine.filtered(u"xyzabc"_s, QSet<ClipKind>()).isEmpty());
+    EXPECT_EQ(engine.filtered(u"-rep"_s, QSet<ClipKind>()), QList<ClipItem>{second});
+    EXPECT_EQ(engine.filtered(u"ort -abc"_s, QSet<ClipKind>()), QList<ClipItem>{second});
+    // The title and preview of one clip are two texts joined by a line feed.
+    EXPECT_TRUE(engine.filtered(u"repabc"_s, QSet<ClipKind>()).isEmpty());
 }

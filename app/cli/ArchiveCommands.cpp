@@ -1,0 +1,156 @@
+#include "app/cli/ArchiveCommands.h"
+
+#include "app/archive/ArchiveFiles.h"
+#include "core/archive/StowlineArchive.h"
+#include "core/detect/CredentialDetector.h"
+#include "core/metadata/CapturedContentMetadata.h"
+
+#include <QFileDevice>
+
+namespace stowline {
+
+namespace {
+
+using Kind = ArchiveCommandError::Kind;
+
+QList<ClipItem> upgraded(QList<ClipItem> items) {
+    return CredentialDetector::upgrade(CapturedContentMetadata::upgrade(std::move(items)).items).items;
+}
+
+ArchiveCommandError loadFailure(const ArchiveLoadError& error) {
+    switch (error.disposition) {
+    case ArchiveLoadError::Disposition::leftInPlace:
+        return {Kind::archiveUnreachable, error.error.describe(), {}};
+    case ArchiveLoadError::Disposition::movedAside:
+        return {Kind::archiveQuarantined, error.error.describe(), error.quarantinePath};
+    case ArchiveLoadError::Disposition::unreadableInPlace:
+        break;
+    }
+    return {Kind::archiveUnreadable, error.error.describe(), {}};
+}
+
+QString deviceError(const QIODevice& device) {
+    const QString reason = device.errorString();
+    return reason.isEmpty() ? QStringLiteral("unknown error") : reason;
+}
+
+} // namespace
+
+QString ArchiveCommandError::message() const {
+    switch (kind) {
+    case Kind::archiveUnreachable:
+        return QStringLiteral("the history cannot be opened (%1); nothing was changed").arg(reason);
+    case Kind::archiveQuarantined:
+        return QStringLiteral("the history archive is unreadable (%1); it was moved to %2 and the history starts "
+                              "empty")
+            .arg(reason, path);
+    case Kind::archiveUnreadable:
+        return QStringLiteral("the history archive is unreadable (%1) and could not be moved aside").arg(reason);
+    case Kind::inputUnreadable:
+        return QStringLiteral("cannot read %1 (%2); nothing was imported").arg(path, reason);
+    case Kind::invalidInput:
+        return QStringLiteral("%1 is not a Stowline export (%2); nothing was imported").arg(path, reason);
+    case Kind::outputFailed:
+        return QStringLiteral("cannot write %1 (%2)").arg(path, reason);
+    case Kind::saveFailed:
+        return QStringLiteral("the history could not be saved (%1); nothing was imported").arg(reason);
+    }
+    return {};
+}
+
+Result<QList<ClipItem>, ArchiveCommandError> ArchiveCommands::loadHistory(EncryptedArchiveStore& store,
+                                                                          ArchiveProtectionMode mode) {
+    auto archive = store.load(mode);
+    if (!archive)
+        return fail(loadFailure(archive.error()));
+    // The order the application holds, which is the order the archive was saved in unless a writer erred.
+    return HistoryEngine(upgraded(std::move(archive->items))).items();
+}
+
+QByteArray ArchiveCommands::exportJson(const QList<ClipItem>& items) {
+    StowlineArchive archive;
+    archive.items = items;
+    return archive.encode();
+}
+
+Result<ExportSummary, ArchiveCommandError> ArchiveCommands::exportHistory(EncryptedArchiveStore& store,
+                                                                          ArchiveProtectionMode mode, QIODevice& output,
+                                                                          const QString& outputName) {
+    auto items = loadHistory(store, mode);
+    if (!items)
+        return fail(items.error());
+    const QByteArray json = exportJson(*items);
+    if (!output.isOpen() && !output.open(QIODevice::WriteOnly))
+        return fail(ArchiveCommandError{Kind::outputFailed, deviceError(output), outputName});
+    if (output.write(json) != json.size())
+        return fail(ArchiveCommandError{Kind::outputFailed, deviceError(output), outputName});
+    if (auto* file = qobject_cast<QFileDevice*>(&output); file && !file->flush())
+        return fail(ArchiveCommandError{Kind::outputFailed, deviceError(output), outputName});
+    return ExportSummary{items->size()};
+}
+
+Result<ExportSummary, ArchiveCommandError>
+ArchiveCommands::exportHistoryToFile(EncryptedArchiveStore& store, ArchiveProtectionMode mode, const QString& path) {
+    auto items = loadHistory(store, mode);
+    if (!items)
+        return fail(items.error());
+    // The export is the history in the clear: owner-only from its first byte, and complete or absent.
+    if (auto written = ArchiveFiles::replaceAtomically(path, exportJson(*items)); !written)
+        return fail(ArchiveCommandError{Kind::outputFailed, written.error().reason, path});
+    return ExportSummary{items->size()};
+}
+
+Result<QList<ClipItem>, ArchiveCommandError> ArchiveCommands::readExport(QIODevice& input, const QString& inputName) {
+    if (!input.isOpen() && !input.open(QIODevice::ReadOnly))
+        return fail(ArchiveCommandError{Kind::inputUnreadable, deviceError(input), inputName});
+    const QByteArray json = input.readAll();
+    if (auto* file = qobject_cast<QFileDevice*>(&input); file && file->error() != QFileDevice::NoError)
+        return fail(ArchiveCommandError{Kind::inputUnreadable, deviceError(input), inputName});
+    auto archive = StowlineArchive::decode(json);
+    if (!archive)
+        return fail(ArchiveCommandError{Kind::invalidInput, archive.error().describe(), inputName});
+    return std::move(archive->items);
+}
+
+ImportSummary ArchiveCommands::merge(HistoryEngine& history, QList<ClipItem> imported, qint64 historyLimit) {
+    ImportSummary summary;
+    const qsizetype before = history.size();
+    QList<ClipItem> items = upgraded(std::move(imported));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        ClipItem& item = items[i];
+        if (const ClipItem* held = history.itemWithContentHash(item.contentHash())) {
+            if (held->lastUsedAt() > item.lastUsedAt())
+                item.setLastUsedAt(held->lastUsedAt());
+            ++summary.mergedCount;
+        } else {
+            ++summary.addedCount;
+        }
+        // The limit applies once, to the whole merged history: pruning after every entry would drop held
+        // entries that a later imported copy of the same content should have merged into.
+        history.ingest(std::move(item), i + 1 == items.size() ? historyLimit : 0);
+        ++summary.importedCount;
+    }
+    summary.historyCount = history.size();
+    summary.removedByLimitCount = before + summary.addedCount - summary.historyCount;
+    return summary;
+}
+
+Result<ImportSummary, ArchiveCommandError> ArchiveCommands::importHistory(EncryptedArchiveStore& store,
+                                                                          ArchiveProtectionMode mode,
+                                                                          qint64 historyLimit, QIODevice& input,
+                                                                          const QString& inputName) {
+    auto imported = readExport(input, inputName);
+    if (!imported)
+        return fail(imported.error());
+    // A key that cannot be reached stops here, before a save could create a new key and archive.
+    auto items = loadHistory(store, mode);
+    if (!items)
+        return fail(items.error());
+    HistoryEngine history(*items);
+    const ImportSummary summary = merge(history, std::move(imported).value(), historyLimit);
+    if (auto saved = store.save(history.items(), mode); !saved)
+        return fail(ArchiveCommandError{Kind::saveFailed, saved.error().describe(), {}});
+    return summary;
+}
+
+} // namespace stowline

@@ -1,0 +1,203 @@
+#include "app/preferences/PreferenceKeys.h"
+#include "app/preferences/PreferenceStore.h"
+#include "core/archive/StowlineArchive.h"
+#include "tests/support/ClipBuilders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace stowline;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct ProcessRun {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Entries last used one second apart, the first at `newest`.
+QByteArray exportOf(const QStringList& texts, double newest = 100) {
+    StowlineArchive archive;
+    double used = newest;
+    for (const QString& text : texts)
+        archive.items.append(test::textClip(text, Timestamp{used--}));
+    return archive.encode();
+}
+
+// The real executable against a home of its own: nothing of the user's is read or written.
+class StowlineExecutableTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_home.isValid()); }
+
+    QString path(const QString& name) const { return m_home.path() + u'/' + name; }
+    QString dataFolder() const { return path(u"data/org.stowline.Stowline"_s); }
+    PreferenceStore preferences() const {
+        return PreferenceStore(path(u"config/org.stowline.Stowline/Stowline.conf"_s));
+    }
+
+    ProcessRun run(const QStringList& arguments, const QProcessEnvironment& extra = {}) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_DATA_HOME"_s, path(u"data"_s));
+        environment.insert(u"XDG_CONFIG_HOME"_s, path(u"config"_s));
+        environment.insert(u"HOME"_s, m_home.path());
+        for (const QString& key : extra.keys())
+            environment.insert(key, extra.value(key));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(STOWLINE_EXECUTABLE), arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        ProcessRun result;
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput();
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    QStringList exportedTitles() {
+        const ProcessRun exported = run({u"export"_s});
+        EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+        const auto archive = StowlineArchive::decode(exported.out);
+        EXPECT_TRUE(archive.ok());
+        QStringList titles;
+        if (archive) {
+            for (const ClipItem& item : archive->items)
+                titles.append(item.title());
+        }
+        return titles;
+    }
+
+    QTemporaryDir m_home;
+};
+
+} // namespace
+
+TEST_F(StowlineExecutableTest, ExportsAndImportsWithMessagesAndExitCodes) {
+    const QString target = path(u"backup.json"_s);
+    const ProcessRun empty = run({u"export"_s, target});
+    ASSERT_EQ(empty.exitCode, 0) << empty.err.toStdString();
+    EXPECT_EQ(empty.err, u"stowline: warning: "_s + target +
+                             u" holds the history unencrypted; keep it private and delete it when done\n"_s);
+    EXPECT_EQ(contents(target), QByteArray(R"({"schemaVersion":2,"items":[]})"));
+    EXPECT_EQ(QFileInfo(target).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // Nothing to export creates no archive and no key.
+    EXPECT_FALSE(QFileInfo::exists(dataFolder()));
+
+    const QString incoming = path(u"incoming.json"_s);
+    write(incoming, exportOf({u"first"_s, u"second"_s, u"third"_s}));
+    const ProcessRun imported = run({u"import"_s, incoming});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.err, u"stowline: imported 3 entries (3 new, 0 already in the history); the history holds 3\n"_s);
+    EXPECT_TRUE(QFileInfo::exists(dataFolder() + u"/history-local.stwl"_s));
+
+    const ProcessRun toStdout = run({u"export"_s});
+    ASSERT_EQ(toStdout.exitCode, 0);
+    EXPECT_EQ(toStdout.err, u"stowline: warning: the exported history is not encrypted\n"_s);
+    EXPECT_EQ(exportedTitles(), (QStringList{u"first"_s, u"second"_s, u"third"_s}));
+
+    // The history limit comes from the preferences.
+    preferences().setInteger(PreferenceKeys::historyLimit, 4);
+    write(incoming, exportOf({u"second"_s, u"fourth"_s, u"fifth"_s}, 200));
+    const ProcessRun limited = run({u"import"_s, incoming});
+    ASSERT_EQ(limited.exitCode, 0) << limited.err.toStdString();
+    EXPECT_EQ(limited.err, u"stowline: imported 3 entries (2 new, 1 already in the history); the history holds 4 "
+                           u"after 1 were dropped by the history limit of 4\n"_s);
+    EXPECT_EQ(exportedTitles(), (QStringList{u"second"_s, u"fourth"_s, u"fifth"_s, u"first"_s}));
+}
+
+TEST_F(StowlineExecutableTest, FailuresExitNonZeroWithOneLineAndChangeNothing) {
+    const QString incoming = path(u"incoming.json"_s);
+    write(incoming, exportOf({u"kept"_s}));
+    ASSERT_EQ(run({u"import"_s, incoming}).exitCode, 0);
+    const QString archive = dataFolder() + u"/history-local.stwl"_s;
+    const QByteArray archiveBytes = contents(archive);
+
+    const QString broken = path(u"broken.json"_s);
+    QByteArray json = exportOf({u"a"_s, u"b"_s});
+    json.replace(json.lastIndexOf("\"contentHash\""), 13, "\"contentHush\"");
+    write(broken, json);
+    const struct {
+        QStringList arguments;
+        int exitCode;
+        QString message;
+    } cases[] = {
+        {{u"import"_s, broken},
+         1,
+         u"stowline: "_s + broken +
+             u" is not a Stowline export (entry 1: the key \"contentHash\" is missing); nothing was imported\n"_s},
+        {{u"import"_s, path(u"missing.json"_s)},
+         1,
+         u"stowline: cannot read "_s + path(u"missing.json"_s) +
+             u" (No such file or directory); nothing was imported\n"_s},
+        {{u"import"_s}, 2, u"stowline: import takes exactly one file; see stowline --help\n"_s},
+        {{u"export"_s, u"a"_s, u"b"_s}, 2, u"stowline: export takes at most one file; see stowline --help\n"_s},
+        {{u"frobnicate"_s}, 2, u"stowline: unknown command \"frobnicate\"; see stowline --help\n"_s},
+        {{u"export"_s, path(u"no/such/folder.json"_s)},
+         1,
+         u"stowline: cannot write "_s + path(u"no/such/folder.json"_s)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const ProcessRun result = run(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_TRUE(result.err.startsWith(c.message)) << result.err.toStdString();
+        EXPECT_EQ(result.err.count(u'\n'), 1) << result.err.toStdString();
+        EXPECT_TRUE(result.out.isEmpty());
+        EXPECT_EQ(contents(archive), archiveBytes);
+        EXPECT_EQ(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{u"history-local.stwl"_s});
+    }
+
+    // A damaged archive is moved aside and named.
+    QByteArray damaged = archiveBytes;
+    damaged[damaged.size() - 1] = char(damaged[damaged.size() - 1] ^ 0x80);
+    write(archive, damaged);
+    const ProcessRun quarantined = run({u"export"_s});
+    EXPECT_EQ(quarantined.exitCode, 1);
+    EXPECT_TRUE(quarantined.out.isEmpty());
+    const QStringList corrupt = QDir(dataFolder()).entryList({u"history-corrupt-*.stwl"_s}, QDir::Files);
+    ASSERT_EQ(corrupt.size(), 1);
+    EXPECT_EQ(quarantined.err,
+              u"stowline: the history archive is unreadable (the archive cannot be decrypted (wrong key or damaged "
+              u"file)); it was moved to "_s +
+                  dataFolder() + u'/' + corrupt[0] + u" and the history starts empty\n"_s);
+    EXPECT_FALSE(QFileInfo::exists(archive));
+}
+
+TEST_F(StowlineExecutableTest, AnUnreachableKeyringCreatesNothing) {
+    preferences().setString(PreferenceKeys::archiveProtectionMode, u"keychain"_s);
+    const QString incoming = path(u"incoming.json"_s);
+    write(incoming, exportOf({u"new"_s}));
+    QProcessEnvironment noBus;
+    noBus.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + path(u"no-bus"_s));
+    const ProcessRun imported = run({u"import"_s, incoming}, noBus);
+    EXPECT_EQ(imported.exitCode, 1);
+    EXPECT_TRUE(imported.err.startsWith(u"stowline: the history could not be saved (the keyring cannot be reached"))
+        << imported.err.toStdString();
+    EXPECT_TRUE(imported.err.endsWith(u"; nothing was imported\n")) << imported.err.toStdString();
+    EXPECT_TRUE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(StowlineExecutableTest, HelpListsTheCommands) {
+    const ProcessRun help = run({u"--help"_s});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("stowline export [FILE]"));
+    EXPECT_TRUE(help.out.contains("stowline import FILE"));
+}
