@@ -12,6 +12,20 @@ std::nullopt_t rejected(QString* error, const QString& reason) {
     return std::nullopt;
 }
 
+CommandLine::Action actionFor(InstanceCommand command) {
+    switch (command) {
+    case InstanceCommand::show:
+        return CommandLine::Action::show;
+    case InstanceCommand::toggle:
+        return CommandLine::Action::toggle;
+    case InstanceCommand::quit:
+        return CommandLine::Action::quit;
+    case InstanceCommand::status:
+        return CommandLine::Action::status;
+    }
+    Q_UNREACHABLE();
+}
+
 } // namespace
 
 std::optional<CommandLine> CommandLine::parse(const QStringList& arguments, QString* error) {
@@ -48,7 +62,11 @@ std::optional<CommandLine> CommandLine::parse(const QStringList& arguments, QStr
         return result;
 
     const QString command = operands.takeFirst();
-    if (command == u"export") {
+    if (const std::optional<InstanceCommand> instanceCommand = InstanceProtocol::commandFromName(command)) {
+        result.action = actionFor(*instanceCommand);
+        if (!operands.isEmpty())
+            return rejected(error, QStringLiteral("%1 takes no further arguments").arg(command));
+    } else if (command == u"export") {
         result.action = Action::exportHistory;
         if (operands.size() > 1)
             return rejected(error, QStringLiteral("export takes at most one file"));
@@ -69,14 +87,22 @@ std::optional<CommandLine> CommandLine::parse(const QStringList& arguments, QStr
 
 QString CommandLine::usage() {
     return QStringLiteral("Usage: %1 [--background]\n"
+                          "       %1 show|toggle|quit|status\n"
                           "       %1 export [FILE]\n"
                           "       %1 import FILE\n"
                           "\n"
-                          "Keeps an encrypted history of everything you copy.\n"
+                          "Keeps an encrypted history of everything you copy. Only one Stowline runs per user\n"
+                          "session; starting it again shows the running one's history panel.\n"
                           "\n"
                           "  --background   start in the tray without showing the history panel\n"
                           "  --help         show this help and exit\n"
                           "  --version      show the version and exit\n"
+                          "\n"
+                          "Commands for the running Stowline:\n"
+                          "  show           show the history panel (starts Stowline when it is not running)\n"
+                          "  toggle         show the history panel, or hide it when it is showing\n"
+                          "  quit           save the history and end Stowline\n"
+                          "  status         tell whether Stowline runs, with its shortcut and last message\n"
                           "\n"
                           "Commands, while Stowline is not running:\n"
                           "  export [FILE]  write the history as unencrypted JSON to FILE (readable by you only)\n"
@@ -84,6 +110,34 @@ QString CommandLine::usage() {
                           "  import FILE    merge the entries of an exported history into the history, keeping\n"
                           "                 to the history limit\n")
         .arg(AppIdentity::executableName());
+}
+
+InstanceRequest CommandLine::request() const {
+    switch (action) {
+    case Action::start:
+        return {background ? InstanceCommand::status : InstanceCommand::show, {}};
+    case Action::toggle:
+        return {InstanceCommand::toggle, {}};
+    case Action::quit:
+        return {InstanceCommand::quit, {}};
+    case Action::status:
+        return {InstanceCommand::status, {}};
+    case Action::show:
+    case Action::help:
+    case Action::version:
+    case Action::exportHistory:
+    case Action::importHistory:
+        break;
+    }
+    return {InstanceCommand::show, {}};
+}
+
+bool CommandLine::startsApplication() const {
+    return action == Action::start || action == Action::show || action == Action::toggle;
+}
+
+bool CommandLine::isInstanceCommand() const {
+    return startsApplication() || action == Action::quit || action == Action::status;
 }
 
 } // namespace stowline

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/instance/InstanceProtocol.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +11,7 @@ namespace stowline {
 
 // What the user asked for on the command line.
 struct CommandLine {
-    enum class Action { start, help, version, exportHistory, importHistory };
+    enum class Action { start, help, version, show, toggle, quit, status, exportHistory, importHistory };
 
     Action action = Action::start;
     bool background = false;
@@ -19,6 +21,14 @@ struct CommandLine {
     // Nothing, with a one-line message in `error`, when the arguments make no sense.
     static std::optional<CommandLine> parse(const QStringList& arguments, QString* error);
     static QString usage();
+
+    // What is sent to an instance that already runs: a plain start shows its panel, a background start only
+    // checks that it answers. Only for the start and the commands of the running instance.
+    InstanceRequest request() const;
+    // Whether this process becomes the instance when none runs yet; the other commands need one running.
+    bool startsApplication() const;
+    // Whether the action is one the running instance answers.
+    bool isInstanceCommand() const;
 };
 
 } // namespace stowline

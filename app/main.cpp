@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
+#include "app/PlatformServices.h"
+#include "app/StowlineApplication.h"
 #include "app/cli/OfflineCommands.h"
+#include "app/instance/SingleInstance.h"
 
 #include "core/support/AppIdentity.h"
 
@@ -9,6 +12,61 @@
 
 using namespace stowline;
 
+namespace {
+
+// Long enough for a `quit` that writes a large history first.
+constexpr int requestTimeoutMilliseconds = 30'000;
+
+QString describe(InstanceClientError error) {
+    switch (error) {
+    case InstanceClientError::notRunning:
+        return QStringLiteral("Stowline is not running.");
+    case InstanceClientError::timedOut:
+        return QStringLiteral("The running Stowline did not answer in time.");
+    case InstanceClientError::malformedReply:
+        return QStringLiteral("The running Stowline gave an answer this version does not understand.");
+    case InstanceClientError::failed:
+        return QStringLiteral("The connection to the running Stowline broke off.");
+    }
+    return {};
+}
+
+int complain(const QString& message, int status = 1) {
+    QTextStream(stderr) << AppIdentity::executableName() << ": " << message << '\n';
+    return status;
+}
+
+// Hands the command to the running instance; nothing when none runs.
+std::optional<int> forward(const CommandLine& commandLine, const QString& socketPath) {
+    const auto reply = SingleInstance::send(socketPath, commandLine.request(), requestTimeoutMilliseconds);
+    if (!reply.ok()) {
+        if (reply.error() == InstanceClientError::notRunning)
+            return std::nullopt;
+        return complain(describe(reply.error()));
+    }
+    if (commandLine.action == CommandLine::Action::start && commandLine.background) {
+        QTextStream(stdout) << "Stowline is already running.\n";
+        return 0;
+    }
+    (reply->status == 0 ? QTextStream(stdout) : QTextStream(stderr)) << reply->output;
+    return reply->status;
+}
+
+int runOffline(const CommandLine& commandLine, int argc, char* argv[]) {
+    // The running instance would overwrite an imported history with its own at its next save.
+    if (commandLine.action == CommandLine::Action::importHistory &&
+        SingleInstance::send(SingleInstance::defaultSocketPath(), {InstanceCommand::status, {}}, 2'000).ok()) {
+        return complain(QStringLiteral("Stowline is running; end it with \"%1 quit\" before importing.")
+                            .arg(AppIdentity::executableName()));
+    }
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(AppIdentity::applicationName());
+    QTextStream errors(stderr);
+    return OfflineCommands::run(commandLine, errors);
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -16,10 +74,8 @@ int main(int argc, char* argv[]) {
 
     QString error;
     const auto commandLine = CommandLine::parse(arguments, &error);
-    if (!commandLine) {
-        QTextStream(stderr) << AppIdentity::executableName() << ": " << error << '\n';
-        return 2;
-    }
+    if (!commandLine)
+        return complain(error, 2);
     switch (commandLine->action) {
     case CommandLine::Action::help:
         QTextStream(stdout) << CommandLine::usage();
@@ -28,20 +84,55 @@ int main(int argc, char* argv[]) {
         QTextStream(stdout) << AppIdentity::applicationName() << ' ' << AppIdentity::version() << '\n';
         return 0;
     case CommandLine::Action::exportHistory:
-    case CommandLine::Action::importHistory: {
-        QCoreApplication application(argc, argv);
-        QCoreApplication::setApplicationName(AppIdentity::applicationName());
-        QTextStream errors(stderr);
-        return OfflineCommands::run(*commandLine, errors);
-    }
-    case CommandLine::Action::start:
+    case CommandLine::Action::importHistory:
+        return runOffline(*commandLine, argc, argv);
+    default:
         break;
     }
+
+    const QString socketPath = SingleInstance::defaultSocketPath();
+    if (const std::optional<int> status = forward(*commandLine, socketPath))
+        return *status;
+    if (!commandLine->startsApplication())
+        return complain(describe(InstanceClientError::notRunning));
+
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return complain(
+            QStringLiteral("no X display (DISPLAY is not set); Stowline runs in an X11 or XWayland session."));
+    // On Wayland the X11 side (XWayland) is the one with a shared clipboard and global key grabs.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(AppIdentity::applicationName());
     QApplication::setOrganizationDomain(QStringLiteral("stowline.org"));
     QApplication::setDesktopFileName(AppIdentity::applicationIdentifier());
     QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(socketPath);
+    switch (instance.claim()) {
+    case SingleInstance::Claim::primary:
+        break;
+    case SingleInstance::Claim::alreadyRunning:
+        // Another start won the race; it gets the request instead.
+        if (const std::optional<int> status = forward(*commandLine, socketPath))
+            return *status;
+        return complain(describe(InstanceClientError::notRunning));
+    case SingleInstance::Claim::failed:
+        return complain(QStringLiteral("could not listen on %1 for later starts.").arg(socketPath));
+    }
+
+    auto services = PlatformServices::forDesktop();
+    if (!services.ok())
+        return complain(services.error());
+    StowlineApplication stowline(
+        std::move(*services),
+        {.isBackgroundLaunch = commandLine->background, .preferencesFile = {}, .archiveDirectory = {}});
+    instance.setHandler([&stowline](const InstanceRequest& request, const SingleInstance::Responder& respond) {
+        stowline.handle(request, respond);
+    });
+    QObject::connect(&stowline, &StowlineApplication::quitRequested, &application, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    stowline.start();
     return QApplication::exec();
 }

@@ -78,6 +78,10 @@ int run(const CommandLine& commandLine, QTextStream& errors) {
     case CommandLine::Action::start:
     case CommandLine::Action::help:
     case CommandLine::Action::version:
+    case CommandLine::Action::show:
+    case CommandLine::Action::toggle:
+    case CommandLine::Action::quit:
+    case CommandLine::Action::status:
         break;
     }
     return failureExitCode;

@@ -24,6 +24,54 @@ TEST(CommandLine, ParsesFlagsAndRejectsUnknownArguments) {
     EXPECT_FALSE(error.contains(u'\n'));
 }
 
+TEST(CommandLine, CommandsForTheRunningInstance) {
+    struct Case {
+        QStringList arguments;
+        CommandLine::Action action;
+        InstanceCommand sent;
+        bool startsApplication;
+    };
+    const Case cases[] = {
+        {{u"stowline"_s}, CommandLine::Action::start, InstanceCommand::show, true},
+        {{u"stowline"_s, u"--background"_s}, CommandLine::Action::start, InstanceCommand::status, true},
+        {{u"stowline"_s, u"show"_s}, CommandLine::Action::show, InstanceCommand::show, true},
+        {{u"stowline"_s, u"toggle"_s}, CommandLine::Action::toggle, InstanceCommand::toggle, true},
+        {{u"stowline"_s, u"quit"_s}, CommandLine::Action::quit, InstanceCommand::quit, false},
+        {{u"stowline"_s, u"status"_s}, CommandLine::Action::status, InstanceCommand::status, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        QString error;
+        const auto parsed = CommandLine::parse(c.arguments, &error);
+        ASSERT_TRUE(parsed) << error.toStdString();
+        EXPECT_EQ(parsed->action, c.action);
+        EXPECT_EQ(parsed->request().command, c.sent);
+        EXPECT_TRUE(parsed->request().arguments.isEmpty());
+        EXPECT_EQ(parsed->startsApplication(), c.startsApplication);
+    }
+}
+
+TEST(CommandLine, RejectsCommandsThatContradictEachOther) {
+    const QStringList rejected[] = {
+        {u"stowline"_s, u"quit"_s, u"show"_s},
+        {u"stowline"_s, u"quit"_s, u"--background"_s},
+        {u"stowline"_s, u"--background"_s, u"toggle"_s},
+        {u"stowline"_s, u"Quit"_s},
+    };
+    for (const QStringList& arguments : rejected) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        QString error;
+        EXPECT_FALSE(CommandLine::parse(arguments, &error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_FALSE(error.contains(u'\n'));
+    }
+    // Help wins over anything else on the line.
+    QString error;
+    EXPECT_EQ(CommandLine::parse({u"stowline"_s, u"quit"_s, u"--help"_s}, &error)->action, CommandLine::Action::help);
+    for (const char16_t* command : {u"show", u"toggle", u"quit", u"status"})
+        EXPECT_TRUE(CommandLine::usage().contains(QString::fromUtf16(command)));
+}
+
 TEST(CommandLine, ParsesTheArchiveCommands) {
     using Action = CommandLine::Action;
     const struct {

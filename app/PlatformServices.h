@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/platform/HotKeyService.h"
+#include "app/platform/KeystrokePoster.h"
+#include "app/platform/LoginItem.h"
+#include "app/platform/SecretStore.h"
+#include "core/support/Result.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace stowline {
+
+// The desktop services the application runs on, created once and handed to it; tests hand in fakes.
+struct PlatformServices {
+    std::unique_ptr<HotKeyService> hotKeys;
+    // Also the stand-in for the accessibility permission.
+    std::unique_ptr<KeystrokePoster> keystrokes;
+    std::unique_ptr<SecretStore> secrets;
+    std::unique_ptr<LoginItem> loginItem;
+
+    // The real services of this session; a message for the user when the session is not one this platform layer
+    // serves. Needs the GUI application object.
+    static Result<PlatformServices, QString> forDesktop();
+};
+
+} // namespace stowline

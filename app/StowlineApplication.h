@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/PlatformServices.h"
+#include "app/instance/SingleInstance.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace stowline {
+
+class AppPreferences;
+class ClipboardStore;
+class GlobalHotKey;
+class ShortcutCoordinator;
+
+// Owns every long-lived service of the process, builds them in a fixed order and connects them. Requests from
+// later starts arrive through `handle`. Used on the GUI thread only.
+class StowlineApplication : public QObject {
+    Q_OBJECT
+
+public:
+    struct Options {
+        bool isBackgroundLaunch = false;
+        QString preferencesFile;  // empty: the user's preference file
+        QString archiveDirectory; // empty: the user's data folder
+    };
+
+    StowlineApplication(PlatformServices services, const Options& options, QObject* parent = nullptr);
+    ~StowlineApplication() override;
+
+    // The start-up sequence; call once, with the event loop about to run.
+    void start();
+
+    // Answers a request of a later start.
+    void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
+
+    AppPreferences& preferences() { return *m_preferences; }
+    ClipboardStore& store() { return *m_store; }
+    ShortcutCoordinator& shortcuts() { return *m_shortcuts; }
+    PlatformServices& platform() { return m_platform; }
+
+    // How often the history panel was asked for since start (shortcut, a later start, `show`, `toggle`).
+    int panelRequestCount() const { return m_panelRequestCount; }
+    // Lines of "key=value": pid, panelRequests, shortcut, clips, lastError.
+    QString statusReport() const;
+
+    static QString launchAtLoginFailedMessage();
+
+Q_SIGNALS:
+    // The history panel should come forward.
+    void panelRequested();
+    // Pending saves are written and the reply to `quit` is sent: the event loop may end.
+    void quitRequested();
+
+private:
+    void showPanel();
+    void togglePanel();
+    void reconcileLaunchAtLogin();
+    void quit(const SingleInstance::Responder& respond);
+
+    PlatformServices m_platform;
+    bool m_isBackgroundLaunch;
+    std::unique_ptr<AppPreferences> m_preferences;
+    std::unique_ptr<ClipboardStore> m_store;
+    std::unique_ptr<GlobalHotKey> m_hotKey;
+    std::unique_ptr<ShortcutCoordinator> m_shortcuts;
+    int m_panelRequestCount = 0;
+};
+
+} // namespace stowline

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace stowline {
+
+// What a second start asks of the running instance.
+enum class InstanceCommand {
+    show,   // bring the history panel forward
+    toggle, // show the panel, or hide it when it is showing
+    quit,   // write pending saves and end
+    status, // report the state of the running instance
+};
+
+// One request per connection, one line of compact JSON each way:
+//   {"version":1,"command":"show","arguments":[]}
+//   {"version":1,"status":0,"output":"..."}
+// `status` is the exit status the asking process ends with; `output` is what it prints.
+namespace InstanceProtocol {
+
+inline constexpr int version = 1;
+// Longer requests are cut off: a caller that sends more is not a Stowline start.
+inline constexpr qsizetype maxLineBytes = 64 * 1024;
+
+std::optional<InstanceCommand> commandFromName(QStringView name);
+QString nameOf(InstanceCommand command);
+
+} // namespace InstanceProtocol
+
+struct InstanceRequest {
+    InstanceCommand command = InstanceCommand::show;
+    QStringList arguments;
+
+    // One line, ending in a newline.
+    QByteArray encode() const;
+    // Nothing when the line is not a request of this protocol version.
+    static std::optional<InstanceRequest> decode(QByteArrayView line);
+
+    friend bool operator==(const InstanceRequest&, const InstanceRequest&) = default;
+};
+
+struct InstanceReply {
+    int status = 0;
+    QString output;
+
+    QByteArray encode() const;
+    static std::optional<InstanceReply> decode(QByteArrayView line);
+
+    friend bool operator==(const InstanceReply&, const InstanceReply&) = default;
+};
+
+} // namespace stowline

@@ -1,0 +1,132 @@
+#include "app/shortcut/ShortcutCoordinator.h"
+
+#include "app/preferences/AppPreferences.h"
+#include "app/shortcut/GlobalHotKey.h"
+#include "app/store/ClipboardStore.h"
+
+namespace stowline {
+
+ShortcutCoordinator::ShortcutCoordinator(GlobalHotKey& hotKey, AppPreferences& preferences, ClipboardStore& store,
+                                         std::function<bool()> refreshAccessibility, bool isBackgroundLaunch,
+                                         QObject* parent)
+    : QObject(parent)
+    , m_hotKey(hotKey)
+    , m_preferences(preferences)
+    , m_store(store)
+    , m_refreshAccessibility(std::move(refreshAccessibility))
+    , m_isBackgroundLaunch(isBackgroundLaunch) {}
+
+QString ShortcutCoordinator::accessibilityMessage(const HotKeyConfiguration& wanted, const QString& liveDisplayText) {
+    return wanted.displayText + u" needs Accessibility access. Allow it to use this shortcut, or keep " +
+           liveDisplayText + u'.';
+}
+
+QString ShortcutCoordinator::inUseMessage(const HotKeyConfiguration& wanted) {
+    return wanted.displayText + u" is already used by another application. The previous working shortcut remains "
+                                u"active; record another in Settings.";
+}
+
+QString ShortcutCoordinator::defaultReplacedMessage(const HotKeyConfiguration& live) {
+    return HotKeyConfiguration::defaultShortcut().displayText +
+           u" is already used by another application, so Stowline is using " + live.displayText + u'.';
+}
+
+QString ShortcutCoordinator::nothingRegisteredMessage(const HotKeyConfiguration& wanted) {
+    return u"Stowline could not register " + wanted.displayText +
+           u" or either built-in shortcut. Choose another shortcut in Settings.";
+}
+
+QString ShortcutCoordinator::noBuiltInMessage() {
+    return QStringLiteral("Stowline could not register either built-in shortcut. Choose another shortcut in Settings.");
+}
+
+void ShortcutCoordinator::start() {
+    // Subscribed first: a built-in taken over at start-up is written to the preference, and only the nested
+    // registration that this write triggers makes it the last proven shortcut.
+    connect(&m_preferences, &AppPreferences::shortcutChanged, this, &ShortcutCoordinator::shortcutPreferenceChanged);
+    configureInitialShortcut();
+}
+
+QString ShortcutCoordinator::liveDisplayText() const {
+    return m_activeShortcut ? m_activeShortcut->displayText : HotKeyConfiguration::alternateShortcut().displayText;
+}
+
+void ShortcutCoordinator::later(void (ShortcutCoordinator::*signal)()) {
+    QMetaObject::invokeMethod(
+        this, [this, signal] { Q_EMIT(this->*signal)
+                               (); }, Qt::QueuedConnection);
+}
+
+void ShortcutCoordinator::configureInitialShortcut() {
+    const HotKeyConfiguration wanted = m_preferences.shortcut();
+    if (!wanted.requiresAccessibilityInterception() || m_refreshAccessibility()) {
+        registerHotKey(wanted);
+        return;
+    }
+    QList<HotKeyConfiguration> candidates;
+    for (const HotKeyConfiguration& candidate :
+         {m_preferences.lastProvenShortcut(), HotKeyConfiguration::defaultShortcut(),
+          HotKeyConfiguration::alternateShortcut()}) {
+        if (!candidates.contains(candidate))
+            candidates.append(candidate);
+    }
+    for (const HotKeyConfiguration& candidate : candidates) {
+        if (!m_hotKey.registerShortcut(candidate))
+            continue;
+        // The preference keeps the user's choice; it becomes live once the permission is granted.
+        m_activeShortcut = candidate;
+        m_store.setLastError(accessibilityMessage(wanted, candidate.displayText));
+        if (!m_isBackgroundLaunch)
+            later(&ShortcutCoordinator::permissionWindowRequested);
+        return;
+    }
+    m_store.setLastError(noBuiltInMessage());
+}
+
+void ShortcutCoordinator::shortcutPreferenceChanged(const HotKeyConfiguration& shortcut) {
+    if (shortcut.requiresAccessibilityInterception() && !m_refreshAccessibility()) {
+        m_store.setLastError(accessibilityMessage(shortcut, liveDisplayText()));
+        later(&ShortcutCoordinator::permissionWindowRequested);
+        return;
+    }
+    registerHotKey(shortcut);
+    later(&ShortcutCoordinator::permissionConfigurationChanged);
+}
+
+void ShortcutCoordinator::registerHotKey(const HotKeyConfiguration& shortcut) {
+    if (m_hotKey.registerShortcut(shortcut)) {
+        m_activeShortcut = shortcut;
+        m_preferences.setLastProvenShortcut(shortcut);
+        if (m_store.lastError() && m_store.lastError()->contains(u"Accessibility"))
+            m_store.setLastError(std::nullopt);
+        return;
+    }
+    if (shortcut.requiresAccessibilityInterception() && !m_refreshAccessibility()) {
+        m_store.setLastError(accessibilityMessage(shortcut, liveDisplayText()));
+        // With another shortcut live, it stays; the choice becomes live once the permission is granted.
+        if (!m_activeShortcut || m_activeShortcut == shortcut)
+            activateBuiltInFallback(shortcut);
+        return;
+    }
+    m_store.setLastError(inUseMessage(shortcut));
+    if (!m_activeShortcut)
+        activateBuiltInFallback(shortcut);
+    else if (m_activeShortcut != shortcut)
+        m_preferences.setShortcut(*m_activeShortcut);
+}
+
+void ShortcutCoordinator::activateBuiltInFallback(const HotKeyConfiguration& rejected) {
+    for (const HotKeyConfiguration& candidate : HotKeyConfiguration::builtInShortcuts()) {
+        if (candidate == rejected || !m_hotKey.registerShortcut(candidate))
+            continue;
+        m_activeShortcut = candidate;
+        // Announced at once: the subscription registers it again, which makes it the last proven shortcut.
+        m_preferences.setShortcut(candidate);
+        if (rejected == HotKeyConfiguration::defaultShortcut())
+            m_store.setLastError(defaultReplacedMessage(candidate));
+        return;
+    }
+    m_store.setLastError(nothingRegisteredMessage(rejected));
+}
+
+} // namespace stowline

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/shortcut/HotKeyConfiguration.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace stowline {
+
+class AppPreferences;
+class ClipboardStore;
+class GlobalHotKey;
+
+// Keeps one global shortcut live: the user's choice when the system takes it, otherwise the live one or a built-in,
+// and says why through the store's message. Used on the GUI thread only.
+class ShortcutCoordinator : public QObject {
+    Q_OBJECT
+
+public:
+    // `refreshAccessibility` reads the permission again and returns it. All references must outlive this object.
+    ShortcutCoordinator(GlobalHotKey& hotKey, AppPreferences& preferences, ClipboardStore& store,
+                        std::function<bool()> refreshAccessibility, bool isBackgroundLaunch, QObject* parent = nullptr);
+
+    // The start-up decision, then every later change of the shortcut preference is followed.
+    void start();
+
+    void registerHotKey(const HotKeyConfiguration& shortcut);
+    void activateBuiltInFallback(const HotKeyConfiguration& rejected);
+
+    // The shortcut the system delivers right now; nothing until a registration succeeded.
+    const std::optional<HotKeyConfiguration>& activeShortcut() const { return m_activeShortcut; }
+
+    static QString accessibilityMessage(const HotKeyConfiguration& wanted, const QString& liveDisplayText);
+    static QString inUseMessage(const HotKeyConfiguration& wanted);
+    static QString defaultReplacedMessage(const HotKeyConfiguration& live);
+    static QString nothingRegisteredMessage(const HotKeyConfiguration& wanted);
+    static QString noBuiltInMessage();
+
+Q_SIGNALS:
+    // Queued, never from inside a registration: the permission window should open, or re-evaluate what the
+    // current settings need.
+    void permissionWindowRequested();
+    void permissionConfigurationChanged();
+
+private:
+    void configureInitialShortcut();
+    void shortcutPreferenceChanged(const HotKeyConfiguration& shortcut);
+    QString liveDisplayText() const;
+    void later(void (ShortcutCoordinator::*signal)());
+
+    GlobalHotKey& m_hotKey;
+    AppPreferences& m_preferences;
+    ClipboardStore& m_store;
+    std::function<bool()> m_refreshAccessibility;
+    bool m_isBackgroundLaunch;
+    std::optional<HotKeyConfiguration> m_activeShortcut;
+};
+
+} // namespace stowline

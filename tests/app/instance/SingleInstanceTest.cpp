@@ -1,0 +1,164 @@
+#include "app/instance/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+#include <unistd.h>
+
+using namespace stowline;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    // The asking side runs on its own thread, as it would in its own process, while this thread's event loop
+    // serves the instance.
+    Result<InstanceReply, InstanceClientError> ask(const InstanceRequest& request, int timeoutMs = 5000) {
+        auto future = std::async(std::launch::async, [path = socketPath(), request, timeoutMs] {
+            return SingleInstance::send(path, request, timeoutMs);
+        });
+        while (future.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+            QCoreApplication::processEvents();
+        return future.get();
+    }
+
+    QString socketPath() const { return dir.filePath(u"instance.socket"_s); }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(SingleInstanceTest, TheFirstClaimListensAndAnswersRequests) {
+    SingleInstance first(socketPath());
+    ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
+    QList<InstanceRequest> received;
+    first.setHandler([&](const InstanceRequest& request, const SingleInstance::Responder& respond) {
+        received << request;
+        respond({request.command == InstanceCommand::quit ? 0 : 4, request.arguments.join(u',')});
+    });
+
+    const auto reply = ask({InstanceCommand::toggle, {u"x"_s, u"y"_s}});
+    ASSERT_TRUE(reply.ok());
+    EXPECT_EQ(reply->status, 4);
+    EXPECT_EQ(reply->output, u"x,y"_s);
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received.first().command, InstanceCommand::toggle);
+
+    // A second claim while it runs finds it.
+    SingleInstance second(socketPath());
+    auto claim = std::async(std::launch::async, [&] { return second.claim(); });
+    while (claim.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(claim.get(), SingleInstance::Claim::alreadyRunning);
+    EXPECT_FALSE(second.isListening());
+}
+
+TEST_F(SingleInstanceTest, TheReplyMayComeAfterTheHandlerReturned) {
+    SingleInstance instance(socketPath());
+    ASSERT_EQ(instance.claim(), SingleInstance::Claim::primary);
+    instance.setHandler([&](const InstanceRequest&, const SingleInstance::Responder& respond) {
+        QTimer::singleShot(50, &instance, [respond] { respond({0, u"done"_s}); });
+    });
+    const auto reply = ask({InstanceCommand::quit, {}});
+    ASSERT_TRUE(reply.ok());
+    EXPECT_EQ(reply->output, u"done"_s);
+}
+
+TEST_F(SingleInstanceTest, NobodyListeningIsNotRunningAndAStaleSocketIsReplaced) {
+    EXPECT_EQ(SingleInstance::send(socketPath(), {InstanceCommand::status, {}}, 1000).error(),
+              InstanceClientError::notRunning);
+
+    // A socket file whose listener is gone, as an instance that crashed leaves it.
+    {
+        QLocalServer crashed;
+        ASSERT_TRUE(crashed.listen(socketPath()));
+        QFile::rename(socketPath(), socketPath() + u".kept"_s);
+        crashed.close();
+        QFile::rename(socketPath() + u".kept"_s, socketPath());
+    }
+    ASSERT_TRUE(QFileInfo::exists(socketPath()));
+    EXPECT_EQ(SingleInstance::send(socketPath(), {InstanceCommand::status, {}}, 1000).error(),
+              InstanceClientError::notRunning);
+
+    SingleInstance instance(socketPath());
+    ASSERT_EQ(instance.claim(), SingleInstance::Claim::primary);
+    instance.setHandler([](const InstanceRequest&, const SingleInstance::Responder& respond) { respond({0, {}}); });
+    EXPECT_TRUE(ask({InstanceCommand::status, {}}).ok());
+}
+
+TEST_F(SingleInstanceTest, AClaimNeverRemovesTheSocketOfALiveButSlowInstance) {
+    // Accepts connections but never answers.
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(socketPath()));
+    SingleInstance instance(socketPath());
+    auto claim = std::async(std::launch::async, [&] { return instance.claim(); });
+    while (claim.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(claim.get(), SingleInstance::Claim::alreadyRunning);
+    EXPECT_TRUE(QFileInfo::exists(socketPath()));
+    EXPECT_EQ(ask({InstanceCommand::status, {}}, 300).error(), InstanceClientError::timedOut);
+}
+
+TEST_F(SingleInstanceTest, GarbageGetsAnErrorReplyAndASilentClientIsDropped) {
+    SingleInstance instance(socketPath());
+    ASSERT_EQ(instance.claim(), SingleInstance::Claim::primary);
+    int handled = 0;
+    instance.setHandler([&](const InstanceRequest&, const SingleInstance::Responder& respond) {
+        ++handled;
+        respond({0, {}});
+    });
+
+    auto garbage = std::async(std::launch::async, [path = socketPath()] {
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        if (!socket.waitForConnected(2000))
+            return QByteArray();
+        socket.write("{\"version\":1,\"command\":\"format-disk\",\"arguments\":[]}\n");
+        socket.waitForBytesWritten(2000);
+        QByteArray received;
+        while (!received.contains('\n') && socket.waitForReadyRead(2000))
+            received += socket.readAll();
+        return received;
+    });
+    while (garbage.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    const std::optional<InstanceReply> reply = InstanceReply::decode(garbage.get());
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->status, 2);
+    EXPECT_EQ(handled, 0);
+
+    // The instance stays responsive while a client that never sends a line holds its connection.
+    QLocalSocket idle;
+    idle.connectToServer(socketPath());
+    ASSERT_TRUE(idle.waitForConnected(2000));
+    EXPECT_TRUE(ask({InstanceCommand::show, {}}).ok());
+    EXPECT_EQ(handled, 1);
+}
+
+TEST_F(SingleInstanceTest, TheDefaultSocketLivesInTheRuntimeFolder) {
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    EXPECT_EQ(SingleInstance::defaultSocketPath(), dir.filePath(u"org.stowline.Stowline.socket"_s));
+    qputenv("XDG_RUNTIME_DIR", QByteArray());
+    const QString fallback = SingleInstance::defaultSocketPath();
+    EXPECT_TRUE(fallback.startsWith(QDir::tempPath()));
+    EXPECT_TRUE(fallback.contains(QString::number(::getuid())));
+    if (saved.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", saved);
+}

@@ -1,0 +1,102 @@
+#include "tests/e2e/StowlineProcess.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+namespace stowline::test {
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+StowlineHome::StowlineHome() {
+    for (const QString& folder : {dataHome(), configHome(), runtimeDir()})
+        QDir().mkpath(folder);
+    QFile::setPermissions(runtimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QString StowlineHome::socketPath() const {
+    return QDir(runtimeDir()).filePath(QStringLiteral("org.stowline.Stowline.socket"));
+}
+
+QString StowlineHome::archivePath() const {
+    return QDir(dataHome()).filePath(QStringLiteral("org.stowline.Stowline/history-local.stwl"));
+}
+
+QString StowlineHome::preferencesPath() const {
+    return QDir(configHome()).filePath(QStringLiteral("org.stowline.Stowline/Stowline.conf"));
+}
+
+QProcessEnvironment StowlineHome::environment() const {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return environment;
+}
+
+StowlineProcess::~StowlineProcess() {
+    if (m_instance && m_instance->state() != QProcess::NotRunning) {
+        m_instance->kill();
+        m_instance->waitForFinished(5000);
+    }
+}
+
+Finished StowlineProcess::run(const QStringList& arguments, int timeoutMs) const {
+    QProcess process;
+    process.setProcessEnvironment(m_home.environment());
+    process.start(QStringLiteral(STOWLINE_EXECUTABLE), arguments);
+    if (!process.waitForStarted(5000))
+        return {};
+    process.closeWriteChannel();
+    if (!waitUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return {-1, QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+bool StowlineProcess::startInBackground() {
+    m_instance = std::make_unique<QProcess>();
+    m_instance->setProcessEnvironment(m_home.environment());
+    // Its diagnostics go to the test's own error output, where a failure can be read.
+    m_instance->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_instance->start(QStringLiteral(STOWLINE_EXECUTABLE), {QStringLiteral("--background")});
+    if (!m_instance->waitForStarted(5000))
+        return false;
+    return waitUntil([&] { return m_instance->state() != QProcess::Running || status().has_value(); }) &&
+           m_instance->state() == QProcess::Running;
+}
+
+bool StowlineProcess::waitForInstanceToEnd(int timeoutMs) {
+    return m_instance && waitUntil([&] { return m_instance->state() == QProcess::NotRunning; }, timeoutMs);
+}
+
+std::optional<QMap<QString, QString>> StowlineProcess::status() const {
+    const Finished finished = run({QStringLiteral("status")});
+    if (finished.exitCode != 0)
+        return std::nullopt;
+    QMap<QString, QString> values;
+    for (const QString& line : finished.output.split(u'\n', Qt::SkipEmptyParts)) {
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals > 0)
+            values.insert(line.left(equals), line.mid(equals + 1));
+    }
+    return values;
+}
+
+} // namespace stowline::test
