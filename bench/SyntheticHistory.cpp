@@ -44,22 +44,22 @@ QString sentence(std::mt19937& random, int maxLength) {
 
 } // namespace
 
-ClipItem syntheticClip(int serial, unsigned seed, Timestamp lastUsedAt) {
-    std::mt19937 random(seed ^ unsigned(serial) * 2654435761u);
+ClipItem syntheticClip(int serial, unsigned salt, Timestamp lastUsedAt) {
+    std::mt19937 random(salt ^ unsigned(serial) * 2654435761u);
     const QString preview = sentence(random, 800);
     const QString title = preview.left(1 + qsizetype(random() % 80));
     const QByteArray data = preview.toUtf8();
-    const QString hash = QString::number(seed, 16) + u'-' + QString::number(serial);
+    const QString hash = QString::number(salt, 16) + u'-' + QString::number(serial);
     return ClipItem(QUuid::createUuid(), lastUsedAt, std::nullopt, ClipKind::text, serial % 50 == 0, title, preview,
                     u"Editor"_s, u"org.example.Editor"_s, hash, data.size(),
                     {ClipRepresentation{0, TypeIdentifier::plainText, data}});
 }
 
-QList<ClipItem> syntheticHistory(int count, unsigned seed) {
+QList<ClipItem> syntheticHistory(int count, unsigned salt) {
     QList<ClipItem> items;
     items.reserve(count);
     for (int i = 0; i < count; ++i)
-        items.append(syntheticClip(i, seed, Timestamp{double(i)}));
+        items.append(syntheticClip(i, salt, Timestamp{double(i)}));
     return items;
 }
 

@@ -7,8 +7,8 @@
 namespace stowline::bench {
 
 // Text clips with titles up to 80 and previews up to 800 characters mixing ASCII, accented Latin, CJK and
-// full-width words; the same seed gives the same history.
-QList<ClipItem> syntheticHistory(int count, unsigned seed);
-ClipItem syntheticClip(int serial, unsigned seed, Timestamp lastUsedAt);
+// full-width words; the same salt gives the same history.
+QList<ClipItem> syntheticHistory(int count, unsigned salt);
+ClipItem syntheticClip(int serial, unsigned salt, Timestamp lastUsedAt);
 
 } // namespace stowline::bench
