@@ -53,8 +53,12 @@ QString ShortcutCoordinator::liveDisplayText() const {
 
 void ShortcutCoordinator::later(void (ShortcutCoordinator::*signal)()) {
     QMetaObject::invokeMethod(
-        this, [this, signal] { Q_EMIT(this->*signal)
-                               (); }, Qt::QueuedConnection);
+        this,
+        [this, signal] {
+            Q_EMIT(this->*signal)
+            ();
+        },
+        Qt::QueuedConnection);
 }
 
 void ShortcutCoordinator::configureInitialShortcut() {
