@@ -2,7 +2,6 @@
 
 #include "app/platform/x11/X11HotKeyService.h"
 #include "app/platform/x11/XTestKeystrokePoster.h"
-#include "app/platform/x11/XcbKeyboard.h"
 #include "tests/platform/XClients.h"
 
 #include <gtest/gtest.h>
@@ -18,37 +17,6 @@ const HotKeyConfiguration kControlAltL{37, HotKeyConfiguration::controlKey | Hot
                                        u"Ctrl+Alt+L"_s};
 const HotKeyConfiguration kControlAltO{31, HotKeyConfiguration::controlKey | HotKeyConfiguration::optionKey,
                                        u"Ctrl+Alt+O"_s};
-
-// Another X client, whose grab makes a combination taken for this one.
-class OtherClient {
-public:
-    OtherClient() : m_connection(xcb_connect(nullptr, nullptr)) {
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    }
-    ~OtherClient() { xcb_disconnect(m_connection); }
-
-    bool grab(const HotKey& key) {
-        const QList<xcb_keycode_t> codes = XcbKeyboard::keyCodes(m_connection, key.keysym);
-        if (codes.isEmpty())
-            return false;
-        const xcb_void_cookie_t cookie = xcb_grab_key_checked(m_connection, 0, m_root, key.modifiers, codes.first(),
-                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        const XcbPointer<xcb_generic_error_t> error(xcb_request_check(m_connection, cookie));
-        return !error;
-    }
-
-private:
-    xcb_connection_t* m_connection;
-    xcb_window_t m_root = XCB_NONE;
-};
-
-void typeKeys(const QString& keys) {
-    ASSERT_EQ(runClient(u"xdotool"_s, {u"key"_s, u"--clearmodifiers"_s, keys}).exitCode, 0);
-}
-
-void settle() {
-    waitUntil([] { return false; }, 300);
-}
 
 } // namespace
 
@@ -69,7 +37,7 @@ TEST(GlobalHotKeyOnX11, PressesReachTheActionAndMovingReleasesTheOldGrab) {
     settle();
     EXPECT_EQ(actions, 2);
     // The old combination is free for others again.
-    OtherClient other;
+    OtherXClient other;
     EXPECT_TRUE(other.grab(*GlobalHotKey::hotKeyFor(kControlAltL)));
 }
 
@@ -80,7 +48,7 @@ TEST(GlobalHotKeyOnX11, ACombinationAnotherClientHoldsFailsAndTheOldOneStaysLive
     GlobalHotKey hotKey(service, accessibility, [&] { ++actions; });
     ASSERT_TRUE(hotKey.registerShortcut(kControlAltL));
 
-    OtherClient other;
+    OtherXClient other;
     ASSERT_TRUE(other.grab(*GlobalHotKey::hotKeyFor(kControlAltO)));
     EXPECT_FALSE(hotKey.registerShortcut(kControlAltO));
     EXPECT_EQ(hotKey.registeredShortcut(), kControlAltL);

@@ -1,9 +1,6 @@
 #include "app/platform/x11/X11HotKeyService.h"
 
-#include "app/platform/x11/XcbKeyboard.h"
 #include "tests/platform/XClients.h"
-
-#include <QList>
 
 #include <gtest/gtest.h>
 
@@ -17,30 +14,6 @@ constexpr quint16 kControlAlt = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
 constexpr HotKey kControlAltK{0x006b, kControlAlt};
 constexpr HotKey kControlAltJ{0x006a, kControlAlt};
 
-// Another X client: grabs on its own connection are what "taken" means.
-class OtherClient {
-public:
-    OtherClient() : m_connection(xcb_connect(nullptr, nullptr)) {
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
-    }
-    ~OtherClient() { xcb_disconnect(m_connection); }
-
-    // True when the server granted the grab of the combination (without lock modifiers).
-    bool grab(const HotKey& key) {
-        const QList<xcb_keycode_t> codes = XcbKeyboard::keyCodes(m_connection, key.keysym);
-        if (codes.isEmpty())
-            return false;
-        const xcb_void_cookie_t cookie = xcb_grab_key_checked(m_connection, 0, m_root, key.modifiers, codes.first(),
-                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        const XcbPointer<xcb_generic_error_t> error(xcb_request_check(m_connection, cookie));
-        return !error;
-    }
-
-private:
-    xcb_connection_t* m_connection;
-    xcb_window_t m_root = XCB_NONE;
-};
-
 class Presses {
 public:
     explicit Presses(HotKeyService& service) {
@@ -51,10 +24,6 @@ public:
 private:
     QList<HotKey> m_keys;
 };
-
-void typeKeys(const QString& keys) {
-    ASSERT_EQ(runClient(u"xdotool"_s, {u"key"_s, u"--clearmodifiers"_s, keys}).exitCode, 0);
-}
 
 } // namespace
 
@@ -77,7 +46,7 @@ TEST(X11HotKeyService, DeliversARegisteredCombinationWhateverTheLocks) {
     // Another modifier set is a different combination.
     typeKeys(u"ctrl+alt+shift+k"_s);
     typeKeys(u"ctrl+k"_s);
-    waitUntil([] { return false; }, 300);
+    settle();
     EXPECT_EQ(presses.count(kControlAltK), 2);
 }
 
@@ -86,7 +55,7 @@ TEST(X11HotKeyService, ReportsACombinationAnotherClientHoldsAsTaken) {
     Presses presses(service);
     ASSERT_TRUE(service.registerKey(kControlAltK));
 
-    OtherClient other;
+    OtherXClient other;
     ASSERT_TRUE(other.grab(kControlAltJ));
     EXPECT_FALSE(service.registerKey(kControlAltJ));
     EXPECT_FALSE(service.isRegistered(kControlAltJ));
@@ -101,13 +70,13 @@ TEST(X11HotKeyService, UnregisteringReleasesTheGrab) {
     X11HotKeyService service;
     Presses presses(service);
     ASSERT_TRUE(service.registerKey(kControlAltK));
-    OtherClient other;
+    OtherXClient other;
     EXPECT_FALSE(other.grab(kControlAltK));
 
     service.unregisterKey(kControlAltK);
     EXPECT_FALSE(service.isRegistered(kControlAltK));
     typeKeys(u"ctrl+alt+k"_s);
-    waitUntil([] { return false; }, 300);
+    settle();
     EXPECT_EQ(presses.count(kControlAltK), 0);
     EXPECT_TRUE(other.grab(kControlAltK));
 }

@@ -3,6 +3,7 @@
 #include "app/platform/fake/FakeSecretStore.h"
 #include "core/archive/StowlineCipher.h"
 #include "tests/support/ClipBuilders.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -18,24 +19,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+using namespace stowline::test;
 using Mode = ArchiveProtectionMode;
 using Disposition = ArchiveLoadError::Disposition;
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QFileDevice::Permissions permissionsOf(const QString& path) {
-    // Only the bits chmod sets; Qt adds the "user" variants of the owner bits.
-    return QFileInfo(path).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-}
 
 QStringList corruptFiles(const QString& folder) {
     return QDir(folder).entryList({u"history-corrupt-*"_s}, QDir::Files, QDir::Name);
@@ -133,27 +119,18 @@ TEST_F(EncryptedArchiveStoreTest, KeyFilesOfTheWrongLengthFailWithoutQuarantine)
 }
 
 TEST_F(EncryptedArchiveStoreTest, UnreadableContentIsMovedAsideAndTheNextSaveStartsFresh) {
+    // The cipher's own table holds every kind of damage; here any of them must lead to quarantine.
     const struct {
         const char* name;
         std::function<QByteArray(QByteArray)> damage;
-        StowlineCipherError::Kind kind;
     } cases[] = {
         {"flipped tag",
          [](QByteArray b) {
              b[b.size() - 1] = char(b.back() ^ 1);
              return b;
-         },
-         StowlineCipherError::Kind::authenticationFailed},
-        {"flipped nonce",
-         [](QByteArray b) {
-             b[0] = char(b[0] ^ 0x40);
-             return b;
-         },
-         StowlineCipherError::Kind::authenticationFailed},
-        {"truncated", [](QByteArray b) { return b.left(b.size() / 2); },
-         StowlineCipherError::Kind::authenticationFailed},
-        {"too short", [](QByteArray) { return QByteArray("short"); }, StowlineCipherError::Kind::authenticationFailed},
-        {"empty", [](QByteArray) { return QByteArray(); }, StowlineCipherError::Kind::authenticationFailed},
+         }},
+        {"too short", [](QByteArray) { return QByteArray("short"); }},
+        {"empty", [](QByteArray) { return QByteArray(); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,7 +142,7 @@ TEST_F(EncryptedArchiveStoreTest, UnreadableContentIsMovedAsideAndTheNextSaveSta
         const auto loaded = m_store.load(Mode::localFile);
         ASSERT_FALSE(loaded.ok());
         EXPECT_EQ(loaded.error().error.kind, ArchiveStoreError::Kind::cipher);
-        EXPECT_EQ(loaded.error().error.cipher.kind, c.kind);
+        EXPECT_EQ(loaded.error().error.cipher.kind, StowlineCipherError::Kind::authenticationFailed);
         EXPECT_EQ(loaded.error().disposition, Disposition::movedAside);
         EXPECT_TRUE(loaded.error().contentUnreadable());
         EXPECT_FALSE(QFileInfo::exists(m_store.localArchivePath()));

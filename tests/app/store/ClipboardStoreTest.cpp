@@ -2,6 +2,7 @@
 
 #include "app/platform/fake/FakeSecretStore.h"
 #include "tests/support/ClipBuilders.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +19,8 @@ using namespace stowline;
 using namespace Qt::StringLiterals;
 
 namespace {
+
+using test::titles;
 
 class ClipboardStoreTest : public ::testing::Test {
 protected:
@@ -45,13 +48,6 @@ protected:
     QTemporaryDir dir;
     FakeSecretStore secrets;
 };
-
-QStringList titles(const QList<ClipItem>& items) {
-    QStringList result;
-    for (const ClipItem& item : items)
-        result << item.title();
-    return result;
-}
 
 } // namespace
 

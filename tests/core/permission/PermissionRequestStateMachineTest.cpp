@@ -91,20 +91,3 @@ TEST(PermissionRequestStateMachine, EveryOperationFromEveryPhase) {
         }
     }
 }
-
-TEST(PermissionRequestStateMachine, ARequestRunsToItsEndAndStartsAgainAfterReset) {
-    PermissionRequestStateMachine machine;
-    EXPECT_EQ(machine.declineExplicitly(), Effect::none);
-    EXPECT_EQ(machine.phase(), Phase::idle);
-    EXPECT_EQ(machine.present(false), Effect::none);
-    machine.beginSystemRequest();
-    EXPECT_EQ(machine.observeTrust(false), Effect::none);
-    EXPECT_EQ(machine.phase(), Phase::awaitingSystem);
-    EXPECT_EQ(machine.declineExplicitly(), Effect::rollback);
-    EXPECT_EQ(machine.observeTrust(true), Effect::none); // too late: declined is final
-    EXPECT_EQ(machine.declineExplicitly(), Effect::none);
-    machine.reset();
-    EXPECT_EQ(machine.present(false), Effect::none);
-    EXPECT_EQ(machine.observeTrust(true), Effect::commit);
-    EXPECT_EQ(machine.phase(), Phase::granted);
-}

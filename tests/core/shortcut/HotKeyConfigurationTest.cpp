@@ -49,13 +49,7 @@ TEST(HotKeyConfiguration, MakesShortcutsFromKeyPresses) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.keyCode << " flags " << c.flags);
-        const auto made = H::make(c.keyCode, c.flags, c.text);
-        ASSERT_EQ(made.has_value(), c.expected.has_value());
-        if (made) {
-            EXPECT_EQ(made->keyCode, c.expected->keyCode);
-            EXPECT_EQ(made->modifiers, c.expected->modifiers);
-            EXPECT_EQ(made->displayText, c.expected->displayText);
-        }
+        EXPECT_EQ(H::make(c.keyCode, c.flags, c.text), c.expected); // equality covers every field
     }
     EXPECT_EQ(H::make(0x35, 0, u""_s), std::nullopt);
     EXPECT_EQ(H::make(0x40, command, u""_s), std::nullopt); // just past the modifier keys, but nameless
@@ -66,8 +60,6 @@ TEST(HotKeyConfiguration, BuiltInShortcutsAreRecordable) {
     EXPECT_EQ(H::builtInShortcuts(), QList<H>({H::defaultShortcut(), H::alternateShortcut()}));
     EXPECT_EQ(H::defaultShortcut(), H::make(13, option | shift, u"w"_s));
     EXPECT_EQ(H::alternateShortcut(), H::make(9, shift | command, u"v"_s));
-    EXPECT_EQ(H::defaultShortcut().displayText, u"Alt+Shift+W");
-    EXPECT_EQ(H::alternateShortcut().displayText, u"Shift+Super+V");
     EXPECT_FALSE(H::defaultShortcut().requiresAccessibilityInterception());
     EXPECT_FALSE(H::alternateShortcut().requiresAccessibilityInterception());
 }
