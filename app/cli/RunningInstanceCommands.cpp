@@ -10,6 +10,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <memory>
 
 namespace stowline::RunningInstanceCommands {
 

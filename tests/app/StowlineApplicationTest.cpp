@@ -264,13 +264,19 @@ TEST_F(StowlineApplicationTest, CapturesWhatOthersCopyAfterTheLaunchButNotItsOwn
     copyAndPoll(*application, *pasteboard, u"second copy"_s);
     ASSERT_TRUE(waitUntil([&] { return application->store().items().size() == 2; }));
 
-    // Putting the older clip back is the application's own write: it moves to the top and is not captured anew.
+    // Putting the older clip back is the application's own write: it is used, not captured anew.
+    const ClipItem older = application->store().items()[1];
     const InstanceReply copied = ask(*application, InstanceCommand::copy, {u"2"_s});
     EXPECT_EQ(copied.status, 0) << copied.output.toStdString();
-    EXPECT_EQ(pasteboard->contents(), application->store().items().first().representations());
+    EXPECT_EQ(pasteboard->contents(), older.representations());
     application->monitor().tick();
     QCoreApplication::processEvents();
-    EXPECT_EQ(titles(application->store().items()), (QStringList{u"first copy"_s, u"second copy"_s}));
+    QStringList held = titles(application->store().items());
+    held.sort();
+    EXPECT_EQ(held, (QStringList{u"first copy"_s, u"second copy"_s}));
+    const std::optional<ClipItem> used = application->store().item(older.id());
+    ASSERT_TRUE(used);
+    EXPECT_GT(used->lastUsedAt(), older.lastUsedAt());
 }
 
 TEST_F(StowlineApplicationTest, StartUpQueuesStoredImagesThatNeedRecognition) {

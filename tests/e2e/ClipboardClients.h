@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <vector>
 
 namespace stowline::test {
 
