@@ -56,7 +56,9 @@ bool ClipboardClients::copyWithXclip(const QString& target, const QByteArray& da
     QProcess& xclip = startQuietly(QStringLiteral("xclip"),
                                    {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
                                     QStringLiteral("-t"), target, QStringLiteral("-i"), writeFile(data)});
-    return waitUntil([&] { return xclip.state() != QProcess::Running || paste(target) == data; }) &&
+    // A large offer travels in increments and takes a while to read back, the more so on a busy machine.
+    const int timeoutMs = data.size() > 1024 * 1024 ? 60'000 : 10'000;
+    return waitUntil([&] { return xclip.state() != QProcess::Running || paste(target) == data; }, timeoutMs) &&
            xclip.state() == QProcess::Running;
 }
 
@@ -74,10 +76,12 @@ QByteArray ClipboardClients::paste(const QString& target) {
                                           QStringLiteral("clipboard"), QStringLiteral("-t"), target});
     QByteArray output;
     // Read as it comes, so a large offer never fills the pipe; the owner may be this test's own helpers.
-    waitUntil([&] {
-        output += xclip.readAllStandardOutput();
-        return xclip.state() == QProcess::NotRunning;
-    });
+    waitUntil(
+        [&] {
+            output += xclip.readAllStandardOutput();
+            return xclip.state() == QProcess::NotRunning;
+        },
+        30'000);
     output += xclip.readAllStandardOutput();
     return xclip.exitCode() == 0 ? output : QByteArray();
 }
