@@ -22,8 +22,23 @@ CommandLine::Action actionFor(InstanceCommand command) {
         return CommandLine::Action::quit;
     case InstanceCommand::status:
         return CommandLine::Action::status;
+    case InstanceCommand::exportHistory:
+        return CommandLine::Action::exportHistory;
+    case InstanceCommand::importHistory:
+        return CommandLine::Action::importHistory;
+    case InstanceCommand::list:
+        return CommandLine::Action::list;
+    case InstanceCommand::copy:
+        return CommandLine::Action::copy;
     }
     Q_UNREACHABLE();
+}
+
+// A clip's position as `list` shows it: a decimal number from 1.
+qsizetype clipNumberOf(const QString& operand) {
+    bool ok = false;
+    const qlonglong number = operand.toLongLong(&ok);
+    return ok && number >= 1 && !operand.startsWith(u'+') ? qsizetype(number) : 0;
 }
 
 } // namespace
@@ -32,6 +47,7 @@ std::optional<CommandLine> CommandLine::parse(const QStringList& arguments, QStr
     CommandLine result;
     bool help = false;
     bool version = false;
+    bool paste = false;
     QStringList operands;
     bool onlyOperands = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -42,6 +58,8 @@ std::optional<CommandLine> CommandLine::parse(const QStringList& arguments, QStr
             onlyOperands = true;
         } else if (argument == u"--background") {
             result.background = true;
+        } else if (argument == u"--paste") {
+            paste = true;
         } else if (argument == u"--help" || argument == u"-h") {
             help = true;
         } else if (argument == u"--version") {
@@ -58,25 +76,39 @@ std::optional<CommandLine> CommandLine::parse(const QStringList& arguments, QStr
         result.action = Action::version;
         return result;
     }
-    if (operands.isEmpty())
+    if (operands.isEmpty()) {
+        if (paste)
+            return rejected(error, QStringLiteral("--paste goes with copy only"));
         return result;
+    }
 
     const QString command = operands.takeFirst();
-    if (const std::optional<InstanceCommand> instanceCommand = InstanceProtocol::commandFromName(command)) {
-        result.action = actionFor(*instanceCommand);
-        if (!operands.isEmpty())
-            return rejected(error, QStringLiteral("%1 takes no further arguments").arg(command));
-    } else if (command == u"export") {
-        result.action = Action::exportHistory;
+    const std::optional<InstanceCommand> instanceCommand = InstanceProtocol::commandFromName(command);
+    if (!instanceCommand)
+        return rejected(error, QStringLiteral("unknown command \"%1\"").arg(command));
+    result.action = actionFor(*instanceCommand);
+    switch (result.action) {
+    case Action::exportHistory:
         if (operands.size() > 1)
             return rejected(error, QStringLiteral("export takes at most one file"));
-    } else if (command == u"import") {
-        result.action = Action::importHistory;
+        break;
+    case Action::importHistory:
         if (operands.size() != 1)
             return rejected(error, QStringLiteral("import takes exactly one file"));
-    } else {
-        return rejected(error, QStringLiteral("unknown command \"%1\"").arg(command));
+        break;
+    case Action::copy:
+        if (operands.size() != 1 || clipNumberOf(operands.first()) == 0)
+            return rejected(error, QStringLiteral("copy takes the number of one clip as list shows it"));
+        result.clipNumber = clipNumberOf(operands.takeFirst());
+        result.paste = paste;
+        break;
+    default:
+        if (!operands.isEmpty())
+            return rejected(error, QStringLiteral("%1 takes no further arguments").arg(command));
+        break;
     }
+    if (paste && result.action != Action::copy)
+        return rejected(error, QStringLiteral("--paste goes with copy only"));
     if (result.background)
         return rejected(error, QStringLiteral("--background does not go with %1").arg(command));
     result.file = operands.value(0);
@@ -90,6 +122,8 @@ QString CommandLine::usage() {
                           "       %1 show|toggle|quit|status\n"
                           "       %1 export [FILE]\n"
                           "       %1 import FILE\n"
+                          "       %1 list\n"
+                          "       %1 copy N [--paste]\n"
                           "\n"
                           "Keeps an encrypted history of everything you copy. Only one Stowline runs per user\n"
                           "session; starting it again shows the running one's history panel.\n"
@@ -103,8 +137,11 @@ QString CommandLine::usage() {
                           "  toggle         show the history panel, or hide it when it is showing\n"
                           "  quit           save the history and end Stowline\n"
                           "  status         tell whether Stowline runs, with its shortcut and last message\n"
+                          "  copy N         put clip N of the list back on the clipboard; with --paste, also\n"
+                          "                 paste it into the window in front\n"
                           "\n"
-                          "Commands, while Stowline is not running:\n"
+                          "Commands on the history, through the running Stowline or, when none runs, on its own:\n"
+                          "  list           one line per clip, newest first: number, kind and title\n"
                           "  export [FILE]  write the history as unencrypted JSON to FILE (readable by you only)\n"
                           "                 or to standard output\n"
                           "  import FILE    merge the entries of an exported history into the history, keeping\n"
@@ -122,6 +159,14 @@ InstanceRequest CommandLine::request() const {
         return {InstanceCommand::quit, {}};
     case Action::status:
         return {InstanceCommand::status, {}};
+    case Action::list:
+        return {InstanceCommand::list, {}};
+    case Action::copy: {
+        InstanceRequest copy{InstanceCommand::copy, {QString::number(clipNumber)}};
+        if (paste)
+            copy.arguments.append(InstanceProtocol::pasteArgument);
+        return copy;
+    }
     case Action::show:
     case Action::help:
     case Action::version:
@@ -137,7 +182,11 @@ bool CommandLine::startsApplication() const {
 }
 
 bool CommandLine::isInstanceCommand() const {
-    return startsApplication() || action == Action::quit || action == Action::status;
+    return startsApplication() || action == Action::quit || action == Action::status || action == Action::copy;
+}
+
+bool CommandLine::isHistoryCommand() const {
+    return action == Action::exportHistory || action == Action::importHistory || action == Action::list;
 }
 
 } // namespace stowline

@@ -2,7 +2,10 @@
 
 #include "app/platform/DisplayServer.h"
 #include "app/platform/secretservice/SecretServiceStore.h"
+#include "app/platform/tesseract/TesseractTextRecognizer.h"
+#include "app/platform/x11/X11FrontmostApplication.h"
 #include "app/platform/x11/X11HotKeyService.h"
+#include "app/platform/x11/X11Pasteboard.h"
 #include "app/platform/x11/XTestKeystrokePoster.h"
 #include "app/platform/xdg/XdgAutostartEntry.h"
 #include "core/support/AppIdentity.h"
@@ -20,6 +23,9 @@ Result<PlatformServices, QString> PlatformServices::forDesktop() {
     services.keystrokes = std::make_unique<XTestKeystrokePoster>();
     services.secrets = std::make_unique<SecretServiceStore>(AppIdentity::applicationIdentifier());
     services.loginItem = std::make_unique<XdgAutostartEntry>();
+    services.pasteboard = std::make_unique<X11Pasteboard>();
+    services.frontmost = std::make_unique<X11FrontmostApplication>();
+    services.textRecognizer = std::make_unique<TesseractTextRecognizer>();
     return services;
 }
 

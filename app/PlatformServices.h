@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/platform/FrontmostApplication.h"
 #include "app/platform/HotKeyService.h"
 #include "app/platform/KeystrokePoster.h"
 #include "app/platform/LoginItem.h"
+#include "app/platform/Pasteboard.h"
 #include "app/platform/SecretStore.h"
+#include "app/platform/TextRecognizer.h"
 #include "core/support/Result.h"
 
 #include <QString>
@@ -19,6 +22,10 @@ struct PlatformServices {
     std::unique_ptr<KeystrokePoster> keystrokes;
     std::unique_ptr<SecretStore> secrets;
     std::unique_ptr<LoginItem> loginItem;
+    std::unique_ptr<Pasteboard> pasteboard;
+    std::unique_ptr<FrontmostApplication> frontmost;
+    // Used on the recognition worker only.
+    std::unique_ptr<TextRecognizer> textRecognizer;
 
     // The real services of this session; a message for the user when the session is not one this platform layer
     // serves. Needs the GUI application object.

@@ -1,14 +1,22 @@
 #include "app/StowlineApplication.h"
 
 #include "app/LaunchAtLoginManager.h"
+#include "app/actions/ClipboardActions.h"
+#include "app/archive/ArchiveFiles.h"
 #include "app/archive/EncryptedArchiveStore.h"
+#include "app/capture/ClipboardMonitor.h"
+#include "app/cli/ArchiveCommands.h"
 #include "app/preferences/AppPreferences.h"
+#include "app/recognition/ImageTextRecognitionCoordinator.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/ClipboardStore.h"
 #include "core/archive/ArchiveProtectionMode.h"
+#include "core/archive/StowlineArchive.h"
+#include "core/recognition/ImageTextRecognitionPolicy.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 namespace stowline {
 
@@ -16,6 +24,7 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     : QObject(parent), m_platform(std::move(services)), m_isBackgroundLaunch(options.isBackgroundLaunch) {
     m_preferences = std::make_unique<AppPreferences>(std::make_unique<PreferenceStore>(
         options.preferencesFile.isEmpty() ? PreferenceStore::defaultFilePath() : options.preferencesFile));
+    m_actions = std::make_unique<ClipboardActions>(*m_platform.pasteboard, *m_platform.keystrokes);
 
     // Opening the store loads the archive of the chosen protection mode.
     auto archive = std::make_unique<EncryptedArchiveStore>(
@@ -25,8 +34,12 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
         std::move(archive), protectionModeFromStoredValue(m_preferences->archiveProtectionModeID()), true);
     m_store->setHistoryLimitProvider([preferences = m_preferences.get()] { return preferences->historyLimit(); });
 
-    // Slots for the image text recognition coordinator, the clipboard monitor and the clipboard actions: they are
-    // created here, after the store and before the shortcut, once they exist.
+    m_imageTextRecognition = std::make_unique<ImageTextRecognitionCoordinator>(*m_store, *m_platform.textRecognizer);
+    // Whatever the clipboard holds at this moment counts as seen, so it never becomes a clip.
+    m_monitor = std::make_unique<ClipboardMonitor>(*m_platform.pasteboard, *m_platform.frontmost, *m_store,
+                                                   *m_preferences, *m_imageTextRecognition);
+    // The application's own clipboard writes are marked through it and never captured.
+    m_actions->setMonitor(m_monitor.get());
 
     m_hotKey = std::make_unique<GlobalHotKey>(*m_platform.hotKeys, *m_platform.keystrokes, [this] { showPanel(); });
     m_shortcuts = std::make_unique<ShortcutCoordinator>(
@@ -43,11 +56,18 @@ QString StowlineApplication::launchAtLoginFailedMessage() {
 void StowlineApplication::start() {
     reconcileLaunchAtLogin();
     m_shortcuts->start();
-    // Slot: the clipboard monitor starts polling here.
+    m_monitor->start();
     m_store->applyRetention(m_preferences->retentionDays());
-    // Slot: image clips that need text recognition are queued here.
+    queueRecognition(m_store->items());
     if (!m_isBackgroundLaunch)
         showPanel();
+}
+
+void StowlineApplication::queueRecognition(const QList<ClipItem>& items) {
+    for (const ClipItem& item : items) {
+        if (ImageTextRecognitionPolicy::needsRecognition(item))
+            m_imageTextRecognition->enqueue(item, true);
+    }
 }
 
 void StowlineApplication::reconcileLaunchAtLogin() {
@@ -87,13 +107,104 @@ void StowlineApplication::handle(const InstanceRequest& request, const SingleIns
     case InstanceCommand::quit:
         quit(respond);
         return;
+    case InstanceCommand::exportHistory:
+        respond(exportHistory(request.arguments));
+        return;
+    case InstanceCommand::importHistory:
+        respond(importHistory(request.arguments));
+        return;
+    case InstanceCommand::list:
+        respond({0, ArchiveCommands::listing(m_store->items())});
+        return;
+    case InstanceCommand::copy:
+        respond(copyClip(request.arguments));
+        return;
     }
+}
+
+namespace {
+
+InstanceReply notUnderstood() {
+    return {2, QStringLiteral("The running Stowline did not understand the request.")};
+}
+
+InstanceReply failed(const ArchiveCommandError& error) {
+    return {1, error.message()};
+}
+
+} // namespace
+
+InstanceReply StowlineApplication::exportHistory(const QStringList& arguments) {
+    if (arguments.size() != 1)
+        return notUnderstood();
+    const QString& path = arguments.first();
+    if (!m_store->isHistoryOpen())
+        return failed({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage(), {}});
+    // Only into the owner-only file the asker created: the instance never creates files on request.
+    QFile output(path);
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly))
+        return failed({ArchiveCommandError::Kind::outputFailed, output.errorString(), path});
+    const QByteArray json = ArchiveCommands::exportJson(m_store->items());
+    if (output.write(json) != json.size() || !output.flush())
+        return failed({ArchiveCommandError::Kind::outputFailed, output.errorString(), path});
+    return {0, QString::number(m_store->items().size())};
+}
+
+InstanceReply StowlineApplication::importHistory(const QStringList& arguments) {
+    if (arguments.size() != 1)
+        return notUnderstood();
+    const QString& path = arguments.first();
+    // Clips merged into a history that is not open yet would be merged a second time once it opens.
+    if (!m_store->isHistoryOpen())
+        return failed({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage(), {}});
+    const auto bytes = ArchiveFiles::readAll(path);
+    if (!bytes)
+        return failed({ArchiveCommandError::Kind::inputUnreadable, bytes.error().reason, path});
+    auto archive = StowlineArchive::decode(*bytes);
+    if (!archive)
+        return failed({ArchiveCommandError::Kind::invalidInput, archive.error().describe(), path});
+    const qint64 limit = m_preferences->historyLimit();
+    const ImportSummary summary = ArchiveCommands::merge(m_store->engine(), std::move(archive->items), limit);
+    m_store->publishAndSave(true);
+    // Answered once the merged history is on disk, as an import without a running instance would be.
+    m_store->flush();
+    queueRecognition(m_store->items());
+    return {0, ArchiveCommands::describe(summary, limit)};
+}
+
+InstanceReply StowlineApplication::copyClip(const QStringList& arguments) {
+    bool ok = false;
+    const qsizetype number = arguments.value(0).toLongLong(&ok);
+    const bool paste = arguments.size() == 2 && arguments[1] == InstanceProtocol::pasteArgument;
+    if (!ok || arguments.isEmpty() || arguments.size() > 2 || (arguments.size() == 2 && !paste))
+        return notUnderstood();
+    const QList<ClipItem>& items = m_store->items();
+    if (number < 1 || number > items.size())
+        return {1, QStringLiteral("There is no clip %1; the history holds %2.\n").arg(number).arg(items.size())};
+    const ClipItem item = items[number - 1];
+    if (!m_actions->restore(item, false))
+        return {1, QStringLiteral("Clip %1 holds nothing that can be put on the clipboard.\n").arg(number)};
+    m_store->use(item.id());
+    if (paste && !m_actions->postPasteKeystroke())
+        return {
+            1, QStringLiteral("Clip %1 is on the clipboard, but the paste keystroke could not be sent.\n").arg(number)};
+    return {0, {}};
+}
+
+void StowlineApplication::stopAndSave() {
+    m_monitor->stop();
+    m_store->flush();
 }
 
 void StowlineApplication::quit(const SingleInstance::Responder& respond) {
     // Written before the answer, so the asker knows the history is on disk once it has it.
-    m_store->flush();
+    stopAndSave();
     respond({0, QStringLiteral("Stowline has saved its history and quit.\n")});
+    QMetaObject::invokeMethod(this, &StowlineApplication::quitRequested, Qt::QueuedConnection);
+}
+
+void StowlineApplication::terminate() {
+    stopAndSave();
     QMetaObject::invokeMethod(this, &StowlineApplication::quitRequested, Qt::QueuedConnection);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/PlatformServices.h"
 #include "app/instance/SingleInstance.h"
+#include "core/model/ClipItem.h"
 
 #include <QObject>
 #include <QString>
@@ -11,8 +12,11 @@
 namespace stowline {
 
 class AppPreferences;
+class ClipboardActions;
+class ClipboardMonitor;
 class ClipboardStore;
 class GlobalHotKey;
+class ImageTextRecognitionCoordinator;
 class ShortcutCoordinator;
 
 // Owns every long-lived service of the process, builds them in a fixed order and connects them. Requests from
@@ -36,8 +40,14 @@ public:
     // Answers a request of a later start.
     void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
 
+    // Ends capturing, writes pending saves, then asks the event loop to end; for a termination signal.
+    void terminate();
+
     AppPreferences& preferences() { return *m_preferences; }
     ClipboardStore& store() { return *m_store; }
+    ClipboardMonitor& monitor() { return *m_monitor; }
+    ClipboardActions& actions() { return *m_actions; }
+    ImageTextRecognitionCoordinator& imageTextRecognition() { return *m_imageTextRecognition; }
     ShortcutCoordinator& shortcuts() { return *m_shortcuts; }
     PlatformServices& platform() { return m_platform; }
 
@@ -59,11 +69,20 @@ private:
     void togglePanel();
     void reconcileLaunchAtLogin();
     void quit(const SingleInstance::Responder& respond);
+    void stopAndSave();
+    InstanceReply exportHistory(const QStringList& arguments);
+    InstanceReply importHistory(const QStringList& arguments);
+    InstanceReply copyClip(const QStringList& arguments);
+    void queueRecognition(const QList<ClipItem>& items);
 
     PlatformServices m_platform;
     bool m_isBackgroundLaunch;
     std::unique_ptr<AppPreferences> m_preferences;
+    std::unique_ptr<ClipboardActions> m_actions;
     std::unique_ptr<ClipboardStore> m_store;
+    // Declared after the store and before the monitor: each is destroyed before what it uses.
+    std::unique_ptr<ImageTextRecognitionCoordinator> m_imageTextRecognition;
+    std::unique_ptr<ClipboardMonitor> m_monitor;
     std::unique_ptr<GlobalHotKey> m_hotKey;
     std::unique_ptr<ShortcutCoordinator> m_shortcuts;
     int m_panelRequestCount = 0;

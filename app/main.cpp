@@ -1,7 +1,9 @@
 #include "app/CommandLine.h"
 #include "app/PlatformServices.h"
 #include "app/StowlineApplication.h"
+#include "app/TerminationSignals.h"
 #include "app/cli/OfflineCommands.h"
+#include "app/cli/RunningInstanceCommands.h"
 #include "app/instance/SingleInstance.h"
 
 #include "core/support/AppIdentity.h"
@@ -16,20 +18,6 @@ namespace {
 
 // Long enough for a `quit` that writes a large history first.
 constexpr int requestTimeoutMilliseconds = 30'000;
-
-QString describe(InstanceClientError error) {
-    switch (error) {
-    case InstanceClientError::notRunning:
-        return QStringLiteral("Stowline is not running.");
-    case InstanceClientError::timedOut:
-        return QStringLiteral("The running Stowline did not answer in time.");
-    case InstanceClientError::malformedReply:
-        return QStringLiteral("The running Stowline gave an answer this version does not understand.");
-    case InstanceClientError::failed:
-        return QStringLiteral("The connection to the running Stowline broke off.");
-    }
-    return {};
-}
 
 int complain(const QString& message, int status = 1) {
     QTextStream(stderr) << AppIdentity::executableName() << ": " << message << '\n';
@@ -52,16 +40,19 @@ std::optional<int> forward(const CommandLine& commandLine, const QString& socket
     return reply->status;
 }
 
-int runOffline(const CommandLine& commandLine, int argc, char* argv[]) {
-    // The running instance would overwrite an imported history with its own at its next save.
-    if (commandLine.action == CommandLine::Action::importHistory &&
-        SingleInstance::send(SingleInstance::defaultSocketPath(), {InstanceCommand::status, {}}, 2'000).ok()) {
-        return complain(QStringLiteral("Stowline is running; end it with \"%1 quit\" before importing.")
-                            .arg(AppIdentity::executableName()));
-    }
+// Through the running instance, which alone writes the archive while it runs; on the archive when none runs.
+int runHistoryCommand(const CommandLine& commandLine, int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(AppIdentity::applicationName());
     QTextStream errors(stderr);
+    const QString socketPath = SingleInstance::defaultSocketPath();
+    std::optional<int> status;
+    if (commandLine.action == CommandLine::Action::list)
+        status = forward(commandLine, socketPath);
+    else
+        status = RunningInstanceCommands::run(commandLine, socketPath, requestTimeoutMilliseconds, errors);
+    if (status)
+        return *status;
     return OfflineCommands::run(commandLine, errors);
 }
 
@@ -83,12 +74,11 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::version:
         QTextStream(stdout) << AppIdentity::applicationName() << ' ' << AppIdentity::version() << '\n';
         return 0;
-    case CommandLine::Action::exportHistory:
-    case CommandLine::Action::importHistory:
-        return runOffline(*commandLine, argc, argv);
     default:
         break;
     }
+    if (commandLine->isHistoryCommand())
+        return runHistoryCommand(*commandLine, argc, argv);
 
     const QString socketPath = SingleInstance::defaultSocketPath();
     if (const std::optional<int> status = forward(*commandLine, socketPath))
@@ -133,6 +123,9 @@ int main(int argc, char* argv[]) {
     });
     QObject::connect(&stowline, &StowlineApplication::quitRequested, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // Ended by the session or by Ctrl+C: the same clean end as `quit`, with pending saves written.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &stowline, &StowlineApplication::terminate);
     stowline.start();
     return QApplication::exec();
 }

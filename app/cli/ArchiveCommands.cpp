@@ -4,6 +4,7 @@
 #include "core/archive/StowlineArchive.h"
 #include "core/detect/CredentialDetector.h"
 #include "core/metadata/CapturedContentMetadata.h"
+#include "core/model/EnumTraits.h"
 
 #include <QFileDevice>
 
@@ -133,6 +134,33 @@ ImportSummary ArchiveCommands::merge(HistoryEngine& history, QList<ClipItem> imp
     summary.historyCount = history.size();
     summary.removedByLimitCount = before + summary.addedCount - summary.historyCount;
     return summary;
+}
+
+QString ArchiveCommands::describe(const ImportSummary& summary, qint64 historyLimit) {
+    QString line = QStringLiteral("imported %1 entries (%2 new, %3 already in the history); the history holds %4")
+                       .arg(summary.importedCount)
+                       .arg(summary.addedCount)
+                       .arg(summary.mergedCount)
+                       .arg(summary.historyCount);
+    if (summary.removedByLimitCount > 0)
+        line += QStringLiteral(" after %1 were dropped by the history limit of %2")
+                    .arg(summary.removedByLimitCount)
+                    .arg(historyLimit);
+    return line;
+}
+
+QString ArchiveCommands::listing(const QList<ClipItem>& items) {
+    QString lines;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        // A title never spans lines here, whatever it holds, so every entry stays one line for scripts.
+        QString title = items[i].title();
+        for (QChar& c : title) {
+            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+                c = u' ';
+        }
+        lines += QString::number(i + 1) + u'\t' + rawValueOf(items[i].kind()) + u'\t' + title + u'\n';
+    }
+    return lines;
 }
 
 Result<ImportSummary, ArchiveCommandError> ArchiveCommands::importHistory(EncryptedArchiveStore& store,

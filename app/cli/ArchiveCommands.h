@@ -85,6 +85,11 @@ public:
     // last-use times, so an old backup does not push back entries used since.
     static ImportSummary merge(HistoryEngine& history, QList<ClipItem> imported, qint64 historyLimit);
 
+    // The line that reports an import, without the program name and the newline.
+    static QString describe(const ImportSummary& summary, qint64 historyLimit);
+    // One line per entry in list order: its number counted from 1, its kind and its title, separated by tabs.
+    static QString listing(const QList<ClipItem>& items);
+
     // Reads the export first, so a file that does not decode changes nothing; then loads, merges and saves.
     static Result<ImportSummary, ArchiveCommandError> importHistory(EncryptedArchiveStore& store,
                                                                     ArchiveProtectionMode mode, qint64 historyLimit,

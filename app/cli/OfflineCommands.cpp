@@ -49,17 +49,16 @@ int importHistory(const CommandLine& commandLine, EncryptedArchiveStore& store, 
     auto imported = ArchiveCommands::importHistory(store, mode, historyLimit, input, commandLine.file);
     if (!imported)
         return failed(errors, imported.error());
-    errors << AppIdentity::executableName()
-           << QStringLiteral(": imported %1 entries (%2 new, %3 already in the history); the history holds %4")
-                  .arg(imported->importedCount)
-                  .arg(imported->addedCount)
-                  .arg(imported->mergedCount)
-                  .arg(imported->historyCount);
-    if (imported->removedByLimitCount > 0)
-        errors << QStringLiteral(" after %1 were dropped by the history limit of %2")
-                      .arg(imported->removedByLimitCount)
-                      .arg(historyLimit);
+    errors << AppIdentity::executableName() << ": " << ArchiveCommands::describe(*imported, historyLimit);
     errors << '\n';
+    return 0;
+}
+
+int listHistory(EncryptedArchiveStore& store, ArchiveProtectionMode mode, QTextStream& errors) {
+    auto items = ArchiveCommands::loadHistory(store, mode);
+    if (!items)
+        return failed(errors, items.error());
+    QTextStream(stdout) << ArchiveCommands::listing(*items);
     return 0;
 }
 
@@ -75,6 +74,8 @@ int run(const CommandLine& commandLine, QTextStream& errors) {
         return exportHistory(commandLine, store, mode, errors);
     case CommandLine::Action::importHistory:
         return importHistory(commandLine, store, mode, preferences.historyLimit(), errors);
+    case CommandLine::Action::list:
+        return listHistory(store, mode, errors);
     case CommandLine::Action::start:
     case CommandLine::Action::help:
     case CommandLine::Action::version:
@@ -82,6 +83,7 @@ int run(const CommandLine& commandLine, QTextStream& errors) {
     case CommandLine::Action::toggle:
     case CommandLine::Action::quit:
     case CommandLine::Action::status:
+    case CommandLine::Action::copy:
         break;
     }
     return failureExitCode;

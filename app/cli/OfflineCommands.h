@@ -6,7 +6,7 @@
 
 namespace stowline {
 
-// Runs `export` and `import` on the user's own archive, preferences and keyring, for when no instance holds
+// Runs `export`, `import` and `list` on the user's own archive, preferences and keyring, for when no instance holds
 // the history. Messages go to `errors`, one line each; returns the process exit code.
 namespace OfflineCommands {
 

@@ -18,11 +18,15 @@ struct CommandName {
     const char16_t* name;
 };
 
-constexpr std::array<CommandName, 4> commandNames{{
+constexpr std::array<CommandName, 8> commandNames{{
     {InstanceCommand::show, u"show"},
     {InstanceCommand::toggle, u"toggle"},
     {InstanceCommand::quit, u"quit"},
     {InstanceCommand::status, u"status"},
+    {InstanceCommand::exportHistory, u"export"},
+    {InstanceCommand::importHistory, u"import"},
+    {InstanceCommand::list, u"list"},
+    {InstanceCommand::copy, u"copy"},
 }};
 
 QByteArray line(const QJsonObject& object) {
@@ -30,10 +34,10 @@ QByteArray line(const QJsonObject& object) {
 }
 
 // The object of a line of this protocol version; nothing for anything else.
-std::optional<QJsonObject> objectOf(QByteArrayView text) {
+std::optional<QJsonObject> objectOf(QByteArrayView text, qsizetype maxBytes) {
     if (text.endsWith('\n'))
         text.chop(1);
-    if (text.size() > InstanceProtocol::maxLineBytes)
+    if (text.size() > maxBytes)
         return std::nullopt;
     const QJsonDocument document = QJsonDocument::fromJson(text.toByteArray());
     if (!document.isObject())
@@ -69,7 +73,7 @@ QByteArray InstanceRequest::encode() const {
 }
 
 std::optional<InstanceRequest> InstanceRequest::decode(QByteArrayView text) {
-    const std::optional<QJsonObject> object = objectOf(text);
+    const std::optional<QJsonObject> object = objectOf(text, InstanceProtocol::maxLineBytes);
     if (!object)
         return std::nullopt;
     const QJsonValue name = object->value("command"_L1);
@@ -93,7 +97,7 @@ QByteArray InstanceReply::encode() const {
 }
 
 std::optional<InstanceReply> InstanceReply::decode(QByteArrayView text) {
-    const std::optional<QJsonObject> object = objectOf(text);
+    const std::optional<QJsonObject> object = objectOf(text, InstanceProtocol::maxReplyBytes);
     if (!object)
         return std::nullopt;
     const QJsonValue status = object->value("status"_L1);

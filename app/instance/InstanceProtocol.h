@@ -11,21 +11,31 @@ namespace stowline {
 
 // What a second start asks of the running instance.
 enum class InstanceCommand {
-    show,   // bring the history panel forward
-    toggle, // show the panel, or hide it when it is showing
-    quit,   // write pending saves and end
-    status, // report the state of the running instance
+    show,          // bring the history panel forward
+    toggle,        // show the panel, or hide it when it is showing
+    quit,          // write pending saves and end
+    status,        // report the state of the running instance
+    exportHistory, // write the history's export into the file named by the one argument
+    importHistory, // merge the export in the file named by the one argument into the history
+    list,          // one line per clip, in list order
+    copy,          // put clip N (the first argument, counted from 1) on the clipboard; "paste" as a second
+                   // argument also posts the paste keystroke
 };
 
 // One request per connection, one line of compact JSON each way:
 //   {"version":1,"command":"show","arguments":[]}
 //   {"version":1,"status":0,"output":"..."}
-// `status` is the exit status the asking process ends with; `output` is what it prints.
+// `status` is the exit status the asking process ends with; `output` is what it prints. Exports and imports
+// travel through an owner-only file whose path is the argument, so the line stays short at any history size.
 namespace InstanceProtocol {
 
 inline constexpr int version = 1;
 // Longer requests are cut off: a caller that sends more is not a Stowline start.
 inline constexpr qsizetype maxLineBytes = 64 * 1024;
+// A reply may carry a listing of the whole history.
+inline constexpr qsizetype maxReplyBytes = 256 * 1024 * 1024;
+// The second argument of `copy` that asks for the paste keystroke too.
+inline const QString pasteArgument = QStringLiteral("paste");
 
 std::optional<InstanceCommand> commandFromName(QStringView name);
 QString nameOf(InstanceCommand command);

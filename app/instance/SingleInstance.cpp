@@ -27,6 +27,20 @@ void answer(QLocalSocket* socket, const InstanceReply& reply) {
 
 } // namespace
 
+QString describe(InstanceClientError error) {
+    switch (error) {
+    case InstanceClientError::notRunning:
+        return QStringLiteral("Stowline is not running.");
+    case InstanceClientError::timedOut:
+        return QStringLiteral("The running Stowline did not answer in time.");
+    case InstanceClientError::malformedReply:
+        return QStringLiteral("The running Stowline gave an answer this version does not understand.");
+    case InstanceClientError::failed:
+        return QStringLiteral("The connection to the running Stowline broke off.");
+    }
+    return {};
+}
+
 QString SingleInstance::defaultSocketPath() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir(runtime).exists())
@@ -118,20 +132,25 @@ SingleInstance::send(const QString& socketPath, const InstanceRequest& request, 
     if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
         return fail(deadline.hasExpired() ? InstanceClientError::timedOut : InstanceClientError::failed);
     QByteArray received;
-    while (!received.contains('\n')) {
-        if (received.size() > InstanceProtocol::maxLineBytes)
+    // Only the newly arrived part is searched for the end of the line, so a long listing is read in linear time.
+    qsizetype end = -1;
+    while (end < 0) {
+        if (received.size() > InstanceProtocol::maxReplyBytes)
             return fail(InstanceClientError::malformedReply);
+        const qsizetype searched = received.size();
         if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(int(deadline.remainingTime()))) {
             if (deadline.hasExpired())
                 return fail(InstanceClientError::timedOut);
             received += socket.readAll();
-            if (!received.contains('\n'))
+            end = received.indexOf('\n', searched);
+            if (end < 0)
                 return fail(received.isEmpty() ? InstanceClientError::failed : InstanceClientError::malformedReply);
             break;
         }
         received += socket.readAll();
+        end = received.indexOf('\n', searched);
     }
-    const std::optional<InstanceReply> reply = InstanceReply::decode(received.left(received.indexOf('\n') + 1));
+    const std::optional<InstanceReply> reply = InstanceReply::decode(received.left(end + 1));
     if (!reply)
         return fail(InstanceClientError::malformedReply);
     return *reply;

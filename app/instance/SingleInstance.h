@@ -19,6 +19,9 @@ enum class InstanceClientError {
     failed,         // the connection broke
 };
 
+// One sentence for the user.
+QString describe(InstanceClientError error);
+
 // One running instance per user session, found through a local socket named after the application identifier.
 // The first start listens; later starts connect, send one request and print the reply. The listening side never
 // blocks its thread: requests are read and answered through the event loop.

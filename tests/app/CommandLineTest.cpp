@@ -121,3 +121,41 @@ TEST(CommandLine, UsageNamesEveryCommand) {
     for (const char16_t* expected : {u"--background", u"--help", u"--version", u"export [FILE]", u"import FILE"})
         EXPECT_TRUE(usage.contains(QString::fromUtf16(expected))) << QString::fromUtf16(expected).toStdString();
 }
+
+TEST(CommandLine, ParsesListAndCopy) {
+    QString error;
+    const auto list = CommandLine::parse({u"stowline"_s, u"list"_s}, &error);
+    ASSERT_TRUE(list) << error.toStdString();
+    EXPECT_TRUE(list->isHistoryCommand());
+    EXPECT_EQ(list->request(), (InstanceRequest{InstanceCommand::list, {}}));
+
+    const struct {
+        QStringList arguments;
+        InstanceRequest sent;
+    } accepted[] = {
+        {{u"copy"_s, u"3"_s}, {InstanceCommand::copy, {u"3"_s}}},
+        {{u"copy"_s, u"12"_s, u"--paste"_s}, {InstanceCommand::copy, {u"12"_s, u"paste"_s}}},
+        {{u"--paste"_s, u"copy"_s, u"1"_s}, {InstanceCommand::copy, {u"1"_s, u"paste"_s}}},
+    };
+    for (const auto& c : accepted) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const auto parsed = CommandLine::parse(QStringList{u"stowline"_s} + c.arguments, &error);
+        ASSERT_TRUE(parsed) << error.toStdString();
+        EXPECT_EQ(parsed->action, CommandLine::Action::copy);
+        EXPECT_EQ(parsed->request(), c.sent);
+        EXPECT_TRUE(parsed->isInstanceCommand());
+        EXPECT_FALSE(parsed->startsApplication());
+        EXPECT_FALSE(parsed->isHistoryCommand());
+    }
+
+    const QStringList rejected[] = {
+        {u"copy"_s},           {u"copy"_s, u"0"_s},         {u"copy"_s, u"-1"_s},           {u"copy"_s, u"+1"_s},
+        {u"copy"_s, u"one"_s}, {u"copy"_s, u"1"_s, u"2"_s}, {u"list"_s, u"--paste"_s},      {u"list"_s, u"all"_s},
+        {u"--paste"_s},        {u"show"_s, u"--paste"_s},   {u"--background"_s, u"list"_s},
+    };
+    for (const QStringList& arguments : rejected) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        EXPECT_FALSE(CommandLine::parse(QStringList{u"stowline"_s} + arguments, &error));
+        EXPECT_FALSE(error.contains(u'\n'));
+    }
+}

@@ -1,18 +1,27 @@
 #include "app/StowlineApplication.h"
 
 #include "app/archive/EncryptedArchiveStore.h"
+#include "app/actions/ClipboardActions.h"
+#include "app/capture/ClipboardMonitor.h"
+#include "app/platform/fake/FakeFrontmostApplication.h"
 #include "app/platform/fake/FakeHotKeyService.h"
 #include "app/platform/fake/FakeKeystrokePoster.h"
+#include "app/platform/fake/FakePasteboard.h"
 #include "app/platform/fake/FakeSecretStore.h"
+#include "app/platform/fake/FakeTextRecognizer.h"
 #include "app/platform/xdg/XdgAutostartEntry.h"
 #include "app/preferences/AppPreferences.h"
+#include "core/archive/StowlineArchive.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/ClipboardStore.h"
 #include "tests/support/ClipBuilders.h"
 
+#include <QBuffer>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -20,6 +29,7 @@
 
 using namespace stowline;
 using namespace Qt::StringLiterals;
+using stowline::test::imageClip;
 using stowline::test::textClip;
 
 namespace {
@@ -48,20 +58,67 @@ protected:
         return loaded.ok() ? loaded->items : QList<ClipItem>();
     }
 
-    std::unique_ptr<StowlineApplication> launch(bool background, const QString& configHome = {}) {
+    PlatformServices fakeServices(const QString& configHome = {}) {
         PlatformServices services;
         auto hotKeys = std::make_unique<FakeHotKeyService>();
         hotKeyService = hotKeys.get();
         services.hotKeys = std::move(hotKeys);
-        services.keystrokes = std::make_unique<FakeKeystrokePoster>();
+        auto keystrokes = std::make_unique<FakeKeystrokePoster>();
+        keystrokePoster = keystrokes.get();
+        services.keystrokes = std::move(keystrokes);
         services.secrets = std::make_unique<FakeSecretStore>();
         services.loginItem =
             std::make_unique<XdgAutostartEntry>(configHome.isEmpty() ? home.filePath(u"config"_s) : configHome);
+        auto clipboard = std::make_unique<FakePasteboard>();
+        pasteboard = clipboard.get();
+        services.pasteboard = std::move(clipboard);
+        services.frontmost = std::make_unique<FakeFrontmostApplication>();
+        auto recognizer = std::make_unique<FakeTextRecognizer>();
+        textRecognizer = recognizer.get();
+        services.textRecognizer = std::move(recognizer);
+        return services;
+    }
+
+    std::unique_ptr<StowlineApplication> launch(bool background, const QString& configHome = {},
+                                                const ClipRepresentations& clipboardAtLaunch = {}) {
+        PlatformServices services = fakeServices(configHome);
+        if (!clipboardAtLaunch.isEmpty())
+            pasteboard->copy(clipboardAtLaunch);
         auto application = std::make_unique<StowlineApplication>(
             std::move(services), StowlineApplication::Options{background, preferencesFile(), archiveDirectory()});
         panelRequests = std::make_unique<QSignalSpy>(application.get(), &StowlineApplication::panelRequested);
         application->start();
         return application;
+    }
+
+    // Another application copies; the monitor's next poll takes it in.
+    static void copyAndPoll(StowlineApplication& application, FakePasteboard& clipboard, const QString& text) {
+        clipboard.copy({test::textRepresentation(text)});
+        application.monitor().tick();
+    }
+
+    static bool waitUntil(const std::function<bool()>& condition) {
+        const QDeadlineTimer deadline(10'000);
+        while (!condition()) {
+            if (deadline.hasExpired())
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return true;
+    }
+
+    static QStringList titles(const QList<ClipItem>& items) {
+        QStringList result;
+        for (const ClipItem& item : items)
+            result.append(item.title());
+        return result;
+    }
+
+    InstanceReply ask(StowlineApplication& application, InstanceCommand command, const QStringList& arguments) {
+        std::optional<InstanceReply> reply;
+        application.handle({command, arguments}, [&](const InstanceReply& r) { reply = r; });
+        EXPECT_TRUE(reply);
+        return reply.value_or(InstanceReply{255, {}});
     }
 
     InstanceReply ask(StowlineApplication& application, InstanceCommand command) {
@@ -74,6 +131,9 @@ protected:
     QTemporaryDir home;
     FakeSecretStore readSecrets;
     FakeHotKeyService* hotKeyService = nullptr;
+    FakeKeystrokePoster* keystrokePoster = nullptr;
+    FakePasteboard* pasteboard = nullptr;
+    FakeTextRecognizer* textRecognizer = nullptr;
     std::unique_ptr<QSignalSpy> panelRequests;
 };
 
@@ -183,13 +243,8 @@ TEST_F(StowlineApplicationTest, OpenAtLoginFollowsThePreferenceAndReportsFailure
 }
 
 TEST_F(StowlineApplicationTest, ATakenDefaultShortcutFallsBackAndSaysSo) {
-    PlatformServices services;
-    auto hotKeys = std::make_unique<FakeHotKeyService>();
-    hotKeys->setTaken({*GlobalHotKey::hotKeyFor(HotKeyConfiguration::defaultShortcut())});
-    services.hotKeys = std::move(hotKeys);
-    services.keystrokes = std::make_unique<FakeKeystrokePoster>();
-    services.secrets = std::make_unique<FakeSecretStore>();
-    services.loginItem = std::make_unique<XdgAutostartEntry>(home.filePath(u"config"_s));
+    PlatformServices services = fakeServices();
+    hotKeyService->setTaken({*GlobalHotKey::hotKeyFor(HotKeyConfiguration::defaultShortcut())});
     StowlineApplication application(std::move(services), {true, preferencesFile(), archiveDirectory()});
     application.start();
     EXPECT_EQ(application.shortcuts().activeShortcut(), HotKeyConfiguration::alternateShortcut());
@@ -197,4 +252,148 @@ TEST_F(StowlineApplicationTest, ATakenDefaultShortcutFallsBackAndSaysSo) {
     EXPECT_TRUE(ask(application, InstanceCommand::status).output.contains(u"shortcut=Shift+Super+V\n"));
     EXPECT_EQ(application.store().lastError(),
               ShortcutCoordinator::defaultReplacedMessage(HotKeyConfiguration::alternateShortcut()));
+}
+
+TEST_F(StowlineApplicationTest, CapturesWhatOthersCopyAfterTheLaunchButNotItsOwnWrites) {
+    auto application = launch(true, {}, {test::textRepresentation(u"on the clipboard at launch"_s)});
+    application->monitor().tick();
+    EXPECT_TRUE(application->store().items().isEmpty());
+
+    copyAndPoll(*application, *pasteboard, u"first copy"_s);
+    ASSERT_TRUE(waitUntil([&] { return application->store().items().size() == 1; }));
+    copyAndPoll(*application, *pasteboard, u"second copy"_s);
+    ASSERT_TRUE(waitUntil([&] { return application->store().items().size() == 2; }));
+
+    // Putting the older clip back is the application's own write: it is used, not captured anew.
+    const ClipItem older = application->store().items()[1];
+    const InstanceReply copied = ask(*application, InstanceCommand::copy, {u"2"_s});
+    EXPECT_EQ(copied.status, 0) << copied.output.toStdString();
+    EXPECT_EQ(pasteboard->contents(), older.representations());
+    application->monitor().tick();
+    QCoreApplication::processEvents();
+    QStringList held = titles(application->store().items());
+    held.sort();
+    EXPECT_EQ(held, (QStringList{u"first copy"_s, u"second copy"_s}));
+    const std::optional<ClipItem> used = application->store().item(older.id());
+    ASSERT_TRUE(used);
+    EXPECT_GT(used->lastUsedAt(), older.lastUsedAt());
+}
+
+TEST_F(StowlineApplicationTest, StartUpQueuesStoredImagesThatNeedRecognition) {
+    QList<QByteArray> images;
+    for (const QColor colour : {QColor(Qt::red), QColor(Qt::blue)}) {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(colour);
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        image.save(&png, "PNG");
+        images.append(png.data());
+    }
+    {
+        EncryptedArchiveStore archive(archiveDirectory(), readSecrets);
+        const Timestamp now = Timestamp::now();
+        ASSERT_TRUE(archive
+                        .save({imageClip(images[0], now), textClip(u"text needs none"_s, now.addingSeconds(-1)),
+                               imageClip(images[1], now.addingSeconds(-2))},
+                              ArchiveProtectionMode::localFile)
+                        .ok());
+    }
+    PlatformServices services = fakeServices();
+    textRecognizer->setLines(images[0], {u"red words"_s});
+    textRecognizer->setLines(images[1], {u"blue words"_s});
+    StowlineApplication application(std::move(services), {true, preferencesFile(), archiveDirectory()});
+    application.start();
+
+    ASSERT_TRUE(waitUntil([&] {
+        const QList<ClipItem>& items = application.store().items();
+        return items.size() == 3 && items[0].recognizedText() && items[2].recognizedText();
+    }));
+    const QList<ClipItem>& items = application.store().items();
+    EXPECT_EQ(items[0].recognizedText(), u"red words"_s);
+    EXPECT_EQ(items[2].recognizedText(), u"blue words"_s);
+    EXPECT_EQ(textRecognizer->callCount(), 2);
+}
+
+TEST_F(StowlineApplicationTest, ExportImportAndListGoThroughTheRunningInstance) {
+    auto application = launch(true);
+    copyAndPoll(*application, *pasteboard, u"captured while running"_s);
+    ASSERT_TRUE(waitUntil([&] { return application->store().items().size() == 1; }));
+
+    // The export lands only in a file the asker created.
+    const QString exchange = home.filePath(u"exchange.json"_s);
+    const InstanceReply refused = ask(*application, InstanceCommand::exportHistory, {exchange});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_FALSE(QFile::exists(exchange));
+    QFile created(exchange);
+    ASSERT_TRUE(created.open(QIODevice::WriteOnly));
+    created.close();
+    const InstanceReply exported = ask(*application, InstanceCommand::exportHistory, {exchange});
+    ASSERT_EQ(exported.status, 0) << exported.output.toStdString();
+    ASSERT_TRUE(created.open(QIODevice::ReadOnly));
+    auto archive = StowlineArchive::decode(created.readAll());
+    created.close();
+    ASSERT_TRUE(archive.ok());
+    EXPECT_EQ(archive->items, application->store().items());
+
+    // An import merges into the running history and is on disk when the answer comes.
+    StowlineArchive other;
+    other.items = {textClip(u"imported one"_s, Timestamp::now().addingSeconds(-60)), archive->items.first()};
+    ASSERT_TRUE(created.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    created.write(other.encode());
+    created.close();
+    const InstanceReply imported = ask(*application, InstanceCommand::importHistory, {exchange});
+    ASSERT_EQ(imported.status, 0) << imported.output.toStdString();
+    EXPECT_TRUE(imported.output.contains(u"imported 2 entries (1 new, 1 already in the history)"));
+    EXPECT_EQ(titles(stored()), (QStringList{u"captured while running"_s, u"imported one"_s}));
+
+    const InstanceReply listed = ask(*application, InstanceCommand::list, {});
+    EXPECT_EQ(listed.output, u"1\ttext\tcaptured while running\n2\ttext\timported one\n"_s);
+
+    // A file that is not an export changes nothing and is named in the answer.
+    ASSERT_TRUE(created.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    created.write("{\"not\":\"an export\"}");
+    created.close();
+    const InstanceReply broken = ask(*application, InstanceCommand::importHistory, {exchange});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_TRUE(broken.output.contains(exchange));
+    EXPECT_EQ(application->store().items().size(), 2);
+}
+
+TEST_F(StowlineApplicationTest, CopyChecksTheNumberAndCanPaste) {
+    auto application = launch(true);
+    copyAndPoll(*application, *pasteboard, u"to paste"_s);
+    ASSERT_TRUE(waitUntil([&] { return application->store().items().size() == 1; }));
+    const ClipRepresentations before = pasteboard->contents();
+
+    struct Case {
+        QStringList arguments;
+        int status;
+    };
+    const Case refused[] = {{{u"0"_s}, 1}, {{u"2"_s}, 1}, {{u"x"_s}, 2}, {{}, 2}, {{u"1"_s, u"twice"_s}, 2}};
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        EXPECT_EQ(ask(*application, InstanceCommand::copy, c.arguments).status, c.status);
+    }
+    EXPECT_EQ(keystrokePoster->pasteCount(), 0);
+    EXPECT_EQ(pasteboard->contents(), before);
+
+    EXPECT_EQ(ask(*application, InstanceCommand::copy, {u"1"_s, u"paste"_s}).status, 0);
+    EXPECT_EQ(keystrokePoster->pasteCount(), 1);
+    keystrokePoster->setAvailable(false);
+    const InstanceReply withoutPaste = ask(*application, InstanceCommand::copy, {u"1"_s, u"paste"_s});
+    EXPECT_EQ(withoutPaste.status, 1);
+    EXPECT_TRUE(withoutPaste.output.contains(u"on the clipboard"));
+}
+
+TEST_F(StowlineApplicationTest, TerminateStopsCapturingAndWritesPendingSaves) {
+    auto application = launch(true);
+    QSignalSpy quitRequests(application.get(), &StowlineApplication::quitRequested);
+    application->store().capture(textClip(u"pending at the signal"_s, Timestamp::now()), 0);
+    application->terminate();
+    EXPECT_EQ(titles(stored()), QStringList{u"pending at the signal"_s});
+    pasteboard->copy({test::textRepresentation(u"after the end"_s)});
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(application->store().items().size(), 1);
+    EXPECT_EQ(quitRequests.count(), 1);
 }

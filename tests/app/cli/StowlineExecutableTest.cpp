@@ -51,6 +51,9 @@ protected:
         environment.insert(u"XDG_DATA_HOME"_s, path(u"data"_s));
         environment.insert(u"XDG_CONFIG_HOME"_s, path(u"config"_s));
         environment.insert(u"HOME"_s, m_home.path());
+        // A runtime folder of its own: no running instance of the session takes these commands.
+        QDir().mkpath(path(u"runtime"_s));
+        environment.insert(u"XDG_RUNTIME_DIR"_s, path(u"runtime"_s));
         for (const QString& key : extra.keys())
             environment.insert(key, extra.value(key));
         process.setProcessEnvironment(environment);

@@ -7,7 +7,9 @@ using namespace Qt::StringLiterals;
 
 TEST(InstanceProtocol, RequestsAndRepliesSurviveTheirLineForm) {
     for (const InstanceCommand command :
-         {InstanceCommand::show, InstanceCommand::toggle, InstanceCommand::quit, InstanceCommand::status}) {
+         {InstanceCommand::show, InstanceCommand::toggle, InstanceCommand::quit, InstanceCommand::status,
+          InstanceCommand::exportHistory, InstanceCommand::importHistory, InstanceCommand::list,
+          InstanceCommand::copy}) {
         SCOPED_TRACE(InstanceProtocol::nameOf(command).toStdString());
         const InstanceRequest request{command, {u"a b"_s, u"\u00e9\n\""_s}};
         const QByteArray line = request.encode();

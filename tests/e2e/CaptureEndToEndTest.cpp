@@ -1,0 +1,257 @@
+#include "tests/e2e/ClipboardClients.h"
+#include "tests/e2e/StowlineProcess.h"
+
+#include "app/preferences/AppPreferences.h"
+#include "core/archive/StowlineArchive.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QThread>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <signal.h>
+
+using namespace Qt::StringLiterals;
+using namespace stowline;
+using namespace stowline::test;
+
+namespace {
+
+struct Listed {
+    QString kind;
+    QString title;
+    friend bool operator==(const Listed&, const Listed&) = default;
+};
+
+void PrintTo(const Listed& listed, std::ostream* out) {
+    *out << listed.kind.toStdString() << ": " << listed.title.toStdString();
+}
+
+// `stowline list` of the running instance, newest first.
+QList<Listed> listed(const StowlineProcess& stowline) {
+    const Finished run = stowline.run({u"list"_s});
+    QList<Listed> clips;
+    for (const QString& line : run.output.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(u'\t');
+        if (fields.size() == 3 && fields[0] == QString::number(clips.size() + 1))
+            clips.append({fields[1], fields[2]});
+    }
+    return clips;
+}
+
+bool reachesCount(const StowlineProcess& stowline, qsizetype count) {
+    return waitUntil([&] { return listed(stowline).size() == count; });
+}
+
+// The running instance's history as `stowline export` writes it.
+QList<ClipItem> exported(const StowlineHome& home, const StowlineProcess& stowline) {
+    const QString path = home.dataHome() + u"/export.json"_s;
+    const Finished run = stowline.run({u"export"_s, path});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    EXPECT_EQ(file.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    auto archive = StowlineArchive::decode(file.readAll());
+    EXPECT_TRUE(archive.ok());
+    return archive.ok() ? archive->items : QList<ClipItem>();
+}
+
+QByteArray renderedWords() {
+    QImage image(900, 220, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont font(u"DejaVu Sans"_s);
+    font.setPixelSize(64);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(image.rect(), Qt::AlignCenter, u"Harbour lantern"_s);
+    painter.end();
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    image.save(&png, "PNG");
+    return png.data();
+}
+
+// Past several polls of the monitor: what it was going to capture, it has captured by now.
+void letTheMonitorLook() {
+    waitUntil([] { return false; }, 1'500);
+}
+
+void writePreferences(const StowlineHome& home, const std::function<void(AppPreferences&)>& change) {
+    QDir().mkpath(QFileInfo(home.preferencesPath()).absolutePath());
+    AppPreferences preferences(std::make_unique<PreferenceStore>(home.preferencesPath()));
+    change(preferences);
+}
+
+} // namespace
+
+TEST(CaptureEndToEnd, EveryKindIsCapturedButNotWhatWasThereAtLaunch) {
+    StowlineHome home;
+    ClipboardClients clients;
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "on the clipboard before the start"));
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "plain words"));
+    ASSERT_TRUE(reachesCount(stowline, 1));
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "https://example.org/stowline"));
+    ASSERT_TRUE(reachesCount(stowline, 2));
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "#ff8800"));
+    ASSERT_TRUE(reachesCount(stowline, 3));
+    ASSERT_TRUE(clients.copyFromWindow(u"stowline-e2e-writer"_s, {{u"text/rtf"_s, "{\\rtf1\\ansi {\\b rich} words}"},
+                                                                  {u"text/plain"_s, "rich words"}}));
+    ASSERT_TRUE(reachesCount(stowline, 4));
+    QTemporaryDir files;
+    QByteArray uris;
+    for (const QString& name : {u"first.txt"_s, u"second.txt"_s}) {
+        QFile file(files.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("content");
+        uris += QUrl::fromLocalFile(file.fileName()).toEncoded() + "\r\n";
+    }
+    ASSERT_TRUE(clients.copyFromWindow(u"stowline-e2e-writer"_s, {{u"text/uri-list"_s, uris}}));
+    ASSERT_TRUE(reachesCount(stowline, 5));
+    const QByteArray png = renderedWords();
+    ASSERT_TRUE(clients.copyWithXclip(u"image/png"_s, png));
+    ASSERT_TRUE(reachesCount(stowline, 6));
+
+    const QList<Listed> clips = listed(stowline);
+    ASSERT_EQ(clips.size(), 6);
+    EXPECT_EQ(clips[0].kind, u"image"_s);
+    EXPECT_EQ(clips[1], (Listed{u"file"_s, u"2 files"_s}));
+    EXPECT_EQ(clips[2], (Listed{u"richText"_s, u"rich words"_s}));
+    EXPECT_EQ(clips[3], (Listed{u"color"_s, u"#ff8800"_s}));
+    EXPECT_EQ(clips[4], (Listed{u"link"_s, u"https://example.org/stowline"_s}));
+    EXPECT_EQ(clips[5], (Listed{u"text"_s, u"plain words"_s}));
+
+    // The image gets a thumbnail at once and its words once recognition has run.
+    QList<ClipItem> items;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            items = exported(home, stowline);
+            return !items.isEmpty() && items.first().recognizedText().has_value();
+        },
+        30'000));
+    ASSERT_TRUE(items.first().thumbnailData().has_value());
+    EXPECT_FALSE(QImage::fromData(*items.first().thumbnailData()).isNull());
+    EXPECT_TRUE(items.first().recognizedText()->contains(u"Harbour"_s))
+        << items.first().recognizedText()->toStdString();
+    EXPECT_TRUE(items.first().recognizedText()->contains(u"lantern"_s));
+    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
+}
+
+TEST(CaptureEndToEnd, PausedCaptureTakesNothing) {
+    StowlineHome home;
+    writePreferences(home, [](AppPreferences& preferences) { preferences.setCaptureEnabled(false); });
+    ClipboardClients clients;
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "copied while paused"));
+    letTheMonitorLook();
+    EXPECT_TRUE(listed(stowline).isEmpty());
+    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
+}
+
+TEST(CaptureEndToEnd, OversizedRepresentationsAreDropped) {
+    StowlineHome home;
+    ClipboardClients clients;
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, QByteArray(9 * 1024 * 1024, 'x')));
+    // A later copy is the barrier: once it is in, the large one had its turn.
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "after the large one"));
+    ASSERT_TRUE(reachesCount(stowline, 1));
+    EXPECT_EQ(listed(stowline), (QList<Listed>{{u"text"_s, u"after the large one"_s}}));
+    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
+}
+
+TEST(CaptureEndToEnd, ExclusionsSkipExcludedApplicationsAndConcealedContentOnlyWhenOn) {
+    for (const bool exclusionsOn : {true, false}) {
+        SCOPED_TRACE(exclusionsOn ? "exclusions on" : "exclusions off");
+        StowlineHome home;
+        writePreferences(home, [&](AppPreferences& preferences) {
+            preferences.setExcludedBundleIDs(u"stowline-e2e-vault\n"_s);
+            preferences.setPrivacyExclusionsEnabled(exclusionsOn);
+        });
+        ClipboardClients clients;
+        StowlineProcess stowline(home);
+        ASSERT_TRUE(stowline.startInBackground());
+        ASSERT_TRUE(clients.copyFromWindow(u"stowline-e2e-vault"_s, {{u"text/plain"_s, "from the vault"}}));
+        // Barriers come from another window, which takes the focus from the excluded one.
+        ASSERT_TRUE(clients.copyFromWindow(u"stowline-e2e-writer"_s, {{u"text/plain"_s, "barrier one"}}));
+        ASSERT_TRUE(waitUntil(
+            [&] { return !listed(stowline).isEmpty() && listed(stowline).first().title == u"barrier one"_s; }));
+        ASSERT_TRUE(clients.copyFromWindow(u"stowline-e2e-writer"_s, {{u"x-kde-passwordManagerHint"_s, "secret"},
+                                                                      {u"text/plain"_s, "hunter2 concealed"}}));
+        ASSERT_TRUE(clients.copyFromWindow(u"stowline-e2e-writer"_s, {{u"text/plain"_s, "barrier two"}}));
+        ASSERT_TRUE(waitUntil(
+            [&] { return !listed(stowline).isEmpty() && listed(stowline).first().title == u"barrier two"_s; }));
+
+        QStringList titles;
+        for (const Listed& clip : listed(stowline))
+            titles.append(clip.title);
+        if (exclusionsOn) {
+            EXPECT_EQ(titles, (QStringList{u"barrier two"_s, u"barrier one"_s}));
+        } else {
+            EXPECT_EQ(titles.size(), 4);
+            EXPECT_TRUE(titles.contains(u"from the vault"_s));
+        }
+        EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
+    }
+}
+
+TEST(CaptureEndToEnd, ARestoredClipIsNotCapturedAgainAndPastesIntoAnotherWindow) {
+    StowlineHome home;
+    ClipboardClients clients;
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "the older clip"));
+    ASSERT_TRUE(reachesCount(stowline, 1));
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "the newer clip"));
+    ASSERT_TRUE(reachesCount(stowline, 2));
+
+    ASSERT_TRUE(clients.openPasteTarget());
+    const Finished copied = stowline.run({u"copy"_s, u"2"_s, u"--paste"_s});
+    ASSERT_EQ(copied.exitCode, 0) << copied.errors.toStdString();
+    EXPECT_EQ(ClipboardClients::paste(u"UTF8_STRING"_s), "the older clip");
+    EXPECT_TRUE(clients.pasteTargetShows(u"the older clip"_s));
+
+    // The application's own write added nothing.
+    letTheMonitorLook();
+    QStringList titles;
+    for (const Listed& clip : listed(stowline))
+        titles.append(clip.title);
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{u"the newer clip"_s, u"the older clip"_s}));
+    const Finished outOfRange = stowline.run({u"copy"_s, u"3"_s});
+    EXPECT_EQ(outOfRange.exitCode, 1);
+    EXPECT_TRUE(outOfRange.errors.contains(u"no clip 3"_s));
+    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
+}
+
+TEST(CaptureEndToEnd, ATerminationSignalSavesWhatWasCaptured) {
+    StowlineHome home;
+    ClipboardClients clients;
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "saved at the signal"));
+    ASSERT_TRUE(reachesCount(stowline, 1));
+    ::kill(pid_t(stowline.instance().processId()), SIGTERM);
+    ASSERT_TRUE(stowline.waitForInstanceToEnd());
+    EXPECT_EQ(stowline.instance().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(stowline.instance().exitCode(), 0);
+    // Without a running instance `list` reads the archive the instance left.
+    const Finished offline = stowline.run({u"list"_s});
+    EXPECT_EQ(offline.exitCode, 0) << offline.errors.toStdString();
+    EXPECT_EQ(offline.output, u"1\ttext\tsaved at the signal\n"_s);
+}
