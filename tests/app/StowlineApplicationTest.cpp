@@ -16,6 +16,7 @@
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/ClipboardStore.h"
 #include "tests/support/ClipBuilders.h"
+#include "tests/support/Wait.h"
 
 #include <QBuffer>
 #include <QDeadlineTimer>
@@ -31,6 +32,7 @@ using namespace stowline;
 using namespace Qt::StringLiterals;
 using stowline::test::imageClip;
 using stowline::test::textClip;
+using stowline::test::waitUntil;
 
 namespace {
 
@@ -95,16 +97,6 @@ protected:
     static void copyAndPoll(StowlineApplication& application, FakePasteboard& clipboard, const QString& text) {
         clipboard.copy({test::textRepresentation(text)});
         application.monitor().tick();
-    }
-
-    static bool waitUntil(const std::function<bool()>& condition) {
-        const QDeadlineTimer deadline(10'000);
-        while (!condition()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return true;
     }
 
     static QStringList titles(const QList<ClipItem>& items) {

@@ -8,17 +8,6 @@
 
 namespace stowline::test {
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 StowlineHome::StowlineHome() {
     for (const QString& folder : {dataHome(), configHome(), runtimeDir()})
         QDir().mkpath(folder);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/Wait.h"
+
 #include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -12,9 +14,6 @@
 #include <optional>
 
 namespace stowline::test {
-
-// Keeps the event loop running until the condition holds.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 
 // A user's home for the real executable: its own data, configuration and runtime folders (so its socket is its
 // own), inside the desktop session the tests run in.

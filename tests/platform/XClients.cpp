@@ -14,17 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace stowline::test {
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
 ClientResult runClient(const QString& program, const QStringList& arguments, const QByteArray& input) {
     QProcess process;
     // Separate channels: xclip stays behind to serve its selection, and must not hold the test's own output open.

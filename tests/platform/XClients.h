@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/Wait.h"
+
 #include "app/platform/HotKeyService.h"
 
 #include <QByteArray>
@@ -11,9 +13,6 @@
 struct xcb_connection_t;
 
 namespace stowline::test {
-
-// Keeps the Qt event loop running (so this process can serve its own clipboard) until the condition holds.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 struct ClientResult {
     int exitCode = -1;

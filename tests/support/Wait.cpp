@@ -1,0 +1,20 @@
+#include "tests/support/Wait.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace stowline::test {
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+} // namespace stowline::test
