@@ -133,46 +133,57 @@ void AppPreferences::writeShortcut(const QString& key, const HotKeyConfiguration
     m_defaults->setData(key, value.toJson());
 }
 
+namespace {
+
+void write(PreferenceStore& store, const QString& key, bool value) {
+    store.setBoolean(key, value);
+}
+void write(PreferenceStore& store, const QString& key, qint64 value) {
+    store.setInteger(key, value);
+}
+void write(PreferenceStore& store, const QString& key, double value) {
+    store.setReal(key, value);
+}
+void write(PreferenceStore& store, const QString& key, const QString& value) {
+    store.setString(key, value);
+}
+
+} // namespace
+
+template <typename Field, typename Signal>
+void AppPreferences::assign(Field& field, const Field& value, const QString& key, Signal changed) {
+    field = value;
+    write(*m_defaults, key, value);
+    Q_EMIT(this->*changed)(value);
+}
+
 void AppPreferences::setCaptureEnabled(bool value) {
-    m_captureEnabled = value;
-    m_defaults->setBoolean(K::captureEnabled, value);
-    Q_EMIT captureEnabledChanged(value);
+    assign(m_captureEnabled, value, K::captureEnabled, &AppPreferences::captureEnabledChanged);
 }
 
 void AppPreferences::setHistoryLimit(qint64 value) {
-    m_historyLimit = value;
-    m_defaults->setInteger(K::historyLimit, value);
-    Q_EMIT historyLimitChanged(value);
+    assign(m_historyLimit, value, K::historyLimit, &AppPreferences::historyLimitChanged);
 }
 
 void AppPreferences::setRetentionDays(qint64 value) {
-    m_retentionDays = value;
-    m_defaults->setInteger(K::retentionDays, value);
-    Q_EMIT retentionDaysChanged(value);
+    assign(m_retentionDays, value, K::retentionDays, &AppPreferences::retentionDaysChanged);
 }
 
 void AppPreferences::setInstantPaste(bool value) {
-    m_instantPaste = value;
-    m_defaults->setBoolean(K::instantPaste, value);
-    Q_EMIT instantPasteChanged(value);
+    assign(m_instantPaste, value, K::instantPaste, &AppPreferences::instantPasteChanged);
 }
 
 void AppPreferences::setLaunchAtLogin(bool value) {
-    m_launchAtLogin = value;
-    m_defaults->setBoolean(K::launchAtLogin, value);
-    Q_EMIT launchAtLoginChanged(value);
+    assign(m_launchAtLogin, value, K::launchAtLogin, &AppPreferences::launchAtLoginChanged);
 }
 
 void AppPreferences::setExcludedBundleIDs(const QString& value) {
-    m_excludedBundleIDs = value;
-    m_defaults->setString(K::excludedBundleIDs, value);
-    Q_EMIT excludedBundleIDsChanged(value);
+    assign(m_excludedBundleIDs, value, K::excludedBundleIDs, &AppPreferences::excludedBundleIDsChanged);
 }
 
 void AppPreferences::setPrivacyExclusionsEnabled(bool value) {
-    m_privacyExclusionsEnabled = value;
-    m_defaults->setBoolean(K::privacyExclusionsEnabled, value);
-    Q_EMIT privacyExclusionsEnabledChanged(value);
+    assign(m_privacyExclusionsEnabled, value, K::privacyExclusionsEnabled,
+           &AppPreferences::privacyExclusionsEnabledChanged);
 }
 
 void AppPreferences::setShortcut(const HotKeyConfiguration& value) {
@@ -182,39 +193,28 @@ void AppPreferences::setShortcut(const HotKeyConfiguration& value) {
 }
 
 void AppPreferences::setArchiveProtectionModeID(const QString& value) {
-    m_archiveProtectionModeID = value;
-    m_defaults->setString(K::archiveProtectionMode, value);
-    Q_EMIT archiveProtectionModeIDChanged(value);
+    assign(m_archiveProtectionModeID, value, K::archiveProtectionMode, &AppPreferences::archiveProtectionModeIDChanged);
 }
 
 void AppPreferences::setPreviewLineCount(qint64 value) {
-    m_previewLineCount = value;
-    m_defaults->setInteger(K::previewLineCount, value);
-    Q_EMIT previewLineCountChanged(value);
+    assign(m_previewLineCount, value, K::previewLineCount, &AppPreferences::previewLineCountChanged);
 }
 
 void AppPreferences::setPreviewFontSize(double value) {
-    m_previewFontSize = value;
-    m_defaults->setReal(K::previewFontSize, value);
-    Q_EMIT previewFontSizeChanged(value);
+    assign(m_previewFontSize, value, K::previewFontSize, &AppPreferences::previewFontSizeChanged);
 }
 
 void AppPreferences::setInactivityCloseEnabled(bool value) {
-    m_inactivityCloseEnabled = value;
-    m_defaults->setBoolean(K::inactivityCloseEnabled, value);
-    Q_EMIT inactivityCloseEnabledChanged(value);
+    assign(m_inactivityCloseEnabled, value, K::inactivityCloseEnabled, &AppPreferences::inactivityCloseEnabledChanged);
 }
 
 void AppPreferences::setInactivitySeconds(double value) {
-    m_inactivitySeconds = value;
-    m_defaults->setReal(K::inactivitySeconds, value);
-    Q_EMIT inactivitySecondsChanged(value);
+    assign(m_inactivitySeconds, value, K::inactivitySeconds, &AppPreferences::inactivitySecondsChanged);
 }
 
 void AppPreferences::setShowApplicationIdentifiers(bool value) {
-    m_showApplicationIdentifiers = value;
-    m_defaults->setBoolean(K::showApplicationIdentifiers, value);
-    Q_EMIT showApplicationIdentifiersChanged(value);
+    assign(m_showApplicationIdentifiers, value, K::showApplicationIdentifiers,
+           &AppPreferences::showApplicationIdentifiersChanged);
 }
 
 void AppPreferences::setAppearance(AppearancePreference value) {
@@ -224,9 +224,7 @@ void AppPreferences::setAppearance(AppearancePreference value) {
 }
 
 void AppPreferences::setSelectedSettingsTabID(const QString& value) {
-    m_selectedSettingsTabID = value;
-    m_defaults->setString(K::selectedSettingsTab, value);
-    Q_EMIT selectedSettingsTabIDChanged(value);
+    assign(m_selectedSettingsTabID, value, K::selectedSettingsTab, &AppPreferences::selectedSettingsTabIDChanged);
 }
 
 QSet<QString> AppPreferences::excludedSet() const {

@@ -129,6 +129,9 @@ private:
     void registerDefaults();
     HotKeyConfiguration readShortcut(qint64 schema) const;
     void writeShortcut(const QString& key, const HotKeyConfiguration& value);
+    // Stores a plain value under its key, keeps it and announces it: what every simple setter does.
+    template <typename Field, typename Signal>
+    void assign(Field& field, const Field& value, const QString& key, Signal changed);
     void switchToNoLimit(bool noLimit, qint64 current, const QString& memoryKey, qint64 fallback,
                          void (AppPreferences::*assign)(qint64));
 
