@@ -136,6 +136,24 @@ Result<ObjectListPtr, SecretStoreError> search(SecretService* service, GHashTabl
     return ObjectListPtr(items);
 }
 
+// A connection and the items matching the attributes; the items belong to the connection and live with it.
+struct Matches {
+    GObjectPtr<SecretService> service;
+    ObjectListPtr items;
+};
+
+Result<Matches, SecretStoreError> findMatching(const QString& schemaName, const SecretStore::Attributes& attributes,
+                                               Deadline& deadline) {
+    auto service = connect(deadline);
+    if (!service)
+        return fail(service.error());
+    const HashTablePtr table = attributeTable(schemaName, attributes);
+    auto items = search(service->get(), table.get(), deadline);
+    if (!items)
+        return fail(items.error());
+    return Matches{std::move(service.value()), std::move(items.value())};
+}
+
 } // namespace
 
 SecretServiceStore::SecretServiceStore(QString schemaName, std::chrono::milliseconds timeout)
@@ -143,16 +161,12 @@ SecretServiceStore::SecretServiceStore(QString schemaName, std::chrono::millisec
 
 Result<std::optional<QByteArray>, SecretStoreError> SecretServiceStore::lookup(const Attributes& attributes) {
     Deadline deadline(m_timeout);
-    auto service = connect(deadline);
-    if (!service)
-        return fail(service.error());
-    const HashTablePtr table = attributeTable(m_schemaName, attributes);
-    auto items = search(service->get(), table.get(), deadline);
-    if (!items)
-        return fail(items.error());
+    auto matches = findMatching(m_schemaName, attributes, deadline);
+    if (!matches)
+        return fail(matches.error());
 
     bool sawLocked = false;
-    for (GList* node = items->get(); node; node = node->next) {
+    for (GList* node = matches->items.get(); node; node = node->next) {
         auto* item = static_cast<SecretItem*>(node->data);
         if (secret_item_get_locked(item)) {
             sawLocked = true;
@@ -175,7 +189,7 @@ Result<std::optional<QByteArray>, SecretStoreError> SecretServiceStore::lookup(c
 
     // A locked collection hides its secrets from a search, so "nothing" only means absent when the collection a
     // secret would live in is open.
-    auto collection = defaultCollection(service->get(), deadline);
+    auto collection = defaultCollection(matches->service.get(), deadline);
     if (!collection)
         return fail(collection.error());
     if (*collection) {
@@ -185,11 +199,11 @@ Result<std::optional<QByteArray>, SecretStoreError> SecretServiceStore::lookup(c
     }
     // Without a default collection the secret could only be in another one; any of them locked may hide it.
     GError* raw = nullptr;
-    if (!secret_service_load_collections_sync(service->get(), deadline.cancellable(), &raw)) {
+    if (!secret_service_load_collections_sync(matches->service.get(), deadline.cancellable(), &raw)) {
         GErrorPtr error(raw);
         return fail(errorFrom(error, deadline));
     }
-    const ObjectListPtr collections(secret_service_get_collections(service->get()));
+    const ObjectListPtr collections(secret_service_get_collections(matches->service.get()));
     for (GList* node = collections.get(); node; node = node->next) {
         if (secret_collection_get_locked(static_cast<SecretCollection*>(node->data)))
             return fail(lockedError());
@@ -225,14 +239,10 @@ Status<SecretStoreError> SecretServiceStore::store(const Attributes& attributes,
 
 Status<SecretStoreError> SecretServiceStore::remove(const Attributes& attributes) {
     Deadline deadline(m_timeout);
-    auto service = connect(deadline);
-    if (!service)
-        return fail(service.error());
-    const HashTablePtr table = attributeTable(m_schemaName, attributes);
-    auto items = search(service->get(), table.get(), deadline);
-    if (!items)
-        return fail(items.error());
-    for (GList* node = items->get(); node; node = node->next) {
+    auto matches = findMatching(m_schemaName, attributes, deadline);
+    if (!matches)
+        return fail(matches.error());
+    for (GList* node = matches->items.get(); node; node = node->next) {
         auto* item = static_cast<SecretItem*>(node->data);
         if (secret_item_get_locked(item))
             return fail(lockedError());
