@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     # build
-    cmake ninja-build g++ pkg-config clang-format
+    cmake ninja-build g++ pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-image-formats-plugins qt6-qpa-plugins
     libicu-dev libssl-dev libsimdjson-dev
     libgtest-dev libgmock-dev libbenchmark-dev
