@@ -54,7 +54,7 @@ void ClipboardStore::loadAtStartUp() {
     ClipListUpgrade metadata = CapturedContentMetadata::upgrade(std::move(loaded->items));
     ClipListUpgrade credentials = CredentialDetector::upgrade(std::move(metadata.items));
     m_engine = HistoryEngine(credentials.items);
-    m_published = m_engine;
+    m_published = std::make_shared<const HistoryEngine>(m_engine);
     m_archiveDiskBytes = m_archive->diskSize(m_protectionMode);
     if (metadata.changed || credentials.changed) {
         // Upgraded entries are written once; a failure only means the upgrade runs again next time.
@@ -125,12 +125,12 @@ bool ClipboardStore::applyRecognizedText(const QUuid& id, const QString& expecte
 
 const QList<ClipItem>& ClipboardStore::items() const {
     if (!m_items)
-        m_items = m_published.items();
+        m_items = m_published->items();
     return *m_items;
 }
 
 void ClipboardStore::publish() {
-    m_published = m_engine;
+    m_published = std::make_shared<const HistoryEngine>(m_engine);
     m_items.reset();
     Q_EMIT itemsChanged();
 }
@@ -142,7 +142,7 @@ void ClipboardStore::publishAndSave(bool immediately, double delaySeconds) {
         return;
     }
     m_pendingSave.stop();
-    m_pendingHistory = m_published;
+    m_pendingHistory = *m_published;
     if (immediately)
         enqueueSave(*std::exchange(m_pendingHistory, {}));
     else
@@ -241,7 +241,7 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
     const ArchiveProtectionMode from = m_protectionMode;
     m_saveQueue.run(
         this,
-        [this, archive = m_archive.get(), history = m_published, from, to]() -> std::pair<Migrated, qint64> {
+        [this, archive = m_archive.get(), history = *m_published, from, to]() -> std::pair<Migrated, qint64> {
             Migrated migrated = archive->migrate(
                 history.items(), from, to, [](QList<ClipItem> legacy, const QList<ClipItem>& current, qint64 limit) {
                     HistoryEngine engine(legacy);

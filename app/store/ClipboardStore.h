@@ -40,6 +40,8 @@ public:
     // The history as last published. Materialised on first read after a change: publishing only copies the
     // engine, which shares its entries, so a change costs the same at 100,000 clips as at ten.
     const QList<ClipItem>& items() const;
+    // The history as last published, shared: a reader on another thread keeps it alive and never copies it.
+    std::shared_ptr<const HistoryEngine> publishedHistory() const { return m_published; }
     const std::optional<QString>& lastError() const { return m_lastError; }
     void setLastError(std::optional<QString> message);
     bool isChangingProtection() const { return m_isChangingProtection; }
@@ -91,7 +93,7 @@ private:
     std::unique_ptr<EncryptedArchiveStore> m_archive;
     SerialQueue m_saveQueue;
     HistoryEngine m_engine;
-    HistoryEngine m_published;
+    std::shared_ptr<const HistoryEngine> m_published = std::make_shared<const HistoryEngine>();
     mutable std::optional<QList<ClipItem>> m_items;
     std::optional<QString> m_lastError;
     bool m_isChangingProtection = false;

@@ -193,17 +193,45 @@ bool HistoryEngine::applyRecognizedText(const QUuid& id, const QString& expected
 }
 
 QList<ClipItem> HistoryEngine::filtered(QStringView query, const QSet<ClipKind>& kinds) const {
-    return filteredBy(query, [&](const ClipItem& item) { return kinds.isEmpty() || kinds.contains(item.kind()); });
+    QList<ClipItem> result;
+    forEachMatch(
+        SmartSearch(query, m_folder),
+        [&](const ClipItem& item) { return kinds.isEmpty() || kinds.contains(item.kind()); },
+        [&](const NodePtr& node) { result.append(node->item); });
+    return result;
 }
 
 QList<ClipItem> HistoryEngine::filtered(QStringView query, HistoryFilter filter) const {
-    return filteredBy(query, [&](const ClipItem& item) { return passes(filter, item); });
+    QList<ClipItem> result;
+    forEachMatch(
+        SmartSearch(query, m_folder), [&](const ClipItem& item) { return passes(filter, item); },
+        [&](const NodePtr& node) { result.append(node->item); });
+    return result;
 }
 
-QList<ClipItem> HistoryEngine::filteredBy(QStringView query,
-                                          const std::function<bool(const ClipItem&)>& accepts) const {
-    const SmartSearch search(query, m_folder);
-    QList<ClipItem> result;
+QList<SharedClipItem> HistoryEngine::sharedFiltered(const SmartSearch& search, HistoryFilter filter) const {
+    QList<SharedClipItem> result;
+    if (filter == HistoryFilter::all && search.isEmpty())
+        result.reserve(size());
+    forEachMatch(
+        search, [&](const ClipItem& item) { return passes(filter, item); },
+        // Shares the node's ownership while pointing at its entry.
+        [&](const NodePtr& node) { result.append(SharedClipItem(node, &node->item)); });
+    return result;
+}
+
+void HistoryEngine::foldSearchableText() const {
+    const FoldedTextBlock* block = nullptr;
+    for (const NodePtr& node : m_nodes) {
+        if (node->folded.get() == block)
+            continue;
+        block = node->folded.get();
+        (void)block->text(0);
+    }
+}
+
+void HistoryEngine::forEachMatch(const SmartSearch& search, const std::function<bool(const ClipItem&)>& accepts,
+                                 const std::function<void(const NodePtr&)>& found) const {
     // Entries of one block mostly follow each other, so the last block's flags are kept at hand.
     const FoldedTextBlock* block = nullptr;
     std::vector<bool> blockMatches;
@@ -221,9 +249,8 @@ QList<ClipItem> HistoryEngine::filteredBy(QStringView query,
             matched = blockMatches[size_t(node->foldedIndex)];
         }
         if (matched)
-            result.append(node->item);
+            found(node);
     }
-    return result;
 }
 
 void HistoryEngine::setFolder(const TextFolder& folder) {

@@ -19,6 +19,11 @@
 
 namespace stowline {
 
+class SmartSearch;
+
+// An entry shared with the history that holds it: handing one out copies a pointer, not the entry.
+using SharedClipItem = std::shared_ptr<const ClipItem>;
+
 // The ordered clipboard history and every rule that changes it. History order: favourites first, then the most
 // recently used, stable among ties.
 //
@@ -53,6 +58,11 @@ public:
 
     QList<ClipItem> filtered(QStringView query, const QSet<ClipKind>& kinds) const;
     QList<ClipItem> filtered(QStringView query, HistoryFilter filter) const;
+    // The entries that pass the filter and satisfy the search (parsed with `folder()`), shared with this
+    // history, so a search over a large history copies no entry.
+    QList<SharedClipItem> sharedFiltered(const SmartSearch& search, HistoryFilter filter) const;
+    // Folds every entry's searchable text now, so the first search costs no more than the later ones.
+    void foldSearchableText() const;
 
     const TextFolder& folder() const { return m_folder; }
     // Refolds every entry when the locale's folding rules differ.
@@ -95,7 +105,9 @@ private:
     NodePtr makeNode(ClipItem item) const;
     // Keeps the folded text of `previous` when the searchable texts are the same.
     NodePtr makeNode(ClipItem item, const Node& previous) const;
-    QList<ClipItem> filteredBy(QStringView query, const std::function<bool(const ClipItem&)>& accepts) const;
+    // Calls `found` with each entry, in order, that `accepts` and the search match.
+    void forEachMatch(const SmartSearch& search, const std::function<bool(const ClipItem&)>& accepts,
+                      const std::function<void(const NodePtr&)>& found) const;
     template <typename Key>
     std::optional<size_t> firstPosition(const Index<Key>& index, const Key& key) const;
     size_t positionOf(const Node* node) const;

@@ -19,6 +19,8 @@ public:
     const QStringList& requiredTerms() const { return m_requiredTerms; }
     const QStringList& excludedTerms() const { return m_excludedTerms; }
     bool isEmpty() const { return m_requiredTerms.isEmpty() && m_excludedTerms.isEmpty(); }
+    // The folder the terms were folded with.
+    const TextFolder& folder() const { return m_folder; }
     // The terms encoded as UTF-8, for matching folded UTF-8 text.
     const QByteArrayList& requiredUtf8() const { return m_requiredUtf8; }
     const QByteArrayList& excludedUtf8() const { return m_excludedUtf8; }
