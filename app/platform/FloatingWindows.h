@@ -1,0 +1,20 @@
+#pragma once
+
+class QWindow;
+
+namespace stowline {
+
+// What the desktop does for the application's floating windows beyond the toolkit: keeping one on every
+// workspace and handing it the keyboard although another application is in front. GUI thread only.
+class FloatingWindows {
+public:
+    virtual ~FloatingWindows() = default;
+
+    // Call after the window is shown: it stays on every workspace.
+    virtual void showOnAllWorkspaces(QWindow& window) = 0;
+    // Asks the window manager, as for a user's request, to make the window active and give it the keyboard;
+    // window managers that prevent focus stealing honour this.
+    virtual void activate(QWindow& window) = 0;
+};
+
+} // namespace stowline
