@@ -2,6 +2,9 @@
 // frontmost application, reads the entry and hands it to the ".capture" queue. The floor is a bare read of an
 // equal entry, the one step no capture can skip. Under a desktop session (DISPLAY set) the entries come from
 // xclip through the real X11 clipboard; without one, from the in-memory clipboard.
+// Under a desktop session a GTK 3 application also copies a screenshot with gtk_clipboard_set_image, which offers
+// every image format gdk-pixbuf writes and encodes each one on request: the whole capture, until the entry is in
+// the history, against a bare read of its PNG.
 #include "bench/BenchRegistry.h"
 
 #include "app/capture/ClipboardMonitor.h"
@@ -15,16 +18,22 @@
 #include "app/store/ClipboardStore.h"
 
 #include <QBuffer>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
 #include <QImage>
+#include <QMimeData>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -104,6 +113,50 @@ private:
     std::vector<std::unique_ptr<QProcess>> m_owners;
 };
 
+// A GTK application holding one image on the clipboard; each `copyAgain` makes it a new entry.
+class GtkImageOwner {
+public:
+    explicit GtkImageOwner(Pasteboard& pasteboard) : m_pasteboard(pasteboard) {}
+    ~GtkImageOwner() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+
+    bool start(const QString& imagePath) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"NO_AT_BRIDGE"_s, u"1"_s);
+        m_process.setProcessEnvironment(environment);
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+        const qint64 before = m_pasteboard.changeCount();
+        m_process.start(u"/usr/bin/python3"_s, {QStringLiteral(STOWLINE_GTK_CLIPBOARD_OWNER), u"image"_s, imagePath});
+        return waitForCopy(before);
+    }
+
+    bool copyAgain() {
+        const qint64 before = m_pasteboard.changeCount();
+        m_process.write("\n");
+        return waitForCopy(before);
+    }
+
+private:
+    bool waitForCopy(qint64 before) {
+        const QDeadlineTimer deadline(30000);
+        while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+            m_output += m_process.readAllStandardOutput();
+            if (m_output.contains("ready\n") && m_pasteboard.changeCount() != before) {
+                m_output.remove(0, m_output.indexOf("ready\n") + 6);
+                return true;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return false;
+    }
+
+    Pasteboard& m_pasteboard;
+    QProcess m_process;
+    QByteArray m_output;
+};
+
 struct Figures {
     double tickSeconds = 0;
     double readSeconds = 0;
@@ -141,6 +194,53 @@ std::optional<Figures> measure(ClipboardMonitor& monitor, Pasteboard& pasteboard
     }
     QObject::disconnect(connection);
     return Figures{median(ticks), median(reads)};
+}
+
+struct OwnerFigures {
+    double readSeconds = 0;
+    double tickSeconds = 0;
+    double captureSeconds = 0;
+    qint64 storedBytes = 0;
+    QStringList storedTypes;
+};
+
+// Alternates a bare read of the owner's PNG with a whole capture of the same owner's next entry.
+std::optional<OwnerFigures> measureOwner(ClipboardMonitor& monitor, ClipboardStore& store, GtkImageOwner& owner,
+                                         int repeats) {
+    QList<double> reads;
+    QList<double> ticks;
+    QList<double> captures;
+    std::optional<ClipItem> stored;
+    QEventLoop loop;
+    const auto connection = QObject::connect(&monitor, &ClipboardMonitor::captured, &loop, [&](const QUuid& id) {
+        stored = store.item(id);
+        loop.quit();
+    });
+    for (int i = 0; i < repeats; ++i) {
+        if (!owner.copyAgain())
+            return std::nullopt;
+        QElapsedTimer timer;
+        timer.start();
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+        const QByteArray png = mime ? mime->data(u"image/png"_s) : QByteArray();
+        reads.append(timer.nsecsElapsed() / 1e9);
+        if (png.isEmpty() || !owner.copyAgain())
+            return std::nullopt;
+        stored.reset();
+        timer.restart();
+        monitor.tick();
+        ticks.append(timer.nsecsElapsed() / 1e9);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (!stored)
+            return std::nullopt;
+        captures.append(timer.nsecsElapsed() / 1e9);
+    }
+    QObject::disconnect(connection);
+    OwnerFigures figures{median(reads), median(ticks), median(captures), stored->byteCount(), {}};
+    for (const ClipRepresentation& representation : stored->representations())
+        figures.storedTypes.append(representation.typeIdentifier);
+    return figures;
 }
 
 int run(const QStringList&) {
@@ -181,6 +281,20 @@ int run(const QStringList&) {
         return 1;
     }
 
+    std::optional<OwnerFigures> gtkFigures;
+    if (desktop) {
+        const QString path = dir.filePath(u"screenshot.png"_s);
+        QFile file(path);
+        const bool written = file.open(QIODevice::WriteOnly) && file.write(png) == png.size() && file.flush();
+        GtkImageOwner owner(*pasteboard);
+        if (written && owner.start(path))
+            gtkFigures = measureOwner(monitor, store, owner, 5);
+        if (!gtkFigures) {
+            out << "the GTK owner did not copy; it needs python3-gi and gir1.2-gtk-3.0\n";
+            return 1;
+        }
+    }
+
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < 100; ++i)
@@ -193,6 +307,14 @@ int run(const QStringList&) {
         << '\n';
     out << "png_1920x1080_tick_ms=" << pngFigures->tickSeconds * 1000
         << " png_1920x1080_read_ms=" << pngFigures->readSeconds * 1000 << '\n';
+    if (gtkFigures) {
+        out << "gtk_png_1920x1080_read_ms=" << gtkFigures->readSeconds * 1000
+            << " gtk_png_1920x1080_tick_ms=" << gtkFigures->tickSeconds * 1000
+            << " gtk_png_1920x1080_capture_ms=" << gtkFigures->captureSeconds * 1000 << '\n';
+        out << "gtk_png_1920x1080_stored_bytes=" << gtkFigures->storedBytes
+            << " stored_types=" << gtkFigures->storedTypes.join(u',') << '\n';
+        out << "gtk_capture_ratio=" << gtkFigures->captureSeconds / gtkFigures->readSeconds << " goal_ratio=1.5\n";
+    }
     out << "frontmost_ms=" << frontmostSeconds * 1000 << " goal_text_tick_ms=5\n";
     out << "text_ratio=" << textFigures->tickSeconds / textFigures->readSeconds
         << " png_ratio=" << pngFigures->tickSeconds / pngFigures->readSeconds << '\n';

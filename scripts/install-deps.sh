@@ -14,6 +14,8 @@ packages=(
     libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev x11proto-dev
     # run and test: a real X server, window manager, session bus, keyring and X clients
     xvfb xauth openbox dbus dbus-x11 gnome-keyring libsecret-tools xclip xdotool x11-utils trayer
+    # a GTK 3 application that copies as GTK programs do (end-to-end tests, capture benchmark)
+    python3-gi gir1.2-gtk-3.0
     fonts-dejavu-core
 )
 

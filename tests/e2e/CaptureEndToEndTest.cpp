@@ -82,6 +82,22 @@ QByteArray renderedWords() {
     return png.data();
 }
 
+QByteArray pngOfSize(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(30, 110, 200));
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    image.save(&png, "PNG");
+    return png.data();
+}
+
+std::string storedTypes(const ClipItem& item) {
+    QStringList types;
+    for (const ClipRepresentation& representation : item.representations())
+        types.append(representation.typeIdentifier);
+    return types.join(u' ').toStdString();
+}
+
 // Past several polls of the monitor: what it was going to capture, it has captured by now.
 void letTheMonitorLook() {
     waitUntil([] { return false; }, 1'500);
@@ -147,6 +163,66 @@ TEST(CaptureEndToEnd, EveryKindIsCapturedButNotWhatWasThereAtLaunch) {
     EXPECT_TRUE(items.first().recognizedText()->contains(u"Harbour"_s))
         << items.first().recognizedText()->toStdString();
     EXPECT_TRUE(items.first().recognizedText()->contains(u"lantern"_s));
+    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
+}
+
+// GTK and Qt owners offer an image in every format their toolkit can write, each encoded on request: only the PNG
+// is taken, so the image is stored once.
+TEST(CaptureEndToEnd, GtkAndQtOwnersAreCapturedWithOneImageEach) {
+    StowlineHome home;
+    ClipboardClients clients;
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+    const QString text = u"Grüße aus Köln — 東京 ✓"_s;
+    ASSERT_TRUE(clients.copyTextWithGtk(text));
+    ASSERT_TRUE(reachesCount(stowline, 1));
+    ASSERT_TRUE(clients.copyImageWithGtk(pngOfSize(1120, 320)));
+    EXPECT_TRUE(ClipboardClients::paste(u"TARGETS"_s).contains("image/tiff"));
+    ASSERT_TRUE(reachesCount(stowline, 2));
+    QTemporaryDir folder;
+    const QList<QPair<QString, qsizetype>> files{{u"Übersicht 2024.txt"_s, 1234}, {u"notes.md"_s, 56}};
+    QStringList paths;
+    for (const auto& [name, size] : files) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(size, 'f'));
+        paths.append(file.fileName());
+    }
+    ASSERT_TRUE(clients.copyFilesWithGtk(paths));
+    ASSERT_TRUE(reachesCount(stowline, 3));
+    ASSERT_TRUE(clients.copyFromWindow(u"stowline-e2e-writer"_s, {{u"application/x-qt-image"_s, pngOfSize(100, 50)}}));
+    EXPECT_TRUE(ClipboardClients::paste(u"TARGETS"_s).contains("image/tiff"));
+    ASSERT_TRUE(reachesCount(stowline, 4));
+
+    const QList<ClipItem> items = exported(home, stowline);
+    ASSERT_EQ(items.size(), 4);
+    const ClipItem& gtkText = items[3];
+    EXPECT_EQ(gtkText.kind(), ClipKind::text);
+    EXPECT_EQ(gtkText.representations().value(0).data.toStdString(), text.toStdString());
+    EXPECT_EQ(storedTypes(gtkText), "public.utf8-plain-text");
+
+    const ClipItem& gtkFiles = items[1];
+    EXPECT_EQ(gtkFiles.kind(), ClipKind::file);
+    EXPECT_EQ(gtkFiles.title(), u"2 files"_s);
+    EXPECT_EQ(gtkFiles.preview(), u"Übersicht 2024.txt • notes.md"_s);
+    EXPECT_EQ(gtkFiles.capturedFileSizeBytes(), 1234 + 56);
+    // The paths GTK file managers also offer as text stay beside the files.
+    EXPECT_EQ(storedTypes(gtkFiles), "public.utf8-plain-text public.file-url public.file-url");
+
+    const struct {
+        const char* owner;
+        const ClipItem& item;
+        QSize pixels;
+        QSize thumbnail;
+    } images[] = {{"GTK", items[2], {1120, 320}, {560, 160}}, {"Qt", items[0], {100, 50}, {100, 50}}};
+    for (const auto& image : images) {
+        SCOPED_TRACE(image.owner);
+        EXPECT_EQ(image.item.kind(), ClipKind::image);
+        EXPECT_EQ(storedTypes(image.item), "public.png");
+        EXPECT_EQ(QSize(image.item.imagePixelWidth().value_or(0), image.item.imagePixelHeight().value_or(0)),
+                  image.pixels);
+        EXPECT_EQ(QImage::fromData(image.item.thumbnailData().value_or(QByteArray())).size(), image.thumbnail);
+    }
     EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
 }
 

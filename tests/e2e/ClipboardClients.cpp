@@ -32,6 +32,8 @@ QProcess& ClipboardClients::startQuietly(const QString& program, const QStringLi
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("RESOURCE_NAME"), resourceName);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        // GTK would start an accessibility bus of its own on the test's session bus.
+        environment.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
         process->setProcessEnvironment(environment);
     } else {
         process->setStandardOutputFile(QProcess::nullDevice());
@@ -44,10 +46,12 @@ QProcess& ClipboardClients::startQuietly(const QString& program, const QStringLi
 
 bool ClipboardClients::waitForLine(QProcess& process, const QByteArray& line) {
     QByteArray seen;
-    return waitUntil([&] {
-               seen += process.readAllStandardOutput();
-               return seen.split('\n').contains(line) || process.state() == QProcess::NotRunning;
-           }) &&
+    return waitUntil(
+               [&] {
+                   seen += process.readAllStandardOutput();
+                   return seen.split('\n').contains(line) || process.state() == QProcess::NotRunning;
+               },
+               30'000) &&
            process.state() == QProcess::Running;
 }
 
@@ -67,6 +71,25 @@ bool ClipboardClients::copyFromWindow(const QString& resourceName, const QList<Q
     for (const auto& [target, data] : targets)
         arguments.append(target + u'=' + writeFile(data));
     return waitForLine(startQuietly(QStringLiteral(STOWLINE_E2E_HELPER), arguments, resourceName), "ready");
+}
+
+bool ClipboardClients::copyWithGtk(const QString& role, const QStringList& arguments) {
+    return waitForLine(startQuietly(QStringLiteral("/usr/bin/python3"),
+                                    QStringList{QStringLiteral(STOWLINE_GTK_CLIPBOARD_OWNER), role} + arguments,
+                                    QStringLiteral("stowline-e2e-gtk")),
+                       "ready");
+}
+
+bool ClipboardClients::copyTextWithGtk(const QString& text) {
+    return copyWithGtk(QStringLiteral("text"), {writeFile(text.toUtf8())});
+}
+
+bool ClipboardClients::copyImageWithGtk(const QByteArray& encoded) {
+    return copyWithGtk(QStringLiteral("image"), {writeFile(encoded)});
+}
+
+bool ClipboardClients::copyFilesWithGtk(const QStringList& paths) {
+    return copyWithGtk(QStringLiteral("files"), paths);
 }
 
 QByteArray ClipboardClients::paste(const QString& target) {

@@ -23,6 +23,12 @@ public:
     // An application with the WM_CLASS instance `resourceName` and an active window copies every target in one
     // offer; true once it owns the clipboard.
     bool copyFromWindow(const QString& resourceName, const QList<QPair<QString, QByteArray>>& targets);
+    // A GTK 3 application copies as GTK programs do: text (UTF-8) through gtk_clipboard_set_text, an image file's
+    // bytes through gtk_clipboard_set_image, or files as GTK file managers offer them; true once it owns the
+    // clipboard.
+    bool copyTextWithGtk(const QString& text);
+    bool copyImageWithGtk(const QByteArray& encoded);
+    bool copyFilesWithGtk(const QStringList& paths);
     // What the clipboard serves under the target now.
     static QByteArray paste(const QString& target);
 
@@ -35,6 +41,7 @@ private:
     QString writeFile(const QByteArray& data);
     QProcess& startQuietly(const QString& program, const QStringList& arguments, const QString& resourceName = {});
     bool waitForLine(QProcess& process, const QByteArray& line);
+    bool copyWithGtk(const QString& role, const QStringList& arguments);
 
     QTemporaryDir m_files;
     int m_fileCount = 0;

@@ -16,7 +16,7 @@ QStringList readTypes(const QString& typeIdentifier) {
     if (typeIdentifier == TypeIdentifier::html)
         return {u"text/html"_s};
     if (typeIdentifier == TypeIdentifier::png)
-        return {u"image/png"_s};
+        return {pngType};
     if (typeIdentifier == TypeIdentifier::tiff)
         return {u"image/tiff"_s};
     if (typeIdentifier == TypeIdentifier::fileUrl)

@@ -18,6 +18,7 @@ QList<QByteArray> fileUris(const QByteArray& uriList);
 QByteArray uriList(const QList<QByteArray>& uris);
 QByteArray gnomeCopiedFiles(const QList<QByteArray>& uris);
 
+inline const QString pngType = QStringLiteral("image/png");
 inline const QString uriListType = QStringLiteral("text/uri-list");
 inline const QString gnomeCopiedFilesType = QStringLiteral("x-special/gnome-copied-files");
 // Password managers mark secrets with this type holding "secret".

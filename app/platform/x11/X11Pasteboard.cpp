@@ -83,6 +83,10 @@ ClipRepresentations X11Pasteboard::read(const PasteboardReadLimits& limits) cons
             }
             continue;
         }
+        // GTK and Qt owners offer one copied image in every format their toolkit writes and encode each on
+        // request: a TIFF beside the PNG is the same image again, stored twice and paid for with a second encoding.
+        if (typeIdentifier == TypeIdentifier::tiff && formats.contains(PasteboardMimeTypes::pngType))
+            continue;
         for (const QString& type : PasteboardMimeTypes::readTypes(typeIdentifier)) {
             if (!formats.contains(type))
                 continue;

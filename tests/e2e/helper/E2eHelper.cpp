@@ -1,12 +1,15 @@
 // A small X client for the end-to-end tests, in one of two roles:
 //   stowline_e2e_helper offer TYPE=FILE...  shows a window, waits until it is active, puts every type with the
-//                                           file's bytes on the clipboard in one offer, says "ready" and serves it
+//                                           file's bytes on the clipboard in one offer, says "ready" and serves it;
+//                                           application/x-qt-image=FILE goes through setImageData, so Qt offers
+//                                           the image in every format it can write
 //   stowline_e2e_helper paste-target        shows a focused line edit, says "ready" and prints each text it holds
 // Its WM_CLASS instance comes from RESOURCE_NAME, so a test can play an application of its choice.
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTextStream>
@@ -60,7 +63,11 @@ int main(int argc, char* argv[]) {
         QFile file(pair.mid(equals + 1));
         if (equals <= 0 || !file.open(QIODevice::ReadOnly))
             return 2;
-        data->setData(pair.left(equals), file.readAll());
+        const QString type = pair.left(equals);
+        if (type == u"application/x-qt-image")
+            data->setImageData(QImage::fromData(file.readAll()));
+        else
+            data->setData(type, file.readAll());
     }
     QWidget window;
     window.setWindowTitle(QStringLiteral("clipboard owner"));
