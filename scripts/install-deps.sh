@@ -17,6 +17,9 @@ packages=(
     # a GTK 3 application that copies as GTK programs do (end-to-end tests, capture benchmark)
     python3-gi gir1.2-gtk-3.0
     fonts-dejavu-core
+    # install and package checks: the Debian package, its metadata and its man page
+    dpkg-dev binutils file desktop-file-utils appstream lintian man-db groff-base libxml2-utils
+    bash-completion zsh fish
 )
 
 missing=()
