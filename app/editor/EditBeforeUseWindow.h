@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/model/TextContentFormat.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace stowline {
+
+class EditBeforeUseViewController;
+
+// Owns the single edit-before-use window: shows a text for editing, hands back the edited text or the cancel,
+// and turns a close request into a cancel. The stored clip is the caller's; only text goes in and out.
+// GUI thread only.
+class EditBeforeUseWindowManager : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int defaultWidth = 760;
+    static constexpr int defaultHeight = 560;
+    static constexpr int minimumWidth = 620;
+    static constexpr int minimumHeight = 420;
+
+    explicit EditBeforeUseWindowManager(QObject* parent = nullptr);
+    ~EditBeforeUseWindowManager() override;
+
+    // Opens the editor with a fresh content, replacing an edit in progress without calling its cancel. The
+    // window is created on first use and reused at its last size and place. Commit and cancel hide the editor
+    // before the callbacks run.
+    void show(const QString& text, const QString& title, TextContentFormat format,
+              std::function<void(const QString&)> onCommit, std::function<void()> onCancel);
+    bool isVisible() const;
+    // Null until the first show.
+    QWidget* window() const;
+    // The edit in progress, null when closed.
+    EditBeforeUseViewController* controller() const { return m_controller; }
+
+private:
+    class Window;
+
+    void hide();
+    // A close request from the window manager (or Alt+F4) means Cancel.
+    void windowShouldClose();
+
+    std::unique_ptr<Window> m_window;
+    QPointer<EditBeforeUseViewController> m_controller;
+    std::function<void()> m_onCancel;
+};
+
+} // namespace stowline
