@@ -1,7 +1,7 @@
 #include "app/editor/EditBeforeUseWindow.h"
 
 #include "app/editor/EditBeforeUseViewController.h"
-#include "app/platform/x11/X11WindowHints.h"
+#include "app/platform/FloatingWindows.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
 namespace stowline {
 
@@ -49,7 +50,8 @@ private:
     QPointer<QWidget> m_content;
 };
 
-EditBeforeUseWindowManager::EditBeforeUseWindowManager(QObject* parent) : QObject(parent) {}
+EditBeforeUseWindowManager::EditBeforeUseWindowManager(FloatingWindows& floatingWindows, QObject* parent)
+    : QObject(parent), m_floatingWindows(floatingWindows) {}
 
 EditBeforeUseWindowManager::~EditBeforeUseWindowManager() = default;
 
@@ -95,9 +97,12 @@ void EditBeforeUseWindowManager::show(const QString& text, const QString& title,
     m_window->setContent(controller->view());
 
     m_window->show();
-    X11WindowHints::showOnAllWorkspaces(m_window->windowHandle());
     m_window->raise();
-    m_window->activateWindow();
+    if (QWindow* handle = m_window->windowHandle()) {
+        m_floatingWindows.showOnAllWorkspaces(*handle);
+        // Also when another application is in front: the editor opens from the panel, which has just hidden.
+        m_floatingWindows.activate(*handle);
+    }
     // Once the window is up, so the focus lands in the editor and not in whatever the window focused first.
     QTimer::singleShot(0, controller, [controller] { controller->focusAtStart(); });
 }

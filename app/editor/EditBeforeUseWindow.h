@@ -14,6 +14,7 @@ class QWidget;
 namespace stowline {
 
 class EditBeforeUseViewController;
+class FloatingWindows;
 
 // Owns the single edit-before-use window: shows a text for editing, hands back the edited text or the cancel,
 // and turns a close request into a cancel. The stored clip is the caller's; only text goes in and out.
@@ -27,7 +28,8 @@ public:
     static constexpr int minimumWidth = 620;
     static constexpr int minimumHeight = 420;
 
-    explicit EditBeforeUseWindowManager(QObject* parent = nullptr);
+    // The floating-window services are held for the manager's life.
+    explicit EditBeforeUseWindowManager(FloatingWindows& floatingWindows, QObject* parent = nullptr);
     ~EditBeforeUseWindowManager() override;
 
     // Opens the editor with a fresh content, replacing an edit in progress without calling its cancel. The
@@ -48,6 +50,7 @@ private:
     // A close request from the window manager (or Alt+F4) means Cancel.
     void windowShouldClose();
 
+    FloatingWindows& m_floatingWindows;
     std::unique_ptr<Window> m_window;
     QPointer<EditBeforeUseViewController> m_controller;
     std::function<void()> m_onCancel;

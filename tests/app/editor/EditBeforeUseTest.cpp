@@ -3,6 +3,7 @@
 #include "app/editor/EditBeforeUseTextView.h"
 #include "app/editor/EditBeforeUseViewController.h"
 #include "app/editor/EditorFindBar.h"
+#include "app/platform/fake/FakeFloatingWindows.h"
 #include "app/style/StowlineStyle.h"
 
 #include <QApplication>
@@ -41,7 +42,8 @@ protected:
     EditBeforeUseViewController* controller() const { return editor.controller(); }
     EditBeforeUseTextView* textView() const { return editor.controller()->textView(); }
 
-    EditBeforeUseWindowManager editor;
+    FakeFloatingWindows floatingWindows;
+    EditBeforeUseWindowManager editor{floatingWindows};
     std::vector<QString> committed;
     int cancels = 0;
 };
@@ -155,6 +157,8 @@ TEST_F(EditBeforeUseTest, ReusesTheWindowAtItsLastSizeAndPutsTheCaretAtTheStart)
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->size(), QSize(760, 560));
     EXPECT_EQ(window->minimumSize(), QSize(620, 420));
+    EXPECT_EQ(floatingWindows.stickyRequests(), 1);
+    EXPECT_EQ(floatingWindows.lastWindow(), window->windowHandle());
     window->resize(700, 480);
     window->move(40, 30);
     QTest::keyClick(textView(), Qt::Key_End);
