@@ -8,10 +8,10 @@ packages=(
     cmake ninja-build g++ pkg-config clang-format ccache
     qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-image-formats-plugins qt6-qpa-plugins
     libicu-dev libssl-dev libsimdjson-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev
     libsecret-1-dev libglib2.0-dev
     libtesseract-dev libleptonica-dev tesseract-ocr-eng
-    libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev x11proto-dev
+    libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev x11proto-dev
     # run and test: a real X server, window manager, session bus, keyring and X clients
     xvfb xauth openbox dbus dbus-x11 gnome-keyring libsecret-tools xclip xdotool x11-utils trayer
     # a GTK 3 application that copies as GTK programs do (end-to-end tests, capture benchmark)
