@@ -75,8 +75,9 @@ def again(channel, _condition):
 
 
 def on_active(*_):
-    if window.is_active() and not getattr(on_active, "done", False):
-        on_active.done = True
+    # The first activation copies; later copies come from standard input.
+    if window.is_active():
+        window.disconnect_by_func(on_active)
         copy_and_say()
         GLib.io_add_watch(GLib.IOChannel.unix_new(sys.stdin.fileno()), GLib.IO_IN | GLib.IO_HUP, again)
 
