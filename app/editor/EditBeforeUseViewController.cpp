@@ -131,6 +131,9 @@ void EditBeforeUseViewController::buildView(const QString& clipTitle) {
     commitButton->setAutoDefault(false);
     commitButton->setToolTip(u"Ctrl+Return"_s);
     commitButton->setAccessibleDescription(u"Copies the edited text; the archived clip stays unchanged"_s);
+    // The style's buttons hug their titles; these keep some room on both sides.
+    for (QPushButton* button : {cancelButton, commitButton})
+        button->setMinimumWidth(button->sizeHint().width() + 24);
     connect(cancelButton, &QPushButton::clicked, this, &EditBeforeUseViewController::cancel);
     connect(commitButton, &QPushButton::clicked, this, &EditBeforeUseViewController::commit);
 

@@ -31,11 +31,19 @@ public:
     }
 
     void setContent(QWidget* content) {
-        if (m_content)
+        // Out of the window at once; deleted later because its callbacks may be running.
+        if (m_content) {
+            m_content->hide();
+            layout()->removeWidget(m_content);
             m_content->deleteLater();
+        }
         m_content = content;
-        if (content)
+        if (content) {
+            // Laid out at the window's size before it is shown, so the editor never shows scroll bars that
+            // only the default size needed.
+            content->resize(size());
             layout()->addWidget(content);
+        }
     }
 
 protected:

@@ -5,6 +5,7 @@
 #include "app/editor/EditorFindBar.h"
 #include "app/platform/fake/FakeFloatingWindows.h"
 #include "app/style/StowlineStyle.h"
+#include "tests/app/Screenshots.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -193,6 +194,34 @@ TEST_F(EditBeforeUseTest, CommitGivesTheTextItsOwnLineEndingsBack) {
     open(u"one\r\ntwo\u00a0three"_s);
     QTest::keyClick(textView(), Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(committed, std::vector<QString>{u"one\r\ntwo\u00a0three"_s});
+}
+
+TEST_F(EditBeforeUseTest, SurfaceRepaintsInTheAppearanceSwitchedTo) {
+    const QString json = u"{\n  \"name\": \"Stowline\",\n  \"version\": 2.5,\n  \"tags\": [\"clipboard\", "
+                         u"\"history\"],\n  \"encrypted\": true,\n  \"limit\": null,\n  \"note\": \"A line long "
+                         u"enough to run past the right edge of the editor, which scrolls sideways for code\"\n}"_s;
+    const QString markdown =
+        u"# Release notes\n\nThe editor keeps **your archived clip** unchanged.\n\n- Find with Ctrl+F\n- "
+        u"Copy with Ctrl+Return\n1. Plain text and Markdown wrap at the width of the window, so long "
+        u"paragraphs like this one stay readable without scrolling sideways.\n\n> Quoted text <!-- a comment "
+        u"-->\n"_s;
+    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
+        const QString suffix = appearance == Appearance::dark ? u"-dark"_s : u"-light"_s;
+        StowlineStyle::apply(appearance);
+        open(markdown, TextContentFormat::markdown, u"Release notes"_s);
+        test::saveScreenshot(*editor.window(), u"editor-markdown"_s + suffix);
+        open(json, TextContentFormat::json, u"{ \"name\": \"Stowline\", \"version\": 2.5, \"tags\": [...] }"_s);
+        controller()->findBar()->open();
+        controller()->findBar()->field()->setText(u"clip"_s);
+        const QImage shot = test::saveScreenshot(*editor.window(), u"editor-json"_s + suffix);
+        EXPECT_EQ(shot.pixel(2, shot.height() / 2), StowlineStyle::color(StyleRole::appKitSurface, appearance).rgb());
+    }
+
+    // Switching while open repaints the open editor.
+    StowlineStyle::apply(Appearance::light);
+    const QImage shot = editor.window()->grab().toImage();
+    EXPECT_EQ(shot.pixel(2, shot.height() / 2),
+              StowlineStyle::color(StyleRole::appKitSurface, Appearance::light).rgb());
 }
 
 } // namespace

@@ -1,0 +1,23 @@
+#include "tests/app/Screenshots.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace stowline::test {
+
+QImage saveScreenshot(QWidget& widget, const QString& name) {
+    // Layouts and scroll bars settle in posted events.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    const QImage image = widget.grab().toImage();
+    const QDir folder(QStringLiteral(STOWLINE_SCREENSHOT_DIR));
+    EXPECT_TRUE(folder.mkpath(QStringLiteral(".")));
+    const QString path = folder.filePath(name + QStringLiteral(".png"));
+    EXPECT_TRUE(image.save(path)) << path.toStdString();
+    return image;
+}
+
+} // namespace stowline::test
