@@ -35,6 +35,11 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     m_store->setHistoryLimitProvider([preferences = m_preferences.get()] { return preferences->historyLimit(); });
 
     m_imageTextRecognition = std::make_unique<ImageTextRecognitionCoordinator>(*m_store, *m_platform.textRecognizer);
+    // A history that opens late gets what start-up gives a loaded one.
+    connect(m_store.get(), &ClipboardStore::historyOpenedLate, this, [this] {
+        m_store->applyRetention(m_preferences->retentionDays());
+        queueRecognition(m_store->items());
+    });
     // Whatever the clipboard holds at this moment counts as seen, so it never becomes a clip.
     m_monitor = std::make_unique<ClipboardMonitor>(*m_platform.pasteboard, *m_platform.frontmost, *m_store,
                                                    *m_preferences, *m_imageTextRecognition);
@@ -193,6 +198,8 @@ InstanceReply StowlineApplication::copyClip(const QStringList& arguments) {
 
 void StowlineApplication::stopAndSave() {
     m_monitor->stop();
+    // A copy still being turned into a clip belongs to the history that is saved now.
+    m_monitor->finishPendingCaptures();
     m_store->flush();
 }
 

@@ -1,5 +1,6 @@
 #include "app/archive/ArchiveFiles.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,7 +25,7 @@ FileError errnoError(const QString& path) {
 }
 
 // Makes a completed rename durable: the folder entry itself must reach the disk.
-bool syncFolder(const QString& folder) {
+bool syncFolderNow(const QString& folder) {
     const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0)
         return false;
@@ -33,24 +34,39 @@ bool syncFolder(const QString& folder) {
     return synced;
 }
 
+std::function<bool(const QString&)>& folderSync() {
+    static std::function<bool(const QString&)> sync = syncFolderNow;
+    return sync;
+}
+
 } // namespace
+
+void setFolderSyncForTesting(std::function<bool(const QString&)> sync) {
+    folderSync() = sync ? std::move(sync) : syncFolderNow;
+}
 
 bool exists(const QString& path) {
     return QFileInfo::exists(path);
 }
 
 Status<FileError> makePrivateFolder(const QString& path) {
-    // Missing parents are created owner-only too, from the outermost one inwards.
+    // Missing parents are created owner-only too, from the outermost one inwards. Folders that exist keep the
+    // mode their owner gave them.
     QStringList missing;
     for (QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath()); !QFileInfo(folder).isDir();
          folder = QFileInfo(folder).path())
         missing.prepend(folder);
     for (const QString& folder : std::as_const(missing)) {
-        if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+        const QByteArray name = QFile::encodeName(folder);
+        if (::mkdir(name.constData(), 0700) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return fail(errnoError(folder));
+        }
+        // The umask may have taken bits from the new folder, never added any; this only makes it exact.
+        if (::chmod(name.constData(), 0700) != 0)
             return fail(errnoError(folder));
     }
-    if (!QFile::setPermissions(path, privateFolder))
-        return fail(errorFor(path, QStringLiteral("cannot restrict the folder's permissions")));
     return Unit{};
 }
 
@@ -66,8 +82,12 @@ Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes
     }
     if (!file.commit())
         return fail(errorFor(path, file.errorString()));
-    if (!syncFolder(QFileInfo(path).absolutePath()))
-        return fail(errnoError(QFileInfo(path).absolutePath()));
+    // The rename has happened: the new bytes are in place and later reads see them. Only their survival of a
+    // power cut in the next moments is in doubt, which is no reason to report the write as failed.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!folderSync()(folder))
+        qWarning().noquote() << "Stowline: wrote" << path << "but could not flush its folder to disk:"
+                             << QString::fromLocal8Bit(std::strerror(errno));
     return Unit{};
 }
 

@@ -6,6 +6,8 @@
 #include <QFileDevice>
 #include <QString>
 
+#include <functional>
+
 namespace stowline {
 
 // A file-system step that failed, with the path and the system's reason.
@@ -26,12 +28,16 @@ constexpr QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileD
 
 bool exists(const QString& path);
 
-// Creates the folder and missing parents with owner-only access.
+// Creates the folder and missing parents with owner-only access; folders that exist are left as they are.
 Status<FileError> makePrivateFolder(const QString& path);
 
 // Writes a temporary file beside `path` with owner-only access, flushes it to disk, renames it over `path` and
-// flushes the folder, so `path` always holds either the old or the new bytes in full.
+// flushes the folder, so `path` always holds either the old or the new bytes in full. Once the rename is done the
+// write counts as made, even when flushing the folder fails (that is logged).
 Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes);
+
+// Replaces the step that flushes a folder to disk (null restores it), so tests can make it fail.
+void setFolderSyncForTesting(std::function<bool(const QString&)> sync);
 
 // The whole file, with `extraCapacity` spare bytes reserved behind it.
 Result<QByteArray, FileError> readAll(const QString& path, qsizetype extraCapacity = 0);

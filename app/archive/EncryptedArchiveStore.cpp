@@ -33,8 +33,16 @@ QString ArchiveStoreError::describe() const {
         return keychainKey.describe();
     case Kind::cipher:
         return cipher.describe();
+    case Kind::protectionChangeInProgress:
+        return QStringLiteral("a change of protection is already in progress");
     }
     return {};
+}
+
+bool ArchiveLoadError::healsByItself() const {
+    using KeyKind = KeychainKeyStoreError::Kind;
+    return disposition == Disposition::leftInPlace && error.kind == ArchiveStoreError::Kind::keychainKey &&
+           (error.keychainKey.kind == KeyKind::locked || error.keychainKey.kind == KeyKind::unreachable);
 }
 
 EncryptedArchiveStore::EncryptedArchiveStore(QString directory, SecretStore& secrets)

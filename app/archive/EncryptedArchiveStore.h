@@ -19,7 +19,8 @@ class SecretStore;
 
 // Why a load, save or migration failed; `kind` says which of the payloads applies.
 struct ArchiveStoreError {
-    enum class Kind { fileSystem, localKey, keychainKey, cipher };
+    // `protectionChangeInProgress`: asked to change the protection mode while a change runs.
+    enum class Kind { fileSystem, localKey, keychainKey, cipher, protectionChangeInProgress };
 
     Kind kind = Kind::fileSystem;
     FileError file;
@@ -55,6 +56,9 @@ struct ArchiveLoadError {
     QString quarantinePath;
 
     bool contentUnreadable() const { return disposition != Disposition::leftInPlace; }
+    // The keyring is locked, not running yet or not answering: opening may succeed later without the user's
+    // help. Anything else (a key of the wrong form, a file that cannot be read) needs the user to act.
+    bool healsByItself() const;
 };
 
 // Puts the history on disk and gets it back: one archive file per protection mode, sealed with the key of

@@ -20,6 +20,16 @@ KeychainKeyStoreError fromSecretStore(const SecretStoreError& error) {
     return {Kind::unexpectedStatus, error.detail};
 }
 
+// 32 raw bytes as older versions stored them, or their Base64 text.
+std::optional<QByteArray> decodeKey(const QByteArray& stored) {
+    if (stored.size() == KeychainKeyStore::keyByteCount)
+        return stored;
+    auto decoded = QByteArray::fromBase64Encoding(stored, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded || decoded.decoded.size() != KeychainKeyStore::keyByteCount)
+        return std::nullopt;
+    return decoded.decoded;
+}
+
 } // namespace
 
 QString KeychainKeyStoreError::describe() const {
@@ -32,6 +42,10 @@ QString KeychainKeyStoreError::describe() const {
         return QStringLiteral("the keyring failed: ") + detail;
     case Kind::randomGenerationFailed:
         return QStringLiteral("the secure random generator failed");
+    case Kind::invalidKey:
+        return QStringLiteral("the keyring holds an archive key that is not a 32-byte key");
+    case Kind::keyChangedInKeyring:
+        return QStringLiteral("the keyring did not give back the archive key as it was stored");
     }
     return {};
 }
@@ -43,20 +57,40 @@ SecretStore::Attributes KeychainKeyStore::attributes() const {
     return {{QStringLiteral("service"), m_service}, {QStringLiteral("account"), m_account}};
 }
 
-Result<QByteArray, KeychainKeyStoreError> KeychainKeyStore::loadOrCreate() {
+Result<std::optional<QByteArray>, KeychainKeyStoreError> KeychainKeyStore::load() {
     auto found = m_secrets->lookup(attributes());
     if (!found)
         return fail(fromSecretStore(found.error()));
+    if (!*found)
+        return std::optional<QByteArray>();
+    std::optional<QByteArray> key = decodeKey(**found);
+    if (!key)
+        return fail(KeychainKeyStoreError{KeychainKeyStoreError::Kind::invalidKey, {}});
+    return key;
+}
+
+Result<QByteArray, KeychainKeyStoreError> KeychainKeyStore::loadOrCreate() {
+    using Kind = KeychainKeyStoreError::Kind;
+    auto found = load();
+    if (!found)
+        return fail(found.error());
     if (*found)
         return **found;
 
     auto key = SecureRandom::bytes(keyByteCount);
     if (!key)
-        return fail(KeychainKeyStoreError{KeychainKeyStoreError::Kind::randomGenerationFailed, {}});
+        return fail(KeychainKeyStoreError{Kind::randomGenerationFailed, {}});
     const QString label = AppIdentity::applicationName() + QStringLiteral(" archive key");
-    if (auto stored = m_secrets->store(attributes(), label, *key); !stored)
+    if (auto stored = m_secrets->store(attributes(), label, key->toBase64(), QStringLiteral("text/plain")); !stored)
         return fail(fromSecretStore(stored.error()));
-    return *key;
+    // Whatever is sealed with the key must open again: only a key the keyring gives back unchanged is used.
+    auto readBack = load();
+    if (readBack && *readBack == *key)
+        return *key;
+    (void)m_secrets->remove(attributes());
+    if (!readBack && readBack.error().kind != Kind::invalidKey)
+        return fail(readBack.error());
+    return fail(KeychainKeyStoreError{Kind::keyChangedInKeyring, {}});
 }
 
 } // namespace stowline

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace stowline {
 
 struct KeychainKeyStoreError {
@@ -17,6 +19,10 @@ struct KeychainKeyStoreError {
         // The keyring answered with an error (`detail`).
         unexpectedStatus,
         randomGenerationFailed,
+        // The keyring holds something that is neither 32 raw bytes nor their Base64 text.
+        invalidKey,
+        // A new key read back from the keyring differed from what was stored; nothing was sealed with it.
+        keyChangedInKeyring,
     };
 
     Kind kind = Kind::unexpectedStatus;
@@ -32,8 +38,10 @@ public:
 
     KeychainKeyStore(SecretStore& secrets, QString service, QString account);
 
-    // The stored key unchanged (the cipher rejects a wrong length), or a new one stored first when the keyring
-    // is open and holds none. A locked or unreachable keyring is an error, never a reason for a new key.
+    // The stored key, or a new one stored first when the keyring is open and holds none. A new key is stored as
+    // Base64 text (some keyrings keep only text) and read back before it is returned; 32 raw bytes, the older
+    // form, are read too. A locked or unreachable keyring, or a stored key of another form, is an error, never a
+    // reason for a new key.
     Result<QByteArray, KeychainKeyStoreError> loadOrCreate();
 
     const QString& service() const { return m_service; }
@@ -41,6 +49,8 @@ public:
 
 private:
     SecretStore::Attributes attributes() const;
+    // The stored key in either form, or nothing when the keyring holds none.
+    Result<std::optional<QByteArray>, KeychainKeyStoreError> load();
 
     SecretStore* m_secrets;
     QString m_service;

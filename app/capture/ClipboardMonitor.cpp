@@ -60,6 +60,12 @@ void ClipboardMonitor::stop() {
     disconnect(&m_pasteboard, &Pasteboard::changed, this, &ClipboardMonitor::tick);
 }
 
+void ClipboardMonitor::finishPendingCaptures() {
+    m_processingQueue.waitUntilIdle();
+    // The results wait as queued calls on this object; deliver them now.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
 void ClipboardMonitor::markOwnWrite() {
     m_lastChangeCount = m_pasteboard.changeCount();
     m_ownChangeCount = m_lastChangeCount;

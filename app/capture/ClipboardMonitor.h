@@ -42,6 +42,8 @@ public:
     void start();
     // Ends polling, for termination.
     void stop();
+    // Waits for copies still being turned into clips and puts them into the history.
+    void finishPendingCaptures();
 
     // One poll: captures the clipboard entry when it changed and may be captured.
     void tick();

@@ -1,10 +1,23 @@
 #include "app/concurrency/SerialQueue.h"
 
+#include <algorithm>
+#include <cerrno>
+
 #include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace stowline {
 
-SerialQueue::SerialQueue(QString label) : m_label(std::move(label)), m_worker([this] { loop(); }) {}
+namespace {
+
+// Added to the nice value of a utility worker; on Linux the nice value of a thread id belongs to that thread alone.
+constexpr int utilityNiceIncrement = 10;
+
+} // namespace
+
+SerialQueue::SerialQueue(QString label, Priority priority)
+    : m_label(std::move(label)), m_priority(priority), m_worker([this] { loop(); }) {}
 
 SerialQueue::~SerialQueue() {
     {
@@ -32,6 +45,14 @@ void SerialQueue::loop() {
     // Thread names are limited to 15 bytes: keep the suffix, which is what tells the queues apart.
     const QByteArray name = m_label.toUtf8().right(15);
     pthread_setname_np(pthread_self(), name.constData());
+    if (m_priority == Priority::utility) {
+        const id_t thread = id_t(gettid());
+        errno = 0;
+        const int current = getpriority(PRIO_PROCESS, thread);
+        // Best effort: a worker that keeps the normal priority still does its work.
+        if (errno == 0)
+            (void)setpriority(PRIO_PROCESS, thread, std::min(current + utilityNiceIncrement, 19));
+    }
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });

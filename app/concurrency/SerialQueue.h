@@ -16,8 +16,12 @@ namespace stowline {
 // A worker thread that runs posted jobs one at a time, in the order they were posted.
 class SerialQueue {
 public:
+    // How much of the processor the worker claims beside the interface: `utility` work (text recognition) yields
+    // to everything else.
+    enum class Priority { userInitiated, utility };
+
     // `label` is the application identifier followed by a suffix such as ".save".
-    explicit SerialQueue(QString label);
+    explicit SerialQueue(QString label, Priority priority = Priority::userInitiated);
     // Runs what was already posted, then stops the worker.
     ~SerialQueue();
     SerialQueue(const SerialQueue&) = delete;
@@ -52,6 +56,7 @@ private:
     void loop();
 
     QString m_label;
+    Priority m_priority;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;

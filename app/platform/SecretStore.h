@@ -35,9 +35,10 @@ public:
 
     // The secret, or nothing when the store is reachable, unlocked and holds no such secret.
     [[nodiscard]] virtual Result<std::optional<QByteArray>, SecretStoreError> lookup(const Attributes& attributes) = 0;
-    // Stores or replaces the secret.
+    // Stores or replaces the secret, labelled with its MIME type ("text/plain" survives every provider; some
+    // keep only text and replace bytes that are no UTF-8).
     [[nodiscard]] virtual Status<SecretStoreError> store(const Attributes& attributes, const QString& label,
-                                                         const QByteArray& secret) = 0;
+                                                         const QByteArray& secret, const QString& contentType) = 0;
     // Deletes every matching secret; deleting nothing is success.
     [[nodiscard]] virtual Status<SecretStoreError> remove(const Attributes& attributes) = 0;
 };

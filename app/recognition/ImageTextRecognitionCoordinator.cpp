@@ -12,7 +12,7 @@ ImageTextRecognitionCoordinator::ImageTextRecognitionCoordinator(ClipboardStore&
     : QObject(parent)
     , m_store(store)
     , m_recognizer(recognizer)
-    , m_workerQueue(AppIdentity::applicationIdentifier() + QStringLiteral(".ocr")) {}
+    , m_workerQueue(AppIdentity::applicationIdentifier() + QStringLiteral(".ocr"), SerialQueue::Priority::utility) {}
 
 ImageTextRecognitionCoordinator::~ImageTextRecognitionCoordinator() {
     // The drain loop finds the lists empty after its current image and ends, so quitting never waits for the

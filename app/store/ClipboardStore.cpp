@@ -5,6 +5,7 @@
 #include "core/support/AppIdentity.h"
 
 #include <QCoreApplication>
+#include <QSet>
 
 namespace stowline {
 
@@ -20,6 +21,52 @@ QString ClipboardStore::historyNotOpenMessage() {
     return QStringLiteral("Your history is not unlocked yet: its key could not be read. New clips are kept and "
                           "will be added to it once it opens.");
 }
+
+QString ClipboardStore::archiveNotMovedMessage() {
+    return QStringLiteral("Stowline cannot read its archive and could not move it aside, so nothing will be saved "
+                          "over it. New clips are kept in memory until it can be moved.");
+}
+
+QString ClipboardStore::keyFileInvalidMessage() {
+    return QStringLiteral("Your history cannot be opened: its key file (Local Protection/archive.key) does not hold "
+                          "a valid key. Nothing will be saved over the archive; put back the key file from a backup "
+                          "to open it. New clips are kept in memory meanwhile.");
+}
+
+QString ClipboardStore::keyringKeyInvalidMessage() {
+    return QStringLiteral("Your history cannot be opened: the archive key in the system keyring is not a valid key. "
+                          "Nothing will be saved over the archive. New clips are kept in memory meanwhile.");
+}
+
+QString ClipboardStore::keyringFailedMessage() {
+    return QStringLiteral("Your history cannot be opened: the system keyring reported an error. Check that the "
+                          "keyring works; new clips are kept and will be added to the history once it opens.");
+}
+
+QString ClipboardStore::fileUnreadableMessage(const QString& path) {
+    return QStringLiteral("Your history cannot be opened: %1 cannot be read. Check that you own the file and may "
+                          "read it (for example, fix its permissions); new clips are kept and will be added to "
+                          "the history once it opens.")
+        .arg(path);
+}
+
+namespace {
+
+// The entries held in memory put onto `base`, oldest first so that among equal times the newer one ends up on
+// top as it was; a favourite set in memory stays one when its content was already in `base`.
+HistoryEngine mergedOnto(const QList<ClipItem>& base, const HistoryEngine& memory, qint64 limit) {
+    HistoryEngine merged(base, memory.folder());
+    const QList<ClipItem> held = memory.items();
+    for (auto it = held.crbegin(); it != held.crend(); ++it) {
+        const QUuid id = merged.ingest(*it, limit);
+        const ClipItem* stored = merged.item(id);
+        if (it->isFavorite() && stored && !stored->isFavorite())
+            merged.toggleFavorite(id);
+    }
+    return merged;
+}
+
+} // namespace
 
 ClipboardStore::ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, ArchiveProtectionMode protectionMode,
                                bool persistenceEnabled, QObject* parent)
@@ -151,15 +198,20 @@ void ClipboardStore::publishAndSave(bool immediately, double delaySeconds) {
 
 void ClipboardStore::enqueueSave(HistoryEngine history) {
     EncryptedArchiveStore* archive = m_archive.get();
+    if (m_isChangingProtection) {
+        // Written after the move, onto its result; written now it could replace the moved history.
+        m_saveAfterProtectionChange = true;
+        return;
+    }
     if (!m_historyOpen) {
         // Never write over a history that exists but could not be opened; try to open it instead.
         m_saveQueue.run(
             this, [archive, mode = m_protectionMode] { return archive->load(mode); },
             [this](Result<StowlineArchive, ArchiveLoadError> loaded) {
                 if (loaded.ok())
-                    historyOpenedLate(std::move(loaded->items), false);
+                    openLate(std::move(loaded->items), false);
                 else if (loaded.error().disposition == ArchiveLoadError::Disposition::movedAside)
-                    historyOpenedLate({}, true);
+                    openLate({}, true);
                 else
                     historyStillClosed(loaded.error());
             });
@@ -184,12 +236,19 @@ void ClipboardStore::enqueueSave(HistoryEngine history) {
 void ClipboardStore::historyStillClosed(const ArchiveLoadError& error) {
     m_historyOpen = false;
     m_openError = error;
-    setLastError(messageFor(error));
-    if (!m_reopen.isActive())
-        m_reopen.start();
+    // Remembered so that opening later clears this message and no other.
+    m_openMessage = messageFor(error);
+    setLastError(m_openMessage);
+    // Only what heals by itself is retried on a clock; the rest is retried with the next change.
+    if (error.healsByItself()) {
+        if (!m_reopen.isActive())
+            m_reopen.start();
+    } else {
+        m_reopen.stop();
+    }
 }
 
-void ClipboardStore::historyOpenedLate(QList<ClipItem> stored, bool startedFresh) {
+void ClipboardStore::openLate(QList<ClipItem> stored, bool startedFresh) {
     if (m_historyOpen)
         return;
     m_historyOpen = true;
@@ -198,25 +257,51 @@ void ClipboardStore::historyOpenedLate(QList<ClipItem> stored, bool startedFresh
 
     ClipListUpgrade metadata = CapturedContentMetadata::upgrade(std::move(stored));
     ClipListUpgrade credentials = CredentialDetector::upgrade(std::move(metadata.items));
-    HistoryEngine merged(credentials.items, m_engine.folder());
-    // Oldest first, so that among equal times the newer capture ends up on top as it did in memory.
-    const QList<ClipItem> captured = m_engine.items();
-    for (auto it = captured.crbegin(); it != captured.crend(); ++it)
-        merged.ingest(*it, m_historyLimit());
-    m_engine = std::move(merged);
+    m_engine = mergedOnto(credentials.items, m_engine, m_historyLimit());
     if (startedFresh)
         setLastError(unreadableArchiveMessage());
-    else if (m_lastError == historyNotOpenMessage())
+    else if (m_lastError == m_openMessage)
         setLastError(std::nullopt);
+    m_openMessage.reset();
     publishAndSave(true);
+    Q_EMIT historyOpenedLate();
 }
 
 QString ClipboardStore::messageFor(const ArchiveLoadError& error) {
-    return error.contentUnreadable() ? unreadableArchiveMessage() : historyNotOpenMessage();
+    using Disposition = ArchiveLoadError::Disposition;
+    using Kind = ArchiveStoreError::Kind;
+    if (error.disposition == Disposition::movedAside)
+        return unreadableArchiveMessage();
+    if (error.disposition == Disposition::unreadableInPlace)
+        return archiveNotMovedMessage();
+    if (error.healsByItself())
+        return historyNotOpenMessage();
+    switch (error.error.kind) {
+    case Kind::fileSystem:
+        return fileUnreadableMessage(error.error.file.path);
+    case Kind::localKey:
+        if (error.error.localKey.kind == LocalKeyFileStoreError::Kind::invalidKey)
+            return keyFileInvalidMessage();
+        if (error.error.localKey.kind == LocalKeyFileStoreError::Kind::fileSystem)
+            return fileUnreadableMessage(error.error.localKey.file.path);
+        break;
+    case Kind::keychainKey:
+        if (error.error.keychainKey.kind == KeychainKeyStoreError::Kind::invalidKey)
+            return keyringKeyInvalidMessage();
+        return keyringFailedMessage();
+    case Kind::cipher:
+    case Kind::protectionChangeInProgress:
+        break;
+    }
+    return historyNotOpenMessage();
 }
 
 void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionCompletion completion) {
-    if (to == m_protectionMode || m_isChangingProtection) {
+    if (m_isChangingProtection) {
+        completion(fail(ArchiveStoreError{ArchiveStoreError::Kind::protectionChangeInProgress, {}, {}, {}, {}}));
+        return;
+    }
+    if (to == m_protectionMode) {
         completion(Unit{});
         return;
     }
@@ -254,14 +339,29 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
             m_queueMode = to;
             return {std::move(migrated), archive->diskSize(to)};
         },
-        [this, to, completion = std::move(completion)](std::pair<Migrated, qint64> result) {
+        [this, to, moved = m_published, completion = std::move(completion)](std::pair<Migrated, qint64> result) {
             m_isChangingProtection = false;
+            bool save = std::exchange(m_saveAfterProtectionChange, false);
             if (result.first.ok()) {
                 m_protectionMode = to;
-                m_engine = HistoryEngine(result.first.value(), m_engine.folder());
-                publish();
                 setArchiveDiskBytes(result.second);
+                // The move wrote the history as it was when it began, plus entries of the older layout. The
+                // history has gone on meanwhile: it stays as it is now, with only those older entries added.
+                QSet<QString> movedContent;
+                for (const ClipItem& item : moved.items())
+                    movedContent.insert(item.contentHash());
+                QList<ClipItem> added;
+                for (const ClipItem& item : std::as_const(result.first.value())) {
+                    if (!movedContent.contains(item.contentHash()))
+                        added.append(item);
+                }
+                if (!added.isEmpty()) {
+                    m_engine = mergedOnto(added, m_engine, m_historyLimit());
+                    save = true;
+                }
             }
+            if (save)
+                publishAndSave(true);
             Q_EMIT isChangingProtectionChanged();
             if (result.first.ok())
                 completion(Unit{});

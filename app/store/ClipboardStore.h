@@ -30,6 +30,11 @@ public:
     static QString unreadableArchiveMessage();
     static QString saveFailedMessage();
     static QString historyNotOpenMessage();
+    static QString archiveNotMovedMessage();
+    static QString keyFileInvalidMessage();
+    static QString keyringKeyInvalidMessage();
+    static QString keyringFailedMessage();
+    static QString fileUnreadableMessage(const QString& path);
 
     // With `persistenceEnabled` false the store is memory-only and `archive` may be null.
     ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, ArchiveProtectionMode protectionMode,
@@ -54,7 +59,8 @@ public:
     std::optional<ClipItem> item(const QUuid& id) const;
     // For callers that change the engine themselves and then call publishAndSave.
     HistoryEngine& engine() { return m_engine; }
-    // The history limit used when captured clips are merged into an archive that opened late.
+    // The history limit used when clips held in memory are merged into an archive that opened late or into the
+    // result of a protection change.
     void setHistoryLimitProvider(std::function<qint64()> provider) { m_historyLimit = std::move(provider); }
 
     QUuid capture(ClipItem item, qint64 limit);
@@ -70,6 +76,8 @@ public:
     void publishAndSave(bool immediately, double delaySeconds = saveDelaySeconds);
 
     using ProtectionCompletion = std::function<void(Status<ArchiveStoreError>)>;
+    // Changes made while the move runs are kept: they are merged onto its result, and saves scheduled meanwhile
+    // wait for it. A request while a move runs fails with `protectionChangeInProgress`.
     void changeProtection(ArchiveProtectionMode to, ProtectionCompletion completion);
 
     // Runs a save still waiting for its debounce and waits for the save queue to finish its work.
@@ -80,13 +88,15 @@ Q_SIGNALS:
     void lastErrorChanged();
     void isChangingProtectionChanged();
     void archiveDiskBytesChanged();
+    // A history that could not be opened at start-up has opened and holds its stored entries now.
+    void historyOpenedLate();
 
 private:
     void loadAtStartUp();
     void publish();
     void setArchiveDiskBytes(qint64 bytes);
     void enqueueSave(HistoryEngine history);
-    void historyOpenedLate(QList<ClipItem> stored, bool startedFresh);
+    void openLate(QList<ClipItem> stored, bool startedFresh);
     void historyStillClosed(const ArchiveLoadError& error);
     static QString messageFor(const ArchiveLoadError& error);
 
@@ -105,6 +115,9 @@ private:
     bool m_persistenceEnabled;
     bool m_historyOpen = true;
     std::optional<ArchiveLoadError> m_openError;
+    std::optional<QString> m_openMessage;
+    // A save was asked for while a protection change ran; it is made once the change has ended.
+    bool m_saveAfterProtectionChange = false;
     QTimer m_pendingSave;
     std::optional<HistoryEngine> m_pendingHistory;
     QTimer m_reopen;

@@ -35,6 +35,9 @@ struct StowlineArchive {
     static Result<StowlineArchive, StowlineCipherError> decodePadded(const char* json, qsizetype length,
                                                                      qsizetype capacity);
     static qsizetype decodePadding();
+    // Documents larger than `bytes` are read entry by entry, as those past the parser's 4 GiB limit are; 0
+    // restores that limit.
+    static void setSingleParseLimitForTesting(qsizetype bytes);
 
     friend bool operator==(const StowlineArchive&, const StowlineArchive&) = default;
 };

@@ -3,6 +3,8 @@
 #include "core/archive/StowlineArchive.h"
 #include "core/model/ClipJsonReader.h"
 
+#include <atomic>
+#include <cstring>
 #include <string_view>
 
 namespace stowline {
@@ -37,7 +39,196 @@ std::optional<StowlineCipherError> readItems(od::value value, QList<ClipItem>& i
     return std::nullopt;
 }
 
+// Documents above this many bytes are read entry by entry: the parser handles at most 4 GiB at once.
+std::atomic<qsizetype> singleParseLimit{qsizetype(simdjson::SIMDJSON_MAXSIZE_BYTES)};
+
+// Finds the extent of values in a JSON text without decoding them; strings are skipped whole, so brackets and
+// quotes inside them never count. What lies inside an extent is left for the parser to judge.
+class StructureScanner {
+public:
+    StructureScanner(const char* json, qsizetype length) : m_json(json), m_length(length) {}
+
+    qsizetype position() const { return m_position; }
+    bool atEnd() {
+        skipSpace();
+        return m_position == m_length;
+    }
+    void skipSpace() {
+        while (m_position < m_length && m_json[m_position] != 0 && std::strchr(" \t\n\r", m_json[m_position]))
+            ++m_position;
+    }
+    // Skips white space and takes `c` when it comes next.
+    bool take(char c) {
+        skipSpace();
+        if (m_position == m_length || m_json[m_position] != c)
+            return false;
+        ++m_position;
+        return true;
+    }
+    bool peek(char c) {
+        skipSpace();
+        return m_position < m_length && m_json[m_position] == c;
+    }
+    // Moves past the next value; false when the text ends inside it or no value starts here.
+    bool skipValue() {
+        skipSpace();
+        if (m_position == m_length)
+            return false;
+        const char first = m_json[m_position];
+        if (first == '"')
+            return skipString();
+        if (first != '{' && first != '[') {
+            const qsizetype start = m_position;
+            while (m_position < m_length && !std::strchr(",:]} \t\n\r{[\"", m_json[m_position]))
+                ++m_position;
+            return m_position > start;
+        }
+        qsizetype depth = 0;
+        while (m_position < m_length) {
+            const char c = m_json[m_position];
+            if (c == '"') {
+                if (!skipString())
+                    return false;
+                continue;
+            }
+            ++m_position;
+            if (c == '{' || c == '[')
+                ++depth;
+            else if ((c == '}' || c == ']') && --depth == 0)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    // At an opening quote: moves past the closing one, the first quote not escaped by an odd run of backslashes.
+    bool skipString() {
+        for (qsizetype from = m_position + 1;;) {
+            const void* found = std::memchr(m_json + from, '"', size_t(m_length - from));
+            if (!found)
+                return false;
+            const qsizetype quote = static_cast<const char*>(found) - m_json;
+            qsizetype backslashes = 0;
+            while (m_json[quote - 1 - backslashes] == '\\')
+                ++backslashes;
+            from = quote + 1;
+            if (backslashes % 2 == 0) {
+                m_position = from;
+                return true;
+            }
+        }
+    }
+
+    const char* m_json;
+    qsizetype m_length;
+    qsizetype m_position = 0;
+};
+
+// One JSON value parsed on its own, from a copy with the parser's padding.
+template <typename Read>
+auto parseAlone(const char* json, qsizetype length, Read read) {
+    od::parser parser;
+    const simdjson::padded_string text(json, size_t(length));
+    od::document document;
+    auto error = parser.iterate(text).get(document);
+    return read(document, error);
+}
+
+// The archive read one entry at a time, for documents too large for one parse. Same rules and errors as the
+// single parse: keys in any order, unknown keys ignored, each entry decoded as a whole.
+Result<StowlineArchive, StowlineCipherError> decodeEntryByEntry(const char* json, qsizetype length,
+                                                                qsizetype capacity) {
+    StructureScanner scanner(json, length);
+    if (!scanner.peek('{')) {
+        if (scanner.atEnd() || !scanner.skipValue())
+            return fail(rootError(Reason::syntax));
+        return fail(rootError(Reason::typeMismatch));
+    }
+    scanner.take('{');
+    StowlineArchive archive;
+    bool hasVersion = false;
+    bool hasItems = false;
+    od::parser entryParser;
+    for (bool first = true;; first = false) {
+        if (scanner.take('}'))
+            break;
+        if (!first && !scanner.take(','))
+            return fail(rootError(Reason::syntax));
+        scanner.skipSpace();
+        const qsizetype keyStart = scanner.position();
+        if (!scanner.peek('"') || !scanner.skipValue())
+            return fail(rootError(Reason::syntax));
+        const qsizetype keyEnd = scanner.position();
+        if (!scanner.take(':'))
+            return fail(rootError(Reason::syntax));
+        const std::string key =
+            parseAlone(json + keyStart, keyEnd - keyStart, [](od::document& document, simdjson::error_code error) {
+                std::string_view name;
+                if (error || document.get_string().get(name))
+                    return std::string();
+                return std::string(name);
+            });
+        if (key == "items") {
+            archive.items.clear();
+            if (!scanner.take('['))
+                return fail(scanner.skipValue() ? rootError(Reason::typeMismatch, "items") : rootError(Reason::syntax));
+            for (bool firstEntry = true;; firstEntry = false) {
+                if (scanner.take(']'))
+                    break;
+                if (!firstEntry && !scanner.take(','))
+                    return fail(rootError(Reason::syntax));
+                scanner.skipSpace();
+                const qsizetype start = scanner.position();
+                if (!scanner.skipValue())
+                    return fail(rootError(Reason::syntax));
+                // What follows the entry in the buffer serves as the parser's padding.
+                od::document document;
+                od::value element;
+                if (entryParser.iterate(json + start, size_t(scanner.position() - start), size_t(capacity - start))
+                        .get(document) ||
+                    document.get_value().get(element))
+                    return fail(
+                        StowlineCipherError::decodingFailed(JsonDecodeError{Reason::syntax, {}}, archive.items.size()));
+                auto item = ClipJson::read(element);
+                if (!item)
+                    return fail(StowlineCipherError::decodingFailed(item.error(), archive.items.size()));
+                archive.items.append(std::move(item).value());
+            }
+            hasItems = true;
+            continue;
+        }
+        scanner.skipSpace();
+        const qsizetype valueStart = scanner.position();
+        if (!scanner.skipValue())
+            return fail(rootError(Reason::syntax));
+        if (key == "schemaVersion") {
+            int64_t version = 0;
+            const auto code = parseAlone(json + valueStart, scanner.position() - valueStart,
+                                         [&version](od::document& document, simdjson::error_code error) {
+                                             return error ? error : document.get_int64().get(version);
+                                         });
+            if (code)
+                return fail(rootError(code, "schemaVersion"));
+            if (!StowlineArchive::supports(version))
+                return fail(StowlineCipherError::unsupportedSchema(version));
+            archive.schemaVersion = version;
+            hasVersion = true;
+        }
+    }
+    if (!scanner.atEnd())
+        return fail(rootError(Reason::syntax));
+    if (!hasVersion)
+        return fail(rootError(Reason::missingKey, "schemaVersion"));
+    if (!hasItems)
+        return fail(rootError(Reason::missingKey, "items"));
+    return archive;
+}
+
 } // namespace
+
+void StowlineArchive::setSingleParseLimitForTesting(qsizetype bytes) {
+    singleParseLimit = bytes > 0 ? bytes : qsizetype(simdjson::SIMDJSON_MAXSIZE_BYTES);
+}
 
 qsizetype StowlineArchive::decodePadding() {
     return simdjson::SIMDJSON_PADDING;
@@ -45,6 +236,8 @@ qsizetype StowlineArchive::decodePadding() {
 
 Result<StowlineArchive, StowlineCipherError> StowlineArchive::decodePadded(const char* json, qsizetype length,
                                                                            qsizetype capacity) {
+    if (length > singleParseLimit.load())
+        return decodeEntryByEntry(json, length, capacity);
     od::parser parser;
     od::document document;
     if (parser.iterate(json, size_t(length), size_t(capacity)).get(document))

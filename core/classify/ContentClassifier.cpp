@@ -30,7 +30,7 @@ bool isHexColor(QStringView text) {
     if (digits.size() != 3 && digits.size() != 4 && digits.size() != 6 && digits.size() != 8)
         return false;
     return std::all_of(digits.begin(), digits.end(),
-                       [](QChar c) { return isxdigit(c.unicode()) && c.unicode() < 0x80; });
+                       [](QChar c) { return c.unicode() < 0x80 && isxdigit(c.unicode()); });
 }
 
 QString title(QStringView text, ClipKind kind) {

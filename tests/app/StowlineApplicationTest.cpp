@@ -68,7 +68,9 @@ protected:
         auto keystrokes = std::make_unique<FakeKeystrokePoster>();
         keystrokePoster = keystrokes.get();
         services.keystrokes = std::move(keystrokes);
-        services.secrets = std::make_unique<FakeSecretStore>();
+        auto secretStore = std::make_unique<FakeSecretStore>();
+        secrets = secretStore.get();
+        services.secrets = std::move(secretStore);
         services.loginItem =
             std::make_unique<XdgAutostartEntry>(configHome.isEmpty() ? home.filePath(u"config"_s) : configHome);
         auto clipboard = std::make_unique<FakePasteboard>();
@@ -124,6 +126,7 @@ protected:
     FakeSecretStore readSecrets;
     FakeHotKeyService* hotKeyService = nullptr;
     FakeKeystrokePoster* keystrokePoster = nullptr;
+    FakeSecretStore* secrets = nullptr;
     FakePasteboard* pasteboard = nullptr;
     FakeTextRecognizer* textRecognizer = nullptr;
     std::unique_ptr<QSignalSpy> panelRequests;
@@ -167,19 +170,19 @@ TEST_F(StowlineApplicationTest, PlainStartShowsThePanelAndLaterStartsAskForItAga
 TEST_F(StowlineApplicationTest, QuitWritesPendingSavesBeforeAnswering) {
     auto application = launch(true);
     QSignalSpy quitRequests(application.get(), &StowlineApplication::quitRequested);
-    application->store().capture(textClip(u"kept at quit"_s, Timestamp::now()), 0);
-    // Still waiting for its debounce.
+    application->store().capture(textClip(u"kept at quit"_s, Timestamp::now().addingSeconds(-1)), 0);
+    // Still waiting for its debounce, and a copy still on its way to becoming a clip.
     EXPECT_TRUE(stored().isEmpty());
+    copyAndPoll(*application, *pasteboard, u"copied just before quit"_s);
 
     std::optional<InstanceReply> reply;
     application->handle({InstanceCommand::quit, {}}, [&](const InstanceReply& r) {
         reply = r;
-        EXPECT_EQ(stored().size(), 1);
+        EXPECT_EQ(stored().size(), 2);
     });
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->status, 0);
-    ASSERT_EQ(stored().size(), 1);
-    EXPECT_EQ(stored().first().title(), u"kept at quit"_s);
+    EXPECT_EQ(titles(stored()), QStringList({u"copied just before quit"_s, u"kept at quit"_s}));
     // The event loop is asked to end only after the answer is on its way.
     EXPECT_EQ(quitRequests.count(), 0);
     QCoreApplication::processEvents();
@@ -201,6 +204,39 @@ TEST_F(StowlineApplicationTest, StartUpAppliesRetentionToTheLoadedHistory) {
     EXPECT_EQ(application->store().items().first().title(), u"recent"_s);
     application->store().flush();
     EXPECT_EQ(stored().size(), 1);
+}
+
+TEST_F(StowlineApplicationTest, AHistoryThatOpensLateGetsRetentionRecognitionAndKeepsFavouritesSetMeanwhile) {
+    PlatformServices services = fakeServices();
+    const Timestamp now = Timestamp::now();
+    const QByteArray image("\x89PNG stored image");
+    ASSERT_TRUE(EncryptedArchiveStore(archiveDirectory(), *secrets)
+                    .save({textClip(u"stored"_s, now.addingSeconds(-5)), imageClip(image, now.addingSeconds(-6)),
+                           textClip(u"ancient"_s, now.addingSeconds(-40 * 86400.0))},
+                          ArchiveProtectionMode::keychain)
+                    .ok());
+    textRecognizer->setLines(image, {u"late words"_s});
+    preferences()->setRetentionDays(30);
+    preferences()->setArchiveProtectionModeID(u"keychain"_s);
+    secrets->failWith = SecretStoreError{SecretStoreError::Kind::locked, {}};
+    StowlineApplication application(std::move(services), {true, preferencesFile(), archiveDirectory()});
+    application.start();
+    ASSERT_FALSE(application.store().isHistoryOpen());
+
+    // Copied again and made a favourite while the history is closed.
+    copyAndPoll(application, *pasteboard, u"stored"_s);
+    ASSERT_TRUE(waitUntil([&] { return application.store().items().size() == 1; }));
+    application.store().toggleFavorite(application.store().items().first().id());
+
+    secrets->failWith.reset();
+    application.store().flush();
+    ASSERT_TRUE(application.store().isHistoryOpen());
+    ASSERT_TRUE(waitUntil([&] {
+        return application.store().items().size() == 2 &&
+               application.store().items()[1].recognizedText() == u"late words"_s;
+    }));
+    EXPECT_EQ(titles(application.store().items()).first(), u"stored"_s);
+    EXPECT_TRUE(application.store().items().first().isFavorite());
 }
 
 TEST_F(StowlineApplicationTest, TheStoredProtectionModeChoosesTheArchive) {

@@ -65,13 +65,18 @@ TEST(TesseractTextRecognizer, RejectsBytesThatAreNoImage) {
     }
 }
 
-TEST(TesseractTextRecognizer, RunsOpenMpRegionsOnOneThread) {
-    const TesseractTextRecognizer recognizer;
-    int threads = 0;
+TEST(TesseractTextRecognizer, RunsOpenMpRegionsOnOneThreadOnTheRecognisingThread) {
+    TesseractTextRecognizer recognizer;
+    const QByteArray image = renderedText({u"one thread"_s});
+    const int threads = std::async(std::launch::async, [&] {
+                            (void)recognizer.recognize(image);
+                            int count = 0;
 #pragma omp parallel num_threads(4)
-    {
+                            {
 #pragma omp single
-        threads = omp_get_num_threads();
-    }
+                                count = omp_get_num_threads();
+                            }
+                            return count;
+                        }).get();
     EXPECT_EQ(threads, 1);
 }

@@ -212,7 +212,7 @@ Result<std::optional<QByteArray>, SecretStoreError> SecretServiceStore::lookup(c
 }
 
 Status<SecretStoreError> SecretServiceStore::store(const Attributes& attributes, const QString& label,
-                                                   const QByteArray& secret) {
+                                                   const QByteArray& secret, const QString& contentType) {
     Deadline deadline(m_timeout);
     auto service = connect(deadline);
     if (!service)
@@ -226,7 +226,7 @@ Status<SecretStoreError> SecretServiceStore::store(const Attributes& attributes,
         return fail(lockedError());
 
     const HashTablePtr table = attributeTable(m_schemaName, attributes);
-    const SecretValuePtr value(secret_value_new(secret.constData(), secret.size(), "application/octet-stream"));
+    const SecretValuePtr value(secret_value_new(secret.constData(), secret.size(), contentType.toUtf8().constData()));
     GError* raw = nullptr;
     const GObjectPtr<SecretItem> item(
         secret_item_create_sync(collection->get(), nullptr, table.get(), label.toUtf8().constData(), value.get(),

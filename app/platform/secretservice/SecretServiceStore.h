@@ -15,8 +15,8 @@ public:
     explicit SecretServiceStore(QString schemaName, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
     Result<std::optional<QByteArray>, SecretStoreError> lookup(const Attributes& attributes) override;
-    Status<SecretStoreError> store(const Attributes& attributes, const QString& label,
-                                   const QByteArray& secret) override;
+    Status<SecretStoreError> store(const Attributes& attributes, const QString& label, const QByteArray& secret,
+                                   const QString& contentType) override;
     Status<SecretStoreError> remove(const Attributes& attributes) override;
 
 private:

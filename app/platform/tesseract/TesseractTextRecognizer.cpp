@@ -14,6 +14,7 @@ namespace {
 // Tesseract parallelises inside one image with OpenMP; on a small machine the threads compete with each other
 // and with the desktop, and one thread is several times faster. OMP_THREAD_LIMIT only counts when set before the
 // OpenMP runtime loads (at program start), so make every parallel region inactive instead: same effect, always.
+// The setting belongs to the calling thread, so it is made on the thread that recognises.
 void limitToOneThread() {
     omp_set_max_active_levels(0);
 }
@@ -30,9 +31,7 @@ QImage greyscaleOnWhite(const QImage& image) {
 
 } // namespace
 
-TesseractTextRecognizer::TesseractTextRecognizer() {
-    limitToOneThread();
-}
+TesseractTextRecognizer::TesseractTextRecognizer() = default;
 
 TesseractTextRecognizer::~TesseractTextRecognizer() {
     if (m_engine)
@@ -46,6 +45,7 @@ Result<QStringList, TextRecognitionError> TesseractTextRecognizer::recognize(con
     const QImage image = greyscaleOnWhite(decoded);
 
     const std::lock_guard lock(m_mutex);
+    limitToOneThread();
     if (!m_engine) {
         auto engine = std::make_unique<tesseract::TessBaseAPI>();
         if (engine->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0)

@@ -92,6 +92,18 @@ TEST_F(EncryptedArchiveStoreTest, FirstLaunchCreatesNothingUntilTheFirstSave) {
     EXPECT_EQ(contents(m_store.localKeyPath()), key);
 }
 
+TEST_F(EncryptedArchiveStoreTest, ASaveKeepsTheFolderModeAndSucceedsOnceRenamedEvenIfTheFolderFlushFails) {
+    const auto shared = permissionsOf(m_home.path()) | QFileDevice::ReadGroup | QFileDevice::ExeGroup;
+    ASSERT_TRUE(QDir().mkpath(folder()));
+    ASSERT_TRUE(QFile::setPermissions(folder(), shared));
+    ArchiveFiles::setFolderSyncForTesting([](const QString&) { return false; });
+    const auto saved = m_store.save(m_items, Mode::localFile);
+    ArchiveFiles::setFolderSyncForTesting({});
+    ASSERT_TRUE(saved.ok()) << saved.error().describe().toStdString();
+    EXPECT_EQ(m_store.load(Mode::localFile)->items, m_items);
+    EXPECT_EQ(permissionsOf(folder()), shared);
+}
+
 TEST_F(EncryptedArchiveStoreTest, SavedBytesAreTheSealedArchiveUnderTheKeyFile) {
     ASSERT_TRUE(m_store.save(m_items, Mode::localFile).ok());
     const auto opened = StowlineCipher::open(contents(m_store.localArchivePath()), contents(m_store.localKeyPath()));
@@ -236,6 +248,42 @@ TEST_F(EncryptedArchiveStoreTest, ALockedOrUnreachableKeyringIsAnErrorNeverAMiss
     m_secrets.failWith.reset();
     EXPECT_EQ(m_secrets.secrets.first().second, key);
     EXPECT_EQ(m_store.load(Mode::keychain)->items, m_items);
+}
+
+TEST_F(EncryptedArchiveStoreTest, TheKeyringKeyIsTextSoKeyringsThatKeepOnlyTextGiveItBack) {
+    m_secrets.keepsAs = FakeSecretStore::textOnly;
+    ASSERT_TRUE(m_store.save(m_items, Mode::keychain).ok());
+    ASSERT_EQ(m_secrets.secrets.size(), 1);
+    EXPECT_EQ(m_secrets.lastContentType, u"text/plain"_s);
+    const QByteArray stored = m_secrets.secrets.first().second;
+    EXPECT_EQ(QByteArray::fromBase64(stored).size(), 32);
+    EXPECT_EQ(m_store.load(Mode::keychain)->items, m_items);
+
+    // The older raw form still opens; anything else is an error that keeps the archive and creates no key.
+    const QByteArray raw = QByteArray::fromBase64(stored);
+    m_secrets.secrets.first().second = raw;
+    EXPECT_EQ(m_store.load(Mode::keychain)->items, m_items);
+    const QByteArray archive = contents(m_store.keychainArchivePath());
+    for (const QByteArray& wrong : {raw.left(31), FakeSecretStore::textOnly(raw), stored.left(40)}) {
+        m_secrets.secrets.first().second = wrong;
+        const auto loaded = m_store.load(Mode::keychain);
+        ASSERT_FALSE(loaded.ok());
+        EXPECT_EQ(loaded.error().error.keychainKey.kind, KeychainKeyStoreError::Kind::invalidKey);
+        EXPECT_FALSE(m_store.save(m_items, Mode::keychain).ok());
+        EXPECT_EQ(contents(m_store.keychainArchivePath()), archive);
+        EXPECT_EQ(m_secrets.secrets.first().second, wrong);
+    }
+}
+
+TEST_F(EncryptedArchiveStoreTest, ANewKeyTheKeyringChangesIsNeverUsedAndTheLocalFilesStay) {
+    ASSERT_TRUE(m_store.save(m_items, Mode::localFile).ok());
+    const auto before = snapshot(folder());
+    m_secrets.keepsAs = [](const QByteArray& secret) { return secret.left(40); };
+    const auto migrated = m_store.migrate(m_items, Mode::localFile, Mode::keychain, {});
+    ASSERT_FALSE(migrated.ok());
+    EXPECT_EQ(migrated.error().keychainKey.kind, KeychainKeyStoreError::Kind::keyChangedInKeyring);
+    EXPECT_EQ(snapshot(folder()), before);
+    EXPECT_TRUE(m_secrets.secrets.isEmpty());
 }
 
 TEST_F(EncryptedArchiveStoreTest, KeychainModeReadsTheLegacyArchive) {

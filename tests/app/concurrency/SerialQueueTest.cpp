@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace stowline;
@@ -34,6 +36,19 @@ TEST(SerialQueue, RunsJobsInOrderOneAtATimeOffTheCallingThread) {
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
     EXPECT_FALSE(overlapped);
     EXPECT_FALSE(onCaller);
+}
+
+TEST(SerialQueue, AUtilityWorkerRunsBelowTheCallersPriority) {
+    SerialQueue utility(u"org.stowline.Stowline.ocr"_s, SerialQueue::Priority::utility);
+    SerialQueue normal(u"org.stowline.Stowline.capture"_s);
+    int utilityNice = 0;
+    int normalNice = 0;
+    utility.post([&] { utilityNice = getpriority(PRIO_PROCESS, id_t(gettid())); });
+    normal.post([&] { normalNice = getpriority(PRIO_PROCESS, id_t(gettid())); });
+    utility.waitUntilIdle();
+    normal.waitUntilIdle();
+    EXPECT_EQ(normalNice, getpriority(PRIO_PROCESS, id_t(gettid())));
+    EXPECT_GT(utilityNice, normalNice);
 }
 
 TEST(SerialQueue, DeliversResultsOnTheContextThreadAndDropsThemForAGoneContext) {

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+
 #include <sys/stat.h>
 
 using namespace stowline;
@@ -215,12 +218,14 @@ TEST_F(ClipboardStoreTest, ProtectionChangesMoveTheHistoryOrLeaveItWhereItWas) {
     secrets.failWith.reset();
     QSignalSpy changing(store.get(), &ClipboardStore::isChangingProtectionChanged);
     std::optional<bool> succeeded;
-    int whileRunning = 0;
+    std::optional<ArchiveStoreError::Kind> whileRunning;
     store->changeProtection(ArchiveProtectionMode::keychain, [&](Status<ArchiveStoreError> s) { succeeded = s.ok(); });
     EXPECT_TRUE(store->isChangingProtection());
-    store->changeProtection(ArchiveProtectionMode::localFile,
-                            [&](Status<ArchiveStoreError> s) { whileRunning += s.ok(); });
-    EXPECT_EQ(whileRunning, 1);
+    store->changeProtection(ArchiveProtectionMode::localFile, [&](Status<ArchiveStoreError> s) {
+        if (!s.ok())
+            whileRunning = s.error().kind;
+    });
+    EXPECT_EQ(whileRunning, ArchiveStoreError::Kind::protectionChangeInProgress);
     ASSERT_TRUE(QTest::qWaitFor([&] { return succeeded.has_value(); }, 3000));
     EXPECT_TRUE(*succeeded);
     EXPECT_EQ(changing.count(), 2);
@@ -235,6 +240,91 @@ TEST_F(ClipboardStoreTest, ProtectionChangesMoveTheHistoryOrLeaveItWhereItWas) {
     store->flush();
     EXPECT_EQ(stored(ArchiveProtectionMode::keychain).size(), 2);
     EXPECT_EQ(archiveInode(), 0u);
+}
+
+TEST_F(ClipboardStoreTest, ChangesDuringAProtectionChangeSurviveInMemoryAndOnDisk) {
+    auto store = makeStore();
+    store->capture(test::textClip(u"deleted meanwhile"_s, Timestamp{10}), 0);
+    store->capture(test::textClip(u"favourite meanwhile"_s, Timestamp{20}), 0);
+    store->flush();
+
+    // The keyring answers only when the test lets it.
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> asked = false;
+    secrets.beforeEachCall = [&] {
+        asked = true;
+        released.wait();
+    };
+    std::optional<bool> succeeded;
+    store->changeProtection(ArchiveProtectionMode::keychain, [&](Status<ArchiveStoreError> s) { succeeded = s.ok(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked.load(); }, 3000));
+    store->capture(test::textClip(u"captured meanwhile"_s, Timestamp{30}), 0);
+    store->deleteItem(store->items()[2].id());
+    store->toggleFavorite(store->items()[1].id());
+    store->publishAndSave(true);
+    release.set_value();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return succeeded.has_value(); }, 3000));
+    ASSERT_TRUE(*succeeded);
+    store->flush();
+
+    // Favourites come first.
+    const QStringList expected{u"favourite meanwhile"_s, u"captured meanwhile"_s};
+    EXPECT_EQ(titles(store->items()), expected);
+    EXPECT_TRUE(store->items()[0].isFavorite());
+    const QList<ClipItem> onDisk = stored(ArchiveProtectionMode::keychain);
+    EXPECT_EQ(titles(onDisk), expected);
+    EXPECT_TRUE(onDisk.value(0).isFavorite());
+}
+
+TEST_F(ClipboardStoreTest, AFaultThatCannotHealSaysWhatIsWrongAndKeepsTheArchive) {
+    EncryptedArchiveStore paths(dir.path(), secrets);
+    {
+        auto store = makeStore();
+        store->capture(test::textClip(u"from yesterday"_s, Timestamp{10}), 0);
+    }
+    const QByteArray key = test::contents(paths.localKeyPath());
+    test::write(paths.localKeyPath(), key.left(31));
+    const auto before = test::snapshot(dir.path());
+
+    auto store = makeStore();
+    EXPECT_FALSE(store->isHistoryOpen());
+    EXPECT_EQ(store->lastError(), ClipboardStore::keyFileInvalidMessage());
+    store->capture(test::textClip(u"while broken"_s, Timestamp{20}), 0);
+    store->flush();
+    EXPECT_EQ(test::snapshot(dir.path()), before);
+
+    test::write(paths.localKeyPath(), key);
+    store->capture(test::textClip(u"after the fix"_s, Timestamp{30}), 0);
+    store->flush();
+    EXPECT_TRUE(store->isHistoryOpen());
+    EXPECT_FALSE(store->lastError());
+    EXPECT_EQ(titles(stored()), QStringList({u"after the fix"_s, u"while broken"_s, u"from yesterday"_s}));
+}
+
+TEST_F(ClipboardStoreTest, AnUnreadableArchiveThatCannotBeMovedAsideIsNeverSavedOver) {
+    // So deep that the archive's path fits the system's limit and its quarantine name does not.
+    QString folder = dir.path();
+    while (folder.size() < 4060 - 200)
+        folder += u'/' + QString(199, u'd');
+    folder += u'/' + QString(4060 - folder.size() - 1, u'e');
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto open = [&] {
+        return std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(folder, secrets),
+                                                ArchiveProtectionMode::localFile, true);
+    };
+    open()->capture(test::textClip(u"soon unreadable"_s), 0);
+    const QString archive = folder + u"/history-local.stwl"_s;
+    test::write(archive, test::contents(archive).left(40));
+    const auto before = test::snapshot(dir.path());
+
+    auto store = open();
+    EXPECT_FALSE(store->isHistoryOpen());
+    EXPECT_EQ(store->lastError(), ClipboardStore::archiveNotMovedMessage());
+    store->capture(test::textClip(u"kept in memory"_s), 0);
+    store->flush();
+    EXPECT_EQ(test::snapshot(dir.path()), before);
+    EXPECT_EQ(titles(store->items()), QStringList{u"kept in memory"_s});
 }
 
 TEST_F(ClipboardStoreTest, RecognizedTextThatChangesNothingPublishesNothing) {

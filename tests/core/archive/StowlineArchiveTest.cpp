@@ -1,5 +1,6 @@
 #include "core/archive/StowlineArchive.h"
 
+#include "core/archive/StowlineCipher.h"
 #include "core/model/ClipJson.h"
 #include "tests/support/ClipBuilders.h"
 
@@ -13,27 +14,43 @@ namespace {
 using Kind = StowlineCipherError::Kind;
 using Reason = JsonDecodeError::Reason;
 
+// Every decoding test runs twice: as one parse, and entry by entry as documents past the parser's limit are read.
+class StowlineArchiveDecoding : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { StowlineArchive::setSingleParseLimitForTesting(GetParam() ? 1 : 0); }
+    void TearDown() override { StowlineArchive::setSingleParseLimitForTesting(0); }
+};
+
+INSTANTIATE_TEST_SUITE_P(WholeAndEntryByEntry, StowlineArchiveDecoding, ::testing::Bool());
+
 } // namespace
 
-TEST(StowlineArchive, KeysInAnyOrderAndUnknownKeysAreAccepted) {
+TEST_P(StowlineArchiveDecoding, KeysInAnyOrderAndUnknownKeysAreAccepted) {
     const ClipItem clip = test::fullClip();
     const QByteArray item = ClipJson::encode(clip);
+    const ClipItem tricky = test::textClip(uR"(quotes " and brackets ]}[{ and \" \)"_s);
+    const QByteArray trickyItem = ClipJson::encode(tricky);
     const QByteArray documents[] = {
-        R"({"schemaVersion":1,"items":[)" + item + "]}",
-        R"({"items":[)" + item + R"(],"schemaVersion":1})",
-        R"( { "future" : {"nested":[true,null]}, "items" : [ )" + item + R"( ] , "schemaVersion" : 1 } )",
+        R"({"schemaVersion":1,"items":[)" + item + "," + trickyItem + "]}",
+        R"({"items":[)" + item + "," + trickyItem + R"(],"schemaVersion":1})",
+        R"( { "fut\"ure]" : {"nested":[true,null,"]}"]}, "items" : [ )" + item + " ,\n" + trickyItem +
+            R"( ] , "schema\u0056ersion" : 1 } )",
     };
     for (const QByteArray& json : documents) {
         SCOPED_TRACE(json.left(60).toStdString());
         const auto decoded = StowlineArchive::decode(json);
         ASSERT_TRUE(decoded.ok()) << decoded.error().describe().toStdString();
         EXPECT_EQ(decoded->schemaVersion, 1);
-        ASSERT_EQ(decoded->items.size(), 1);
-        EXPECT_EQ(decoded->items.first(), clip);
+        EXPECT_EQ(decoded->items, QList<ClipItem>({clip, tricky}));
     }
+    // Whatever is sealed opens again, also past the limit.
+    StowlineArchive archive;
+    archive.items = {clip, tricky};
+    const QByteArray key(StowlineCipher::keyByteCount, 'k');
+    EXPECT_EQ(*StowlineCipher::open(*StowlineCipher::seal(archive, key), key), archive);
 }
 
-TEST(StowlineArchive, MalformedRootsAreDecodingErrors) {
+TEST_P(StowlineArchiveDecoding, MalformedRootsAreDecodingErrors) {
     const struct {
         QByteArray json;
         Reason reason;
@@ -60,9 +77,12 @@ TEST(StowlineArchive, MalformedRootsAreDecodingErrors) {
             EXPECT_EQ(decoded.error().decoding.field, c.field);
         }
     }
+    // A newer writer's archive is reported as such, before its entries are looked at.
+    EXPECT_EQ(StowlineArchive::decode(R"({"schemaVersion":3,"items":[{]})").error(),
+              StowlineCipherError::unsupportedSchema(3));
 }
 
-TEST(StowlineArchive, AFailingEntryIsNamedByItsIndex) {
+TEST_P(StowlineArchiveDecoding, AFailingEntryIsNamedByItsIndex) {
     const QByteArray good = ClipJson::encode(test::textClip(u"good"_s));
     QByteArray bad = ClipJson::encode(test::textClip(u"bad"_s));
     ASSERT_TRUE(bad.contains(R"("id":")"));

@@ -39,6 +39,9 @@ TEST(ContentClassifier, KindDecisionTable) {
     }
     EXPECT_FALSE(CC::isHexColor(u" fff"));
     EXPECT_TRUE(CC::isHexColor(u"#ABC"));
+    // Never a colour outside ASCII, whatever a character classification table would say about the code unit.
+    for (char16_t unit = 0x80; unit != 0; ++unit)
+        ASSERT_FALSE(CC::isHexColor(QString(3, QChar(unit)))) << int(unit);
 }
 
 TEST(ContentClassifier, TitleCollapsesWhiteSpaceAndFallsBackToLabel) {

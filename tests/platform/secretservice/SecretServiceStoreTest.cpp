@@ -48,12 +48,12 @@ test::KeyringDaemon* SecretServiceStoreTest::s_daemon = nullptr;
 TEST_F(SecretServiceStoreTest, StoresReplacesLooksUpAndRemoves) {
     const auto attributes = unique();
     const QByteArray secret("\x00\x01\xff binary\n", 11);
-    ASSERT_TRUE(m_store.store(attributes, u"Test"_s, secret).ok());
+    ASSERT_TRUE(m_store.store(attributes, u"Test"_s, secret, u"application/octet-stream"_s).ok());
     auto found = m_store.lookup(attributes);
     ASSERT_TRUE(found.ok()) << found.error().detail.toStdString();
     EXPECT_EQ(*found, secret);
 
-    ASSERT_TRUE(m_store.store(attributes, u"Test"_s, "second").ok());
+    ASSERT_TRUE(m_store.store(attributes, u"Test"_s, "second", u"application/octet-stream"_s).ok());
     EXPECT_EQ(*m_store.lookup(attributes), QByteArray("second"));
 
     // Other attributes or another schema do not match.
@@ -76,7 +76,7 @@ TEST_F(SecretServiceStoreTest, AMissingSecretIsNothingWithoutError) {
 
 TEST_F(SecretServiceStoreTest, AStoredSecretSurvivesADaemonRestart) {
     const auto attributes = unique();
-    ASSERT_TRUE(m_store.store(attributes, u"Test"_s, "kept across restarts").ok());
+    ASSERT_TRUE(m_store.store(attributes, u"Test"_s, "kept across restarts", u"application/octet-stream"_s).ok());
     ASSERT_TRUE(s_daemon->restart());
     const auto found = m_store.lookup(attributes);
     ASSERT_TRUE(found.ok()) << found.error().detail.toStdString();
@@ -86,7 +86,7 @@ TEST_F(SecretServiceStoreTest, AStoredSecretSurvivesADaemonRestart) {
 TEST_F(SecretServiceStoreTest, ALockedCollectionIsAnErrorNeverAbsent) {
     const auto present = unique();
     const auto missing = unique();
-    ASSERT_TRUE(m_store.store(present, u"Test"_s, "behind the lock").ok());
+    ASSERT_TRUE(m_store.store(present, u"Test"_s, "behind the lock", u"application/octet-stream"_s).ok());
     ASSERT_TRUE(s_daemon->lockDefaultCollection());
 
     for (const auto& attributes : {present, missing}) {
@@ -94,7 +94,7 @@ TEST_F(SecretServiceStoreTest, ALockedCollectionIsAnErrorNeverAbsent) {
         ASSERT_FALSE(found.ok());
         EXPECT_EQ(found.error().kind, Kind::locked);
     }
-    const auto stored = m_store.store(missing, u"Test"_s, "new");
+    const auto stored = m_store.store(missing, u"Test"_s, "new", u"application/octet-stream"_s);
     ASSERT_FALSE(stored.ok());
     EXPECT_EQ(stored.error().kind, Kind::locked);
     EXPECT_FALSE(m_store.remove(present).ok());
@@ -108,6 +108,21 @@ TEST_F(SecretServiceStoreTest, ALockedCollectionIsAnErrorNeverAbsent) {
     ASSERT_TRUE(s_daemon->restart());
     EXPECT_EQ(*m_store.lookup(present), QByteArray("behind the lock"));
     EXPECT_EQ(*m_store.lookup(missing), std::nullopt);
+}
+
+TEST_F(SecretServiceStoreTest, TheArchiveKeyIsReadInTheOlderRawFormAndStoredAsText) {
+    const auto attributes = unique();
+    KeychainKeyStore keys(m_store, attributes[u"service"_s], attributes[u"account"_s]);
+    const auto created = keys.loadOrCreate();
+    ASSERT_TRUE(created.ok()) << created.error().describe().toStdString();
+    EXPECT_EQ(*m_store.lookup(attributes), created->toBase64());
+    EXPECT_EQ(*keys.loadOrCreate(), *created);
+
+    const QByteArray raw(32, '\xA7');
+    ASSERT_TRUE(m_store.store(attributes, u"Test"_s, raw, u"application/octet-stream"_s).ok());
+    EXPECT_EQ(*keys.loadOrCreate(), raw);
+    EXPECT_EQ(*m_store.lookup(attributes), raw);
+    EXPECT_TRUE(m_store.remove(attributes).ok());
 }
 
 TEST_F(SecretServiceStoreTest, ArchiveMovesBetweenKeyFileAndKeyringBothWays) {
@@ -126,7 +141,7 @@ TEST_F(SecretServiceStoreTest, ArchiveMovesBetweenKeyFileAndKeyringBothWays) {
     EXPECT_FALSE(QFileInfo::exists(archives.localKeyPath()));
     const auto key = m_store.lookup(keyAttributes);
     ASSERT_TRUE(key.ok() && key->has_value());
-    EXPECT_EQ((*key)->size(), 32);
+    EXPECT_EQ(QByteArray::fromBase64(**key).size(), 32);
 
     ASSERT_TRUE(s_daemon->restart());
     const auto loaded = archives.load(Mode::keychain);
