@@ -348,7 +348,7 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
                 // The move wrote the history as it was when it began, plus entries of the older layout. The
                 // history has gone on meanwhile: it stays as it is now, with only those older entries added.
                 QSet<QString> movedContent;
-                for (const ClipItem& item : moved.items())
+                for (const ClipItem& item : moved->items())
                     movedContent.insert(item.contentHash());
                 QList<ClipItem> added;
                 for (const ClipItem& item : std::as_const(result.first.value())) {
