@@ -12,7 +12,7 @@ struct Entry {
     const char16_t* localText;
 };
 
-constexpr std::array<Entry, 14> table{{
+constexpr std::array<Entry, 16> table{{
     {Wording::appearanceFollowsSystem, u"Follows the current macOS appearance.",
      u"Follows the current desktop appearance."},
     {Wording::appearanceOverridesSystem, u"Overrides macOS for Stowline only.",
@@ -50,6 +50,13 @@ constexpr std::array<Entry, 14> table{{
      u"your account files on this computer could recover its local key."},
     {Wording::storedOnlyHere, u"AES-256-GCM encrypted \u2022 Stored only on this Mac",
      u"AES-256-GCM encrypted \u2022 Stored only on this computer"},
+    {Wording::privacyIntroduction, u"Local encryption, exclusions, and macOS access.",
+     u"Local encryption, exclusions, and desktop access."},
+    {Wording::shortcutNote,
+     u"Click the shortcut, then type modifier key(s) plus one key. Escape cancels. Single-modifier shortcuts such as "
+     u"Option-U need Accessibility for reliable interception; multi-modifier shortcuts do not.",
+     u"Click the shortcut, then type modifier key(s) plus one key. Escape cancels. Single-modifier shortcuts such as "
+     u"Alt+U need Accessibility for reliable interception; multi-modifier shortcuts do not."},
 }};
 
 const Entry& entry(Wording wording) {

@@ -21,6 +21,8 @@ enum class Wording {
     keychainProtectionNote,       // "Stronger protection is enabled. macOS may ask for your password ..."
     localFileProtectionNote,      // "... Someone with access to your Mac account files could recover its local key."
     storedOnlyHere,               // "AES-256-GCM encrypted • Stored only on this Mac"
+    privacyIntroduction,          // "Local encryption, exclusions, and macOS access."
+    shortcutNote,                 // "... Single-modifier shortcuts such as Option-U need Accessibility ..."
 };
 
 namespace PlatformWording {

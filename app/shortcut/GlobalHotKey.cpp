@@ -48,6 +48,19 @@ void GlobalHotKey::unregister() {
     m_registeredShortcut.reset();
 }
 
+void GlobalHotKey::suspendDelivery() {
+    m_suspended = true;
+    if (m_registeredKey && m_service.isRegistered(*m_registeredKey))
+        m_service.unregisterKey(*m_registeredKey);
+}
+
+void GlobalHotKey::resumeDelivery() {
+    m_suspended = false;
+    // Refused only when another client took the combination meanwhile; the next registration reports that.
+    if (m_registeredKey && !m_service.isRegistered(*m_registeredKey))
+        (void)m_service.registerKey(*m_registeredKey);
+}
+
 void GlobalHotKey::deliver(const HotKey& key) {
     if (key != m_registeredKey)
         return;

@@ -30,6 +30,12 @@ public:
     // Stops all delivery and forgets the shortcut.
     void unregister();
 
+    // Gives the grab back while the user records a new shortcut: the server would otherwise deliver the current
+    // shortcut here instead of to the recorder. `resumeDelivery` takes it again.
+    void suspendDelivery();
+    void resumeDelivery();
+    bool isSuspended() const { return m_suspended; }
+
     const std::optional<HotKeyConfiguration>& registeredShortcut() const { return m_registeredShortcut; }
 
     // The display server's form of a stored shortcut; nothing when the key has no keysym here.
@@ -43,6 +49,7 @@ private:
     std::function<void()> m_action;
     std::optional<HotKeyConfiguration> m_registeredShortcut;
     std::optional<HotKey> m_registeredKey;
+    bool m_suspended = false;
 };
 
 } // namespace stowline

@@ -38,17 +38,14 @@ struct KeyName {
     const char16_t* text;
 };
 
-constexpr std::array<KeyName, 10> keyNames{{
-    {36, u"Return"},
-    {48, u"Tab"},
-    {49, u"Space"},
-    {51, u"Backspace"},
-    {53, u"Esc"},
-    {117, u"Delete"},
-    {123, u"Left"},
-    {124, u"Right"},
-    {125, u"Down"},
-    {126, u"Up"},
+// Keys that type nothing, or nothing readable, are shown by name.
+constexpr std::array<KeyName, 35> keyNames{{
+    {36, u"Return"}, {48, u"Tab"},     {49, u"Space"},   {51, u"Backspace"}, {53, u"Esc"},   {117, u"Delete"},
+    {123, u"Left"},  {124, u"Right"},  {125, u"Down"},   {126, u"Up"},       {115, u"Home"}, {119, u"End"},
+    {116, u"PgUp"},  {121, u"PgDown"}, {114, u"Insert"}, {122, u"F1"},       {120, u"F2"},   {99, u"F3"},
+    {118, u"F4"},    {96, u"F5"},      {97, u"F6"},      {98, u"F7"},        {100, u"F8"},   {101, u"F9"},
+    {109, u"F10"},   {103, u"F11"},    {111, u"F12"},    {105, u"F13"},      {107, u"F14"},  {113, u"F15"},
+    {106, u"F16"},   {64, u"F17"},     {79, u"F18"},     {80, u"F19"},       {90, u"F20"},
 }};
 
 QString displayKey(quint32 keyCode, const QString& fallback) {

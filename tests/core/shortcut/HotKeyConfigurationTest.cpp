@@ -43,16 +43,22 @@ TEST(HotKeyConfiguration, MakesShortcutsFromKeyPresses) {
         {56, shift, u""_s, std::nullopt},                   // Shift alone
         {0x36, command, u""_s, std::nullopt},
         {0x3F, control, u""_s, std::nullopt},
-        {13, 0, u"w"_s, std::nullopt},        // no modifier
-        {13, capsLock, u"w"_s, std::nullopt}, // Caps Lock is not a shortcut modifier
-        {122, option, u""_s, std::nullopt},   // F1 produces no characters
+        {13, 0, u"w"_s, std::nullopt},                    // no modifier
+        {13, capsLock, u"w"_s, std::nullopt},             // Caps Lock is not a shortcut modifier
+        {122, option, u""_s, H{122, 0x800, u"Alt+F1"_s}}, // keys that type nothing go by name
+        {111, control | shift, u""_s, H{111, 0x1200, u"Ctrl+Shift+F12"_s}},
+        {115, option, u""_s, H{115, 0x800, u"Alt+Home"_s}},
+        {119, option, u""_s, H{119, 0x800, u"Alt+End"_s}},
+        {116, option, u""_s, H{116, 0x800, u"Alt+PgUp"_s}},
+        {121, option, u""_s, H{121, 0x800, u"Alt+PgDown"_s}},
+        {114, command, u""_s, H{114, 0x100, u"Super+Insert"_s}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.keyCode << " flags " << c.flags);
         EXPECT_EQ(H::make(c.keyCode, c.flags, c.text), c.expected); // equality covers every field
     }
     EXPECT_EQ(H::make(0x35, 0, u""_s), std::nullopt);
-    EXPECT_EQ(H::make(0x40, command, u""_s), std::nullopt); // just past the modifier keys, but nameless
+    EXPECT_EQ(H::make(0x42, command, u""_s), std::nullopt); // past the modifier keys, but nameless
     EXPECT_TRUE(H::make(0x35, command, u""_s));             // just before them
 }
 

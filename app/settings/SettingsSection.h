@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QVBoxLayout;
+
+namespace stowline {
+
+// One titled group of a settings pane: the title in small capitals above a rounded box holding the rows.
+class SettingsSection : public QWidget {
+    Q_OBJECT
+
+public:
+    SettingsSection(const QString& title, QWidget* parent = nullptr);
+
+    void addRow(QWidget* row);
+    // A note under the row before it, in the secondary text colour; `pointSize` 0 keeps the small default.
+    QLabel* addNote(const QString& text, qreal pointSize = 0);
+    // A caption and a control on one line.
+    QWidget* addLabelledRow(const QString& caption, QWidget* control);
+
+private:
+    class Box;
+
+    Box* m_box;
+    QVBoxLayout* m_rows;
+};
+
+// The opening line of a pane: its symbol, title and one sentence.
+class SettingsIntroduction : public QWidget {
+    Q_OBJECT
+
+public:
+    SettingsIntroduction(const QString& symbol, const QString& title, const QString& sentence,
+                         QWidget* parent = nullptr);
+};
+
+// A smaller line of text in the secondary colour, wrapped to the width it is given.
+QLabel* makeNote(const QString& text, QWidget* parent, qreal pointSize = 0);
+
+} // namespace stowline

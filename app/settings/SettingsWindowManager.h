@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/LaunchAtLoginManager.h"
+#include "app/preferences/SettingsPane.h"
+#include "app/settings/SettingsContext.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace stowline {
+
+class AppPreferences;
+class ClipboardStore;
+class GlobalHotKey;
+class SettingsView;
+
+// Owns the one settings window: created on first use, hidden (never destroyed) when closed, its size remembered
+// across launches, and given fresh content on the remembered pane at every `show`. Used on the GUI thread only.
+class SettingsWindowManager : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int defaultWidth = 640;
+    static constexpr int defaultHeight = 580;
+    static constexpr int minimumWidth = 600;
+    static constexpr int minimumHeight = 500;
+    // The preference key under which the window's frame is kept.
+    static QString frameKey();
+    static QString windowTitle(SettingsPane pane);
+
+    // `reviewPermissions` opens the permission window. `hotKey` is released while the shortcut recorder listens.
+    // Every reference must outlive this object.
+    SettingsWindowManager(AppPreferences& preferences, ClipboardStore& store, LaunchAtLoginManager launchAtLogin,
+                          GlobalHotKey& hotKey, std::function<void()> reviewPermissions, QObject* parent = nullptr);
+    ~SettingsWindowManager() override;
+
+    // Brings the window forward on the pane last chosen.
+    void show();
+    // Null until the first `show`.
+    QWidget* window() const;
+    // The content shown now; null until the first `show`.
+    SettingsView* view() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createWindow();
+    void saveFrame();
+
+    SettingsContext m_context;
+    std::unique_ptr<QWidget> m_window;
+    QPointer<SettingsView> m_view;
+};
+
+} // namespace stowline

@@ -1,0 +1,117 @@
+#include "app/settings/ShortcutsSettingsPane.h"
+
+#include "app/PlatformWording.h"
+#include "app/preferences/AppPreferences.h"
+#include "app/settings/RecorderButton.h"
+#include "app/settings/SettingsSection.h"
+#include "app/shortcut/GlobalHotKey.h"
+#include "app/settings/SettingsColors.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace stowline {
+
+namespace {
+
+// One key label on a rounded cap.
+class KeyCap : public QLabel {
+public:
+    KeyCap(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        QFont font = this->font();
+        font.setPointSizeF(font.pointSizeF() * 0.85);
+        font.setWeight(QFont::DemiBold);
+        setFont(font);
+        setContentsMargins(6, 3, 6, 3);
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::WindowText, SettingsColors::secondaryText(palette));
+        setPalette(palette);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(SettingsColors::border(palette()), 1));
+            painter.setBrush(palette().color(QPalette::Button));
+            painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+        }
+        QLabel::paintEvent(event);
+    }
+};
+
+} // namespace
+
+ShortcutsSettingsPane::ShortcutsSettingsPane(SettingsContext& context, QWidget* parent)
+    : QWidget(parent), m_context(context) {
+    AppPreferences& preferences = context.preferences;
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(18);
+    layout->addWidget(new SettingsIntroduction(u"keyboard"_s, u"Shortcuts"_s,
+                                               u"Choose the fastest way to bring Stowline forward."_s, this));
+
+    auto* global = new SettingsSection(u"GLOBAL SHORTCUT"_s, this);
+    auto* controls = new QWidget;
+    auto* controlsRow = new QHBoxLayout(controls);
+    controlsRow->setContentsMargins(0, 0, 0, 0);
+    m_recorder = new RecorderButton(controls);
+    m_recorder->setAccessibleName(u"Open Stowline shortcut"_s);
+    m_recorder->setMinimumWidth(150);
+    m_recorder->setShortcut(preferences.shortcut());
+    m_reset = new QPushButton(u"Reset"_s, controls);
+    m_reset->setAccessibleName(u"Reset shortcut"_s);
+    controlsRow->addWidget(m_recorder);
+    controlsRow->addWidget(m_reset);
+    global->addLabelledRow(u"Open Stowline"_s, controls);
+    global->addNote(PlatformWording::text(Wording::shortcutNote));
+    layout->addWidget(global);
+
+    m_recorder->onRecord = [&preferences](const HotKeyConfiguration& shortcut) { preferences.setShortcut(shortcut); };
+    // The stored value, not the announced one: a refused shortcut is replaced by a nested write while the first
+    // announcement is still on its way.
+    connect(&preferences, &AppPreferences::shortcutChanged, m_recorder,
+            [this, &preferences] { m_recorder->setShortcut(preferences.shortcut()); });
+    // Released while recording, or pressing the current shortcut would open the panel instead of being recorded.
+    GlobalHotKey& hotKey = context.hotKey;
+    connect(m_recorder, &RecorderButton::recordingChanged, &hotKey, [&hotKey](bool recording) {
+        if (recording)
+            hotKey.suspendDelivery();
+        else
+            hotKey.resumeDelivery();
+    });
+    connect(m_reset, &QPushButton::clicked, this,
+            [&preferences] { preferences.setShortcut(HotKeyConfiguration::defaultShortcut()); });
+
+    auto* inStowline = new SettingsSection(u"IN STOWLINE"_s, this);
+    auto* keys = new QWidget(inStowline);
+    auto* grid = new QGridLayout(keys);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(12);
+    grid->setColumnStretch(1, 1);
+    const std::pair<QString, QString> rows[] = {
+        {u"Return"_s, u"Copy the selected clip"_s},
+        {u"Alt+Return"_s, u"Edit text before copying"_s},
+        {u"Esc"_s, u"Close the clipboard window"_s},
+    };
+    int row = 0;
+    for (const auto& [key, description] : rows) {
+        auto* cap = new KeyCap(key, keys);
+        grid->addWidget(cap, row, 0, Qt::AlignLeft);
+        auto* label = new QLabel(description, keys);
+        label->setAccessibleName(key + u": "_s + description);
+        grid->addWidget(label, row, 1);
+        ++row;
+    }
+    inStowline->addRow(keys);
+    layout->addWidget(inStowline);
+    layout->addStretch();
+}
+
+} // namespace stowline

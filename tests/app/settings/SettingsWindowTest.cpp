@@ -1,0 +1,219 @@
+#include "app/settings/GeneralSettingsPane.h"
+#include "app/settings/HistorySettingsPane.h"
+#include "app/settings/NumericPreferenceField.h"
+#include "app/settings/PrivacySettingsPane.h"
+#include "app/settings/SegmentedControl.h"
+#include "app/settings/SettingsView.h"
+#include "app/settings/ShortcutsSettingsPane.h"
+#include "app/settings/StorageSummary.h"
+#include "app/PlatformWording.h"
+#include "app/preferences/PreferenceKeys.h"
+#include "tests/app/settings/SettingsFixture.h"
+#include "tests/support/ClipBuilders.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/Wait.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace stowline;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class SettingsWindowTest : public test::SettingsFixture {};
+
+} // namespace
+
+TEST_F(SettingsWindowTest, OneWindowRemembersItsPaneAndSizeAcrossLaunches) {
+    settings->show();
+    QWidget* window = settings->window();
+    EXPECT_EQ(window->windowTitle(), u"General \u2014 Stowline Settings"_s);
+    EXPECT_EQ(window->size(), QSize(640, 580));
+    EXPECT_EQ(window->minimumSize(), QSize(600, 500));
+
+    view().paneSelector()->segment(1)->click();
+    EXPECT_EQ(window->windowTitle(), u"History \u2014 Stowline Settings"_s);
+    EXPECT_EQ(preferences->selectedSettingsTabID(), u"history"_s);
+    window->resize(700, 620);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+
+    settings->show(); // the same window, fresh content, the pane last chosen
+    EXPECT_EQ(settings->window(), window);
+    EXPECT_EQ(view().selectedPane(), SettingsPane::history);
+
+    relaunch();
+    settings->show();
+    EXPECT_EQ(settings->window()->windowTitle(), u"History \u2014 Stowline Settings"_s);
+    EXPECT_EQ(settings->window()->size(), QSize(700, 620));
+}
+
+TEST_F(SettingsWindowTest, LoginEntryFollowsTheSwitchOrTheSwitchGoesBackWithAnAlert) {
+    QCheckBox* toggle = view().generalPane()->launchAtLoginToggle();
+    ASSERT_TRUE(toggle->isChecked());
+    toggle->click();
+    EXPECT_FALSE(preferences->launchAtLogin());
+    EXPECT_EQ(preferences->defaults().boolean(PreferenceKeys::launchAtLoginUserSet), true);
+    EXPECT_FALSE(loginItem.exists());
+
+    loginItem.failWith = LoginItemError::Step::write;
+    toggle->click();
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_FALSE(preferences->launchAtLogin());
+    EXPECT_EQ(alert().windowTitle(), u"Settings"_s);
+    EXPECT_EQ(alert().informativeText(), u"Stowline could not update the login item."_s);
+    screenshot(alert(), u"settings-alert-login-item"_s);
+    clickAlertButton(u"OK"_s);
+    EXPECT_FALSE(view().launchError());
+}
+
+TEST_F(SettingsWindowTest, ClearingAsksFirstOnlyWhenFavouritesGoToo) {
+    const auto fill = [this] {
+        store->clear(false);
+        store->capture(test::textClip(u"plain"_s), 0);
+        const QUuid favourite = store->capture(test::textClip(u"kept"_s), 0);
+        store->toggleFavorite(favourite);
+    };
+    fill();
+    view().historyPane()->clearNonFavoritesButton()->click();
+    EXPECT_EQ(test::titles(store->items()), QStringList({u"kept"_s}));
+
+    fill();
+    view().historyPane()->clearAllButton()->click();
+    EXPECT_EQ(alert().text(), u"<b>Clear all clipboard history?</b>"_s);
+    EXPECT_EQ(alert().informativeText(), SettingsView::clearAllMessage());
+    screenshot(alert(), u"settings-alert-clear-all"_s);
+    clickAlertButton(u"Cancel"_s);
+    EXPECT_EQ(store->items().size(), 2);
+    view().historyPane()->clearAllButton()->click();
+    clickAlertButton(u"Clear All"_s);
+    EXPECT_TRUE(store->items().isEmpty());
+}
+
+TEST_F(SettingsWindowTest, KeyringSwitchWaitsForConfirmationAndFollowsOnlyAChangeThatWorked) {
+    store->capture(test::textClip(u"secret"_s), 0);
+    PrivacySettingsPane* privacy = view().privacyPane();
+    QCheckBox* toggle = privacy->keyringToggle();
+    EXPECT_EQ(privacy->protectionNote()->text(), PlatformWording::text(Wording::localFileProtectionNote));
+
+    toggle->click();
+    EXPECT_FALSE(toggle->isChecked()); // nothing happens before "Enable"
+    EXPECT_EQ(alert().windowTitle(), u"Enable keyring protection?"_s);
+    screenshot(alert(), u"settings-alert-keyring"_s);
+    clickAlertButton(u"Cancel"_s);
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(store->protectionMode(), ArchiveProtectionMode::localFile);
+
+    secrets.failWith = SecretStoreError{SecretStoreError::Kind::locked, {}};
+    toggle->click();
+    clickAlertButton(u"Enable"_s);
+    ASSERT_TRUE(test::waitUntil([&] { return !store->isChangingProtection(); }));
+    EXPECT_EQ(alert().windowTitle(), u"Settings"_s);
+    EXPECT_EQ(alert().informativeText(), SettingsView::protectionFailedMessage());
+    screenshot(alert(), u"settings-alert-protection-failed"_s);
+    clickAlertButton(u"OK"_s);
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(preferences->archiveProtectionModeID(), u"localFile"_s);
+
+    secrets.failWith.reset();
+    toggle->click();
+    clickAlertButton(u"Enable"_s);
+    EXPECT_TRUE(privacy->progress()->isVisibleTo(privacy));
+    EXPECT_FALSE(toggle->isEnabled());
+    ASSERT_TRUE(test::waitUntil([&] { return !store->isChangingProtection(); }));
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_TRUE(toggle->isEnabled());
+    EXPECT_FALSE(privacy->progress()->isVisibleTo(privacy));
+    EXPECT_EQ(preferences->archiveProtectionModeID(), u"keychain"_s);
+    EXPECT_EQ(privacy->protectionNote()->text(), PlatformWording::text(Wording::keychainProtectionNote));
+
+    toggle->click(); // off: at once, without a question
+    ASSERT_TRUE(test::waitUntil([&] { return preferences->archiveProtectionModeID() == u"localFile"_s; }));
+    EXPECT_FALSE(toggle->isChecked());
+}
+
+TEST_F(SettingsWindowTest, NoLimitSwitchesShowTheFieldOnlyWhileOffAndAChangedLimitIsStoredAndApplied) {
+    HistorySettingsPane* history = view().historyPane();
+    EXPECT_TRUE(history->keepForeverToggle()->isChecked());
+    EXPECT_FALSE(history->daysField()->isVisibleTo(history));
+    history->keepForeverToggle()->click();
+    EXPECT_EQ(preferences->retentionDays(), 30);
+    EXPECT_TRUE(history->daysField()->isVisibleTo(history));
+    EXPECT_EQ(history->daysField()->box()->text(), u"30"_s);
+    history->keepForeverToggle()->click();
+    EXPECT_EQ(preferences->retentionDays(), 0);
+    EXPECT_FALSE(history->daysField()->isVisibleTo(history));
+
+    history->unlimitedItemsToggle()->click();
+    EXPECT_EQ(history->itemsField()->box()->text(), u"500"_s);
+    history->itemsField()->box()->setText(u"3"_s);
+    EXPECT_EQ(preferences->historyLimit(), 3);
+    for (int i = 0; i < 5; ++i)
+        store->capture(test::textClip(u"clip %1"_s.arg(i), Timestamp{double(1000 + i)}), preferences->historyLimit());
+    EXPECT_EQ(store->items().size(), 3);
+    relaunch();
+    EXPECT_EQ(preferences->historyLimit(), 3);
+    EXPECT_EQ(view().historyPane()->itemsField()->box()->text(), u"3"_s);
+}
+
+TEST_F(SettingsWindowTest, StorageSummaryCountsInDecimalUnits) {
+    store->capture(test::textClip(u"twelve bytes"_s), 0);
+    store->capture(test::imageClip(QByteArray(1'500'000, 'x')), 0);
+    StorageSummary* summary = view().historyPane()->storageSummary();
+    view().selectPane(SettingsPane::history);
+    EXPECT_EQ(summary->clipsText(), u"2 clips"_s);
+    EXPECT_TRUE(summary->payloadsText().startsWith(u"Captured payloads 1.5 MB"_s))
+        << summary->payloadsText().toStdString();
+    EXPECT_EQ(summary->imagesText(), u"Images 1 \u2022 1.5 MB"_s);
+    store->flush();
+    ASSERT_TRUE(test::waitUntil([&] { return store->archiveDiskBytes() > 0; }));
+    EXPECT_TRUE(summary->archiveText().startsWith(u"Encrypted archive "_s));
+    EXPECT_NE(summary->archiveText(), u"Encrypted archive Zero KB"_s);
+}
+
+TEST_F(SettingsWindowTest, EveryOtherControlWritesItsPreference) {
+    GeneralSettingsPane* general = view().generalPane();
+    general->appearancePicker()->segment(2)->click();
+    EXPECT_EQ(preferences->appearance(), AppearancePreference::dark);
+    general->inactivityToggle()->click();
+    EXPECT_FALSE(general->minutesField()->isEnabled());
+    general->inactivityToggle()->click();
+    general->minutesField()->box()->setText(u"10"_s);
+    EXPECT_EQ(preferences->inactivitySeconds(), 600.0);
+    preferences->setInactivitySeconds(90); // shown rounded, at least one minute
+    EXPECT_EQ(general->minutesField()->box()->text(), u"2"_s);
+    preferences->setInactivitySeconds(20);
+    EXPECT_EQ(general->minutesField()->box()->text(), u"1"_s);
+
+    view().historyPane()->fontSizeField()->box()->setText(u"13,5"_s);
+    EXPECT_EQ(preferences->previewFontSize(), 13.5);
+
+    PrivacySettingsPane* privacy = view().privacyPane();
+    EXPECT_FALSE(privacy->exclusionsEditor()->isEnabled());
+    privacy->exclusionsToggle()->click();
+    EXPECT_TRUE(privacy->exclusionsEditor()->isEnabled());
+    privacy->exclusionsEditor()->setPlainText(u"org.keepassxc.KeePassXC\n"_s);
+    EXPECT_EQ(preferences->excludedSet(), QSet<QString>({u"org.keepassxc.KeePassXC"_s}));
+    privacy->reviewPermissionsButton()->click();
+    EXPECT_EQ(reviewCount, 1);
+}
+
+TEST_F(SettingsWindowTest, Screenshots) {
+    store->capture(test::textClip(u"A clip"_s), 0);
+    for (bool dark : {false, true}) {
+        test::applyAppearance(dark);
+        settings->show();
+        for (SettingsPane pane : EnumTraits<SettingsPane>::cases) {
+            view().selectPane(pane);
+            screenshot(*settings->window(), u"settings-"_s + rawValue(pane) + (dark ? u"-dark"_s : u"-light"_s));
+        }
+    }
+    view().showAbout();
+    screenshot(alert(), u"settings-about"_s);
+    EXPECT_EQ(alert().windowTitle(), u"About Stowline"_s);
+}
