@@ -1,6 +1,7 @@
 #include "app/settings/NumericPreferenceField.h"
 
-#include "app/settings/SettingsColors.h"
+#include "app/settings/SettingsSection.h"
+#include "app/style/StowlineStyle.h"
 #include "core/policy/NumericPreferencePolicy.h"
 
 #include <QHBoxLayout>
@@ -40,7 +41,7 @@ protected:
             return;
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(SettingsColors::invalidOutline(palette()), 1));
+        painter.setPen(QPen(StowlineStyle::color(StyleRole::systemRed), 1));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     }
@@ -64,7 +65,7 @@ NumericPreferenceField::NumericPreferenceField(Rules rules, const QString& unit,
     m_box->setAccessibleName(accessibleName);
     m_box->setToolTip(m_rules.validHelp);
     m_box->setAccessibleDescription(m_rules.validHelp);
-    m_unit->setForegroundRole(QPalette::PlaceholderText);
+    paintTextIn(m_unit, StyleRole::secondaryText);
     m_box->setText(m_rules.formattedValue());
     m_box->focusLost = [this] { commit(); };
 

@@ -2,11 +2,10 @@
 
 #include "app/PlatformWording.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/settings/SettingsColors.h"
 #include "app/settings/SettingsSection.h"
+#include "app/style/StowlineStyle.h"
 #include "app/store/ClipboardStore.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -64,9 +63,7 @@ PrivacySettingsPane::PrivacySettingsPane(SettingsContext& context, QWidget* pare
     exclusions->addRow(m_exclusions);
     m_exclusionsNote = exclusions->addNote(QString(), 11);
     m_editor = new QPlainTextEdit(exclusions);
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSizeF(11);
-    m_editor->setFont(mono);
+    m_editor->setFont(StowlineStyle::monospacedFont(11));
     m_editor->setFixedHeight(100);
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setAccessibleName(u"Excluded application identifiers"_s);

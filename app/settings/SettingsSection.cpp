@@ -1,6 +1,5 @@
 #include "app/settings/SettingsSection.h"
 
-#include "app/settings/SettingsColors.h"
 #include "app/settings/SettingsSymbols.h"
 
 #include <QHBoxLayout>
@@ -18,8 +17,8 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(SettingsColors::border(palette()), 1));
-        painter.setBrush(SettingsColors::sectionFill(palette()));
+        painter.setPen(QPen(StowlineStyle::color(StyleRole::border), 1));
+        painter.setBrush(StowlineStyle::color(StyleRole::elevated));
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
     }
 };
@@ -27,13 +26,19 @@ protected:
 QLabel* makeNote(const QString& text, QWidget* parent, qreal pointSize) {
     auto* note = new QLabel(text, parent);
     note->setWordWrap(true);
-    QFont font = note->font();
-    font.setPointSizeF(pointSize > 0 ? pointSize : font.pointSizeF() * 0.9);
-    note->setFont(font);
-    QPalette palette = note->palette();
-    palette.setColor(QPalette::WindowText, SettingsColors::secondaryText(palette));
-    note->setPalette(palette);
+    note->setFont(StowlineStyle::font(pointSize > 0 ? pointSize : 12));
+    paintTextIn(note, StyleRole::secondaryText);
     return note;
+}
+
+void paintTextIn(QLabel* label, StyleRole role) {
+    const auto apply = [label, role] {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, StowlineStyle::color(role));
+        label->setPalette(palette);
+    };
+    apply();
+    QObject::connect(StowlineStyle::notifier(), &StowlineStyle::appearanceChanged, label, apply);
 }
 
 SettingsSection::SettingsSection(const QString& title, QWidget* parent)
@@ -42,9 +47,8 @@ SettingsSection::SettingsSection(const QString& title, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
     auto* heading = makeNote(title, this);
-    QFont font = heading->font();
-    font.setBold(true);
-    font.setLetterSpacing(QFont::PercentageSpacing, 104);
+    QFont font = StowlineStyle::font(11, QFont::DemiBold);
+    font.setLetterSpacing(QFont::PercentageSpacing, 106);
     heading->setFont(font);
     heading->setAccessibleName(title);
     layout->addWidget(heading);
@@ -90,10 +94,7 @@ SettingsIntroduction::SettingsIntroduction(const QString& symbol, const QString&
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     auto* heading = new QLabel(title, this);
-    QFont font = heading->font();
-    font.setPointSizeF(font.pointSizeF() * 1.35);
-    font.setBold(true);
-    heading->setFont(font);
+    heading->setFont(StowlineStyle::font(18, QFont::Bold));
     texts->addWidget(heading);
     texts->addWidget(makeNote(sentence, this));
     layout->addLayout(texts, 1);

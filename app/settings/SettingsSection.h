@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/style/StowlineStyle.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -39,5 +41,7 @@ public:
 
 // A smaller line of text in the secondary colour, wrapped to the width it is given.
 QLabel* makeNote(const QString& text, QWidget* parent, qreal pointSize = 0);
+// Keeps the label's text in a palette role across appearance changes.
+void paintTextIn(QLabel* label, StyleRole role);
 
 } // namespace stowline

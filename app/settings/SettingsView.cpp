@@ -6,7 +6,7 @@
 #include "app/settings/HistorySettingsPane.h"
 #include "app/settings/PrivacySettingsPane.h"
 #include "app/settings/SegmentedControl.h"
-#include "app/settings/SettingsColors.h"
+#include "app/settings/SettingsSection.h"
 #include "app/settings/ShortcutsSettingsPane.h"
 #include "app/store/ClipboardStore.h"
 
@@ -72,9 +72,7 @@ SettingsView::SettingsView(SettingsContext& context, SettingsPane initialPane, Q
     m_storeMessage->setWordWrap(true);
     m_storeMessage->setContentsMargins(24, 0, 24, 0);
     m_storeMessage->setAccessibleName(u"Stowline message"_s);
-    QPalette warning = m_storeMessage->palette();
-    warning.setColor(QPalette::WindowText, SettingsColors::invalidOutline(warning));
-    m_storeMessage->setPalette(warning);
+    paintTextIn(m_storeMessage, StyleRole::systemRed);
     layout->addWidget(m_storeMessage);
     connect(&context.store, &ClipboardStore::lastErrorChanged, this, &SettingsView::followStoreMessage);
     followStoreMessage();

@@ -5,49 +5,17 @@
 #include "app/settings/RecorderButton.h"
 #include "app/settings/SettingsSection.h"
 #include "app/shortcut/GlobalHotKey.h"
-#include "app/settings/SettingsColors.h"
+#include "app/widgets/KeyCap.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
 namespace stowline {
-
-namespace {
-
-// One key label on a rounded cap.
-class KeyCap : public QLabel {
-public:
-    KeyCap(const QString& text, QWidget* parent) : QLabel(text, parent) {
-        QFont font = this->font();
-        font.setPointSizeF(font.pointSizeF() * 0.85);
-        font.setWeight(QFont::DemiBold);
-        setFont(font);
-        setContentsMargins(6, 3, 6, 3);
-        QPalette palette = this->palette();
-        palette.setColor(QPalette::WindowText, SettingsColors::secondaryText(palette));
-        setPalette(palette);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        {
-            QPainter painter(this);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.setPen(QPen(SettingsColors::border(palette()), 1));
-            painter.setBrush(palette().color(QPalette::Button));
-            painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
-        }
-        QLabel::paintEvent(event);
-    }
-};
-
-} // namespace
 
 ShortcutsSettingsPane::ShortcutsSettingsPane(SettingsContext& context, QWidget* parent)
     : QWidget(parent), m_context(context) {

@@ -1,11 +1,11 @@
 #include "tests/app/settings/SettingsFixture.h"
 
 #include "app/settings/SettingsView.h"
+#include "app/style/StowlineStyle.h"
+#include "tests/app/Screenshots.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QStyle>
-#include <QStyleFactory>
 
 using namespace Qt::StringLiterals;
 
@@ -67,25 +67,7 @@ void SettingsFixture::screenshot(QWidget& widget, const QString& name) {
 }
 
 void applyAppearance(bool dark) {
-    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
-    QPalette palette = QApplication::style()->standardPalette();
-    if (dark) {
-        palette.setColor(QPalette::Window, QColor(0x1E, 0x1F, 0x22));
-        palette.setColor(QPalette::WindowText, QColor(0xEC, 0xEC, 0xEE));
-        palette.setColor(QPalette::Base, QColor(0x2A, 0x2B, 0x2F));
-        palette.setColor(QPalette::AlternateBase, QColor(0x32, 0x33, 0x38));
-        palette.setColor(QPalette::Text, QColor(0xEC, 0xEC, 0xEE));
-        palette.setColor(QPalette::Button, QColor(0x34, 0x35, 0x3A));
-        palette.setColor(QPalette::ButtonText, QColor(0xEC, 0xEC, 0xEE));
-        palette.setColor(QPalette::PlaceholderText, QColor(0x9A, 0x9B, 0xA3));
-        palette.setColor(QPalette::Mid, QColor(0x45, 0x46, 0x4C));
-        palette.setColor(QPalette::Highlight, QColor(0x3D, 0x7E, 0xE8));
-        palette.setColor(QPalette::HighlightedText, Qt::white);
-        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x70, 0x71, 0x78));
-        palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x70, 0x71, 0x78));
-        palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x70, 0x71, 0x78));
-    }
-    QApplication::setPalette(palette);
+    StowlineStyle::apply(dark ? Appearance::dark : Appearance::light);
 }
 
 } // namespace stowline::test
