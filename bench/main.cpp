@@ -1,7 +1,7 @@
 #include "bench/BenchRegistry.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTextStream>
 
 #include <memory>
@@ -9,12 +9,13 @@
 using namespace stowline::bench;
 
 int main(int argc, char* argv[]) {
-    // Runs that measure platform adapters need the display; the others run anywhere.
+    // Runs that measure platform adapters or windows need a display (or the offscreen platform); the others
+    // run anywhere.
     std::unique_ptr<QCoreApplication> application;
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         application = std::make_unique<QCoreApplication>(argc, argv);
     else
-        application = std::make_unique<QGuiApplication>(argc, argv);
+        application = std::make_unique<QApplication>(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     QTextStream err(stderr);
     if (arguments.size() < 2 || !registry().count(arguments[1])) {

@@ -20,10 +20,10 @@ EditBeforeUseTextView::EditBeforeUseTextView(QWidget* parent) : QPlainTextEdit(p
 }
 
 QString EditBeforeUseTextView::text() const {
-    // toPlainText would also turn no-break spaces into plain ones; the raw text keeps every character.
+    // toPlainText would also turn no-break and line-separator characters into spaces and newlines; the raw text
+    // keeps every character and marks only the breaks between paragraphs.
     QString raw = document()->toRawText();
     raw.replace(QChar::ParagraphSeparator, u'\n');
-    raw.replace(QChar::LineSeparator, u'\n');
     return raw;
 }
 

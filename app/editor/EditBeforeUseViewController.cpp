@@ -67,6 +67,7 @@ EditBeforeUseViewController::EditBeforeUseViewController(const QString& original
     buildView(clipTitle);
     m_textView->setPlainText(withNewlines(originalText));
     // Load-time colouring and counting; the text set above is not an edit.
+    m_countedRevision = m_textView->document()->revision();
     updateCount();
     applyHighlight();
     connect(m_textView, &QPlainTextEdit::textChanged, this, &EditBeforeUseViewController::textDidChange);
@@ -217,8 +218,11 @@ void EditBeforeUseViewController::updateCount() {
 }
 
 void EditBeforeUseViewController::textDidChange() {
-    if (m_isApplyingHighlight)
+    // Recolouring marks the layout dirty, which reports a change too; only new text revisions are edits.
+    const int revision = m_textView->document()->revision();
+    if (m_isApplyingHighlight || revision == m_countedRevision)
         return;
+    m_countedRevision = revision;
     updateCount();
     m_highlightTimer->start();
 }

@@ -71,6 +71,7 @@ private:
     StyledLabel* m_countLabel = nullptr;
     QTimer* m_highlightTimer = nullptr;
     bool m_isApplyingHighlight = false;
+    int m_countedRevision = -1; // the document revision the count shows
 };
 
 } // namespace stowline

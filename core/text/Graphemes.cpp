@@ -20,9 +20,9 @@ icu::BreakIterator* characterIterator() {
     return iterator.get();
 }
 
-// Walks cluster boundaries without copying the text; returns the UTF-16 offset after `limit` clusters and the
-// number of clusters passed.
-std::pair<qsizetype, qsizetype> walk(QStringView text, qsizetype limit) {
+// Walks cluster boundaries with ICU without copying the text; returns the UTF-16 offset after `limit` clusters
+// and the number of clusters passed.
+std::pair<qsizetype, qsizetype> walkWithIcu(QStringView text, qsizetype limit) {
     if (text.isEmpty() || limit <= 0)
         return {0, 0};
     icu::BreakIterator* iterator = characterIterator();
@@ -49,6 +49,41 @@ std::pair<qsizetype, qsizetype> walk(QStringView text, qsizetype limit) {
     iterator->setText(&empty, status);
     utext_close(&empty);
     utext_close(&utext);
+    return {offset, clusters};
+}
+
+// Nothing below U+0300 extends, joins or prepends, so between two such code units there is always a boundary,
+// except inside "\r\n". Those stretches (most text) are counted one unit at a time; ICU walks only the rest,
+// between boundaries found that way, which its rules see whole.
+constexpr char16_t firstJoining = 0x0300;
+
+bool isBoundary(QStringView text, qsizetype offset) {
+    if (offset == 0 || offset == text.size())
+        return true;
+    const char16_t before = text[offset - 1].unicode();
+    const char16_t after = text[offset].unicode();
+    return before < firstJoining && after < firstJoining && !(before == u'\r' && after == u'\n');
+}
+
+std::pair<qsizetype, qsizetype> walk(QStringView text, qsizetype limit) {
+    qsizetype offset = 0;
+    qsizetype clusters = 0;
+    const qsizetype size = text.size();
+    while (offset < size && clusters < limit) {
+        qsizetype end = offset + 1;
+        if (end < size && text[offset] == u'\r' && text[end] == u'\n')
+            ++end;
+        if (isBoundary(text, end) && text[offset].unicode() < firstJoining) {
+            offset = end;
+            ++clusters;
+            continue;
+        }
+        while (!isBoundary(text, end))
+            ++end;
+        const auto [length, counted] = walkWithIcu(text.sliced(offset, end - offset), limit - clusters);
+        offset += length;
+        clusters += counted;
+    }
     return {offset, clusters};
 }
 

@@ -190,10 +190,11 @@ TEST_F(EditBeforeUseTest, ClosingTheWindowCancels) {
     EXPECT_EQ(editor.controller(), nullptr);
 }
 
-TEST_F(EditBeforeUseTest, CommitGivesTheTextItsOwnLineEndingsBack) {
-    open(u"one\r\ntwo\u00a0three"_s);
+TEST_F(EditBeforeUseTest, CommitGivesBackEveryCharacterAndTheTextsOwnLineEndings) {
+    const QString text = u"one\r\ntwo\u00a0three\u2028four\tfive"_s;
+    open(text);
     QTest::keyClick(textView(), Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(committed, std::vector<QString>{u"one\r\ntwo\u00a0three"_s});
+    EXPECT_EQ(committed, std::vector<QString>{text});
 }
 
 TEST_F(EditBeforeUseTest, SurfaceRepaintsInTheAppearanceSwitchedTo) {

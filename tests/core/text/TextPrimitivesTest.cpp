@@ -23,6 +23,12 @@ TEST(Graphemes, CountsUserPerceivedCharacters) {
     EXPECT_EQ(Graphemes::count(eAcute + eAcute), 2);
     EXPECT_EQ(Graphemes::count(u"\u0915\u094D\u0937"_s), 1); // Devanagari conjunct
     EXPECT_EQ(Graphemes::countUpTo(QString(10000, u'x'), 5), 5);
+    // Latin text around joined characters, line breaks at the edges.
+    const QString mixed = u"\r\nab"_s + eAcute + u"cd"_s + flag + u"x\r\n"_s + family + u"z\r"_s;
+    EXPECT_EQ(Graphemes::count(mixed), 12);
+    EXPECT_EQ(Graphemes::prefix(mixed, 4), u"\r\nab"_s + eAcute);
+    EXPECT_EQ(Graphemes::prefix(mixed, 8), u"\r\nab"_s + eAcute + u"cd"_s + flag + u"x"_s);
+    EXPECT_EQ(Graphemes::countUpTo(mixed, 10), 10);
 }
 
 TEST(Graphemes, PrefixNeverSplitsACharacter) {
