@@ -209,7 +209,9 @@ TEST_F(EditBeforeUseTest, SurfaceRepaintsInTheAppearanceSwitchedTo) {
     for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
         const QString suffix = appearance == Appearance::dark ? u"-dark"_s : u"-light"_s;
         StowlineStyle::apply(appearance);
-        open(markdown, TextContentFormat::markdown, u"Release notes"_s);
+        open(markdown, TextContentFormat::markdown,
+             u"Release notes: editing, finding and copying text while the archived clip stays exactly as it was "
+             u"when it was copied, in light and in dark"_s);
         test::saveScreenshot(*editor.window(), u"editor-markdown"_s + suffix);
         open(json, TextContentFormat::json, u"{ \"name\": \"Stowline\", \"version\": 2.5, \"tags\": [...] }"_s);
         controller()->findBar()->open();
