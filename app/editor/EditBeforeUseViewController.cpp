@@ -147,6 +147,7 @@ void EditBeforeUseViewController::buildView(const QString& clipTitle) {
     footer->addWidget(commitButton);
 
     auto* root = new QVBoxLayout(m_view);
+    // The header sits 24 from the top rather than clearing a title bar: the window has none.
     root->setContentsMargins(22, 24, 22, 18);
     root->setSpacing(0);
     root->addLayout(header);
