@@ -10,7 +10,8 @@ public:
     // Whether synthetic keystrokes can be posted at all; this platform's stand-in for the accessibility
     // permission.
     virtual bool isAvailable() const = 0;
-    // The platform's paste keystroke, with no other modifier held; false when nothing could be posted.
+    // The platform's paste keystroke, with no other modifier held; false when nothing can be posted. May be sent
+    // a moment later, once the user has let go of the keys of the shortcut that led here.
     virtual bool postPasteKeystroke() = 0;
 };
 

@@ -33,7 +33,10 @@ QList<xcb_keycode_t> heldModifierKeys(xcb_connection_t* connection) {
 
 } // namespace
 
-XTestKeystrokePoster::XTestKeystrokePoster(XcbConnection connection) : m_connection(std::move(connection)) {}
+XTestKeystrokePoster::XTestKeystrokePoster(XcbConnection connection) : m_connection(std::move(connection)) {
+    m_releasePoll.setInterval(releasePollMilliseconds);
+    QObject::connect(&m_releasePoll, &QTimer::timeout, &m_releasePoll, [this] { postWhenReleased(); });
+}
 
 bool XTestKeystrokePoster::isAvailable() const {
     if (!m_connection.isValid())
@@ -47,14 +50,35 @@ void XTestKeystrokePoster::fakeKey(uint8_t type, xcb_keycode_t code) const {
 }
 
 bool XTestKeystrokePoster::postPasteKeystroke() {
-    if (!isAvailable())
+    if (!isAvailable() || XcbKeyboard::keyCodes(m_connection.get(), XcbKeyboard::kControlLeft).isEmpty() ||
+        XcbKeyboard::keyCodes(m_connection.get(), XcbKeyboard::kLowercaseV).isEmpty())
         return false;
+    ++m_waitingPastes;
+    if (!m_releasePoll.isActive()) {
+        m_releaseDeadline = QDeadlineTimer(releaseWaitMilliseconds);
+        postWhenReleased();
+    }
+    return true;
+}
+
+void XTestKeystrokePoster::postWhenReleased() {
+    // Pressing a modifier the user holds now and lets go of a moment later would leave it logically down, or
+    // show the focused application a lone Alt or Super tap; so wait for the hands to leave the keys first.
+    if (!heldModifierKeys(m_connection.get()).isEmpty() && !m_releaseDeadline.hasExpired()) {
+        m_releasePoll.start();
+        return;
+    }
+    m_releasePoll.stop();
+    for (; m_waitingPastes > 0; --m_waitingPastes)
+        post();
+    xcb_flush(m_connection.get());
+}
+
+void XTestKeystrokePoster::post() {
     const QList<xcb_keycode_t> control = XcbKeyboard::keyCodes(m_connection.get(), XcbKeyboard::kControlLeft);
     const QList<xcb_keycode_t> v = XcbKeyboard::keyCodes(m_connection.get(), XcbKeyboard::kLowercaseV);
-    if (control.isEmpty() || v.isEmpty())
-        return false;
-    // The receiver must see exactly Ctrl+V: release what the user still holds (the shortcut's Alt or Shift, say)
-    // and put it back afterwards, so the server's key state matches the keyboard again.
+    // The receiver must see exactly Ctrl+V. What is still held after the wait is released around it and put
+    // back, so the server's key state matches the keyboard again; nothing else is ever pressed.
     const QList<xcb_keycode_t> held = heldModifierKeys(m_connection.get());
     for (const xcb_keycode_t code : held)
         fakeKey(XCB_KEY_RELEASE, code);
@@ -64,8 +88,6 @@ bool XTestKeystrokePoster::postPasteKeystroke() {
     fakeKey(XCB_KEY_RELEASE, control.first());
     for (const xcb_keycode_t code : held)
         fakeKey(XCB_KEY_PRESS, code);
-    xcb_flush(m_connection.get());
-    return true;
 }
 
 } // namespace stowline

@@ -3,11 +3,19 @@
 #include "app/platform/KeystrokePoster.h"
 #include "app/platform/x11/XcbConnection.h"
 
+#include <QDeadlineTimer>
+#include <QTimer>
+
 namespace stowline {
 
-// Ctrl+V through the XTEST extension, as if typed on the keyboard.
+// Ctrl+V through the XTEST extension, as if typed on the keyboard. While the user still holds modifiers (those
+// of the shortcut that chose the clip, say) it waits for them to be let go, for at most `releaseWaitMilliseconds`;
+// the event loop runs meanwhile.
 class XTestKeystrokePoster final : public KeystrokePoster {
 public:
+    static constexpr int releaseWaitMilliseconds = 500;
+    static constexpr int releasePollMilliseconds = 10;
+
     explicit XTestKeystrokePoster(XcbConnection connection = XcbConnection::ofApplication());
 
     bool isAvailable() const override;
@@ -15,8 +23,14 @@ public:
 
 private:
     void fakeKey(uint8_t type, xcb_keycode_t code) const;
+    // Posts the waiting pastes once nothing is held or the wait is over.
+    void postWhenReleased();
+    void post();
 
     XcbConnection m_connection;
+    QTimer m_releasePoll;
+    QDeadlineTimer m_releaseDeadline;
+    int m_waitingPastes = 0;
 };
 
 } // namespace stowline
