@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+namespace stowline {
+
+// The symbols the windows show, each under the name the desktop's icon theme gives it; where the theme has none
+// (or there is no theme), a drawing of our own in the colour asked for.
+enum class Symbol {
+    clipboard,           // the panel's mark
+    magnifyingGlass,     // search
+    clearSearch,         // a cross in a filled circle
+    settings,            // a gear
+    warning,             // a triangle with an exclamation mark
+    paused,              // pause bars in a filled circle
+    emptyClipboard,      // two sheets
+    text,                // left-aligned lines
+    link,                // chain links
+    photo,               // a landscape
+    document,            // a filled sheet
+    richText,            // a letter with style
+    star,                // an outlined star
+    starFilled,          // a filled star
+    trash,               // a bin
+    textViewfinder,      // text in a frame
+    textMagnifyingGlass, // text under a lens
+    recording,           // a filled dot
+};
+
+namespace Symbols {
+
+// The desktop icon theme's name for the symbol.
+QString themeName(Symbol symbol);
+// Paints the symbol fitted into `rect`.
+void paint(QPainter& painter, Symbol symbol, const QRectF& rect, const QColor& color);
+// The symbol as an icon at `size` pixels, for buttons.
+QIcon icon(Symbol symbol, const QColor& color, int size = 16);
+
+} // namespace Symbols
+
+} // namespace stowline
