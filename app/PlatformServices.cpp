@@ -3,6 +3,7 @@
 #include "app/platform/DisplayServer.h"
 #include "app/platform/secretservice/SecretServiceStore.h"
 #include "app/platform/tesseract/TesseractTextRecognizer.h"
+#include "app/platform/x11/X11FloatingWindows.h"
 #include "app/platform/x11/X11FrontmostApplication.h"
 #include "app/platform/x11/X11HotKeyService.h"
 #include "app/platform/x11/X11Pasteboard.h"
@@ -25,6 +26,7 @@ Result<PlatformServices, QString> PlatformServices::forDesktop() {
     services.loginItem = std::make_unique<XdgAutostartEntry>();
     services.pasteboard = std::make_unique<X11Pasteboard>();
     services.frontmost = std::make_unique<X11FrontmostApplication>();
+    services.floatingWindows = std::make_unique<X11FloatingWindows>();
     services.textRecognizer = std::make_unique<TesseractTextRecognizer>();
     return services;
 }

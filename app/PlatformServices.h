@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/platform/FloatingWindows.h"
 #include "app/platform/FrontmostApplication.h"
 #include "app/platform/HotKeyService.h"
 #include "app/platform/KeystrokePoster.h"
@@ -24,6 +25,7 @@ struct PlatformServices {
     std::unique_ptr<LoginItem> loginItem;
     std::unique_ptr<Pasteboard> pasteboard;
     std::unique_ptr<FrontmostApplication> frontmost;
+    std::unique_ptr<FloatingWindows> floatingWindows;
     // Used on the recognition worker only.
     std::unique_ptr<TextRecognizer> textRecognizer;
 

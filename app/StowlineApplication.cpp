@@ -6,6 +6,8 @@
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/capture/ClipboardMonitor.h"
 #include "app/cli/ArchiveCommands.h"
+#include "app/history/HistoryViewModel.h"
+#include "app/history/HistoryWindowManager.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
 #include "app/shortcut/GlobalHotKey.h"
@@ -45,6 +47,8 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
                                                    *m_preferences, *m_imageTextRecognition);
     // The application's own clipboard writes are marked through it and never captured.
     m_actions->setMonitor(m_monitor.get());
+    m_history = std::make_unique<HistoryWindowManager>(*m_store, *m_preferences, *m_actions, *m_platform.frontmost,
+                                                       *m_platform.floatingWindows);
 
     m_hotKey = std::make_unique<GlobalHotKey>(*m_platform.hotKeys, *m_platform.keystrokes, [this] { showPanel(); });
     m_shortcuts = std::make_unique<ShortcutCoordinator>(
@@ -86,14 +90,16 @@ void StowlineApplication::reconcileLaunchAtLogin() {
 }
 
 void StowlineApplication::showPanel() {
-    // Slot: the history window manager shows the panel here.
     ++m_panelRequestCount;
+    m_history->show(false);
     Q_EMIT panelRequested();
 }
 
 void StowlineApplication::togglePanel() {
-    // Until the panel exists it is never showing, so toggling shows it.
-    showPanel();
+    ++m_panelRequestCount;
+    m_history->toggle();
+    if (m_history->isVisible())
+        Q_EMIT panelRequested();
 }
 
 void StowlineApplication::handle(const InstanceRequest& request, const SingleInstance::Responder& respond) {
@@ -220,6 +226,10 @@ QString StowlineApplication::statusReport() const {
     QString report;
     report += u"pid=" + QString::number(QCoreApplication::applicationPid()) + u'\n';
     report += u"panelRequests=" + QString::number(m_panelRequestCount) + u'\n';
+    report += u"panel=" +
+              (m_history->isVisible() ? QString::number(m_history->viewModel().visibleItems().size())
+                                      : QStringLiteral("hidden")) +
+              u'\n';
     report += u"shortcut=" + (shortcut ? shortcut->displayText : QString()) + u'\n';
     report += u"clips=" + QString::number(m_store->items().size()) + u'\n';
     report += u"lastError=" + m_store->lastError().value_or(QString()) + u'\n';

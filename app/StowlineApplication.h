@@ -16,6 +16,7 @@ class ClipboardActions;
 class ClipboardMonitor;
 class ClipboardStore;
 class GlobalHotKey;
+class HistoryWindowManager;
 class ImageTextRecognitionCoordinator;
 class ShortcutCoordinator;
 
@@ -49,11 +50,13 @@ public:
     ClipboardActions& actions() { return *m_actions; }
     ImageTextRecognitionCoordinator& imageTextRecognition() { return *m_imageTextRecognition; }
     ShortcutCoordinator& shortcuts() { return *m_shortcuts; }
+    HistoryWindowManager& history() { return *m_history; }
     PlatformServices& platform() { return m_platform; }
 
     // How often the history panel was asked for since start (shortcut, a later start, `show`, `toggle`).
     int panelRequestCount() const { return m_panelRequestCount; }
-    // Lines of "key=value": pid, panelRequests, shortcut, clips, lastError.
+    // Lines of "key=value": pid, panelRequests, panel (the number of clips the panel lists, or "hidden"), shortcut,
+    // clips, lastError.
     QString statusReport() const;
 
     static QString launchAtLoginFailedMessage();
@@ -83,6 +86,7 @@ private:
     // Declared after the store and before the monitor: each is destroyed before what it uses.
     std::unique_ptr<ImageTextRecognitionCoordinator> m_imageTextRecognition;
     std::unique_ptr<ClipboardMonitor> m_monitor;
+    std::unique_ptr<HistoryWindowManager> m_history;
     std::unique_ptr<GlobalHotKey> m_hotKey;
     std::unique_ptr<ShortcutCoordinator> m_shortcuts;
     int m_panelRequestCount = 0;

@@ -3,6 +3,7 @@
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/actions/ClipboardActions.h"
 #include "app/capture/ClipboardMonitor.h"
+#include "app/platform/fake/FakeFloatingWindows.h"
 #include "app/platform/fake/FakeFrontmostApplication.h"
 #include "app/platform/fake/FakeHotKeyService.h"
 #include "app/platform/fake/FakeKeystrokePoster.h"
@@ -77,6 +78,7 @@ protected:
         pasteboard = clipboard.get();
         services.pasteboard = std::move(clipboard);
         services.frontmost = std::make_unique<FakeFrontmostApplication>();
+        services.floatingWindows = std::make_unique<FakeFloatingWindows>();
         auto recognizer = std::make_unique<FakeTextRecognizer>();
         textRecognizer = recognizer.get();
         services.textRecognizer = std::move(recognizer);
@@ -161,6 +163,8 @@ TEST_F(StowlineApplicationTest, PlainStartShowsThePanelAndLaterStartsAskForItAga
     EXPECT_EQ(status.status, 0);
     const QStringList lines = status.output.split(u'\n', Qt::SkipEmptyParts);
     EXPECT_TRUE(lines.contains(u"panelRequests=3"_s));
+    // Shown, shown again, then toggled away.
+    EXPECT_TRUE(lines.contains(u"panel=hidden"_s));
     EXPECT_TRUE(lines.contains(u"shortcut=Alt+Shift+W"_s));
     EXPECT_TRUE(lines.contains(u"clips=0"_s));
     EXPECT_TRUE(lines.contains(u"lastError="_s));

@@ -36,6 +36,7 @@ public:
     bool openPasteTarget();
     // Waits until the paste target holds exactly `text`.
     bool pasteTargetShows(const QString& text);
+    qint64 pasteTargetProcessId() const { return m_pasteTarget ? m_pasteTarget->processId() : 0; }
 
 private:
     QString writeFile(const QByteArray& data);

@@ -1,0 +1,320 @@
+#include "app/history/HistoryWindowManager.h"
+
+#include "app/actions/ClipboardActions.h"
+#include "app/capture/ClipboardMonitor.h"
+#include "app/editor/EditBeforeUseViewController.h"
+#include "app/editor/EditBeforeUseWindow.h"
+#include "app/history/HistoryView.h"
+#include "app/history/HistoryViewModel.h"
+#include "app/history/HistoryWindow.h"
+#include "app/platform/FloatingWindows.h"
+#include "app/preferences/AppPreferences.h"
+#include "app/store/ClipboardStore.h"
+#include "core/detect/TextFormatDetector.h"
+#include "core/support/AppIdentity.h"
+#include "core/text/Utf8.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+#include <limits>
+
+namespace stowline {
+
+namespace {
+
+bool isEditable(ClipKind kind) {
+    return kind == ClipKind::text || kind == ClipKind::richText || kind == ClipKind::link || kind == ClipKind::color;
+}
+
+} // namespace
+
+HistoryWindowManager::HistoryWindowManager(ClipboardStore& store, AppPreferences& preferences,
+                                           ClipboardActions& actions, FrontmostApplication& frontmost,
+                                           FloatingWindows& floatingWindows, TimerFactory timers, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_preferences(preferences)
+    , m_actions(actions)
+    , m_frontmost(frontmost)
+    , m_floatingWindows(floatingWindows)
+    , m_viewModel(std::make_unique<HistoryViewModel>(store, timers))
+    , m_editorManager(std::make_unique<EditBeforeUseWindowManager>(floatingWindows))
+    , m_inactivityTimer(timers())
+    , m_reinforceFirst(timers())
+    , m_reinforceSecond(timers())
+    , m_paste(timers()) {
+    connect(m_inactivityTimer.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::dismiss);
+    connect(m_reinforceFirst.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::bringForward);
+    connect(m_reinforceSecond.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::bringForward);
+    connect(m_paste.get(), &OneShotTimer::timeout, this, [this] { (void)m_actions.postPasteKeystroke(); });
+    // A settings change takes effect at once while the panel is open.
+    connect(&m_preferences, &AppPreferences::inactivityCloseEnabledChanged, this,
+            &HistoryWindowManager::resetInactivityTimer);
+    connect(&m_preferences, &AppPreferences::inactivitySecondsChanged, this,
+            &HistoryWindowManager::resetInactivityTimer);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &HistoryWindowManager::focusChanged);
+}
+
+HistoryWindowManager::~HistoryWindowManager() {
+    stopInactivityTracking();
+    delete m_window.data();
+}
+
+bool HistoryWindowManager::isVisible() const {
+    return m_window && m_window->isVisible();
+}
+
+bool HistoryWindowManager::isThisApplication(const RunningApplication& application) const {
+    if (application.processIdentifier && *application.processIdentifier == QCoreApplication::applicationPid())
+        return true;
+    const std::optional<QString>& id = application.bundleIdentifier;
+    return id == AppIdentity::applicationIdentifier() || id == AppIdentity::executableName();
+}
+
+void HistoryWindowManager::createWindow() {
+    m_window = new HistoryWindow;
+    connect(m_window, &HistoryWindow::closeRequested, this, &HistoryWindowManager::dismiss);
+}
+
+void HistoryWindowManager::show(bool preservingState) {
+    if (m_hasShown && !preservingState)
+        m_viewModel->resetInteraction();
+    m_hasShown = true;
+
+    const std::optional<RunningApplication> front = m_frontmost.frontmost();
+    if (front && !isThisApplication(*front))
+        m_previousApp = front;
+
+    if (!m_window)
+        createWindow();
+
+    HistoryViewCallbacks callbacks;
+    QPointer<HistoryWindowManager> self(this);
+    callbacks.onUse = [self](const ClipItem& item, bool plainText) {
+        if (self)
+            self->use(item, plainText);
+    };
+    callbacks.onEdit = [self](const ClipItem& item) {
+        if (self)
+            self->edit(item);
+    };
+    callbacks.onCopyRecognizedText = [self](const QString& text) {
+        if (self)
+            self->copyRecognizedText(text);
+    };
+    callbacks.onDismiss = [self] {
+        if (self)
+            self->dismiss();
+    };
+    callbacks.onSettings = [self] {
+        if (self)
+            self->showSettings();
+    };
+    m_window->setContent(new HistoryView(m_store, m_preferences, *m_viewModel, std::move(callbacks)));
+
+    position();
+    m_window->show();
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_floatingWindows.showOnAllWorkspaces(*m_window->windowHandle());
+    bringForward();
+    reinforceActivation();
+
+    installActivityMonitor();
+    resetInactivityTimer();
+}
+
+void HistoryWindowManager::toggle() {
+    if (isVisible())
+        dismiss();
+    else
+        show(false);
+}
+
+void HistoryWindowManager::position() {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect visible = screen->availableGeometry();
+    const QSize size = m_window->size();
+    // Centred, and raised a little above the centre.
+    m_window->move(visible.center().x() - size.width() / 2 + 1,
+                   visible.center().y() - size.height() / 2 + 1 - raiseAboveCentre);
+}
+
+void HistoryWindowManager::bringForward() {
+    if (!m_window || !m_window->isVisible())
+        return;
+    m_window->raise();
+    m_window->activateWindow();
+    if (QWindow* handle = m_window->windowHandle())
+        m_floatingWindows.activate(*handle);
+}
+
+void HistoryWindowManager::reinforceActivation() {
+    // Window managers may still be settling the previous application's focus; asking twice more wins.
+    m_reinforceFirst->start(reinforceFirstMilliseconds);
+    m_reinforceSecond->start(reinforceSecondMilliseconds);
+}
+
+void HistoryWindowManager::hideSteps() {
+    if (m_window) {
+        m_window->hide();
+        m_window->setContent(nullptr);
+    }
+    m_hadFocus = false;
+    m_reinforceFirst->stop();
+    m_reinforceSecond->stop();
+    stopInactivityTracking();
+}
+
+void HistoryWindowManager::dismiss() {
+    hideSteps();
+    if (m_previousApp && !m_frontmost.isTerminated(*m_previousApp))
+        m_frontmost.activate(*m_previousApp);
+}
+
+void HistoryWindowManager::use(const ClipItem& item, bool plainText) {
+    if (!m_actions.restore(item, plainText)) {
+        QApplication::beep();
+        return;
+    }
+    m_store.use(item.id());
+    pasteAfterDismiss(m_preferences.instantPaste() && m_actions.accessibilityGranted());
+}
+
+void HistoryWindowManager::pasteAfterDismiss(bool paste) {
+    dismiss();
+    if (paste)
+        m_paste->start(pasteDelayMilliseconds);
+}
+
+void HistoryWindowManager::edit(const ClipItem& item) {
+    if (!isEditable(item.kind())) {
+        QApplication::beep();
+        return;
+    }
+    const auto plain =
+        std::find_if(item.representations().cbegin(), item.representations().cend(),
+                     [](const ClipRepresentation& r) { return r.typeIdentifier == TypeIdentifier::plainText; });
+    const std::optional<QString> text =
+        plain == item.representations().cend() ? std::nullopt : Utf8::decode(plain->data);
+    if (!text) {
+        QApplication::beep();
+        return;
+    }
+    m_isOpeningEditor = true;
+    hideSteps();
+    const TextContentFormat format = item.textFormat().value_or(TextFormatDetector::detect(*text));
+    QPointer<HistoryWindowManager> self(this);
+    m_editorManager->show(
+        *text, item.title(), format,
+        [self, id = item.id()](const QString& draft) {
+            if (self)
+                self->finishEditing(id, draft);
+        },
+        [self] {
+            if (self)
+                self->show(true);
+        });
+    m_isOpeningEditor = false;
+}
+
+void HistoryWindowManager::finishEditing(const QUuid& id, const QString& draft) {
+    if (!m_actions.copyEditedText(draft)) {
+        QApplication::beep();
+        show(false);
+        return;
+    }
+    // Only the edited text goes to the clipboard; the stored clip stays as it was.
+    m_store.use(id);
+    pasteAfterDismiss(m_preferences.instantPaste() && m_actions.accessibilityGranted());
+}
+
+void HistoryWindowManager::copyRecognizedText(const QString& text) {
+    if (!m_actions.copyRecognizedText(text))
+        QApplication::beep();
+}
+
+void HistoryWindowManager::showSettings() {
+    hideSteps();
+    if (m_settings.show)
+        m_settings.show();
+}
+
+bool HistoryWindowManager::settingsVisible() const {
+    QWidget* window = m_settings.window ? m_settings.window() : nullptr;
+    return window && window->isVisible();
+}
+
+void HistoryWindowManager::focusChanged(QWindow* focused) {
+    if (!isVisible())
+        return;
+    QWindow* panel = m_window->windowHandle();
+    if (focused == panel) {
+        m_hadFocus = true;
+        return;
+    }
+    // Only a loss to another application counts as a click elsewhere; the editor and the settings take the
+    // focus from the panel on purpose.
+    if (!m_hadFocus || focused != nullptr || m_isOpeningEditor || m_editorManager->isVisible() || settingsVisible())
+        return;
+    dismiss();
+}
+
+void HistoryWindowManager::installActivityMonitor() {
+    if (!m_activityMonitor) {
+        qApp->installEventFilter(this);
+        m_activityMonitor = true;
+    }
+}
+
+bool HistoryWindowManager::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Expose: {
+        // A busy window manager may map the panel after both reinforcing requests; once it shows, it is asked
+        // again for the keyboard.
+        QWindow* panel = m_window ? m_window->windowHandle() : nullptr;
+        if (watched == panel && panel->isExposed() && QGuiApplication::focusWindow() != panel)
+            m_floatingWindows.activate(*panel);
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::KeyPress:
+    case QEvent::Wheel: {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        // Only input in the panel counts, not in the application's other windows.
+        if (widget && m_window && widget->window() == m_window)
+            resetInactivityTimer();
+        break;
+    }
+    default:
+        break;
+    }
+    return false;
+}
+
+void HistoryWindowManager::resetInactivityTimer() {
+    m_inactivityTimer->stop();
+    if (!isVisible() || !m_preferences.inactivityCloseEnabled())
+        return;
+    const double seconds = std::max(m_preferences.inactivitySeconds(), 1.0);
+    m_inactivityTimer->start(int(std::min(seconds * 1000.0, double(std::numeric_limits<int>::max()))));
+}
+
+void HistoryWindowManager::stopInactivityTracking() {
+    m_inactivityTimer->stop();
+    if (m_activityMonitor) {
+        qApp->removeEventFilter(this);
+        m_activityMonitor = false;
+    }
+}
+
+} // namespace stowline

@@ -1,0 +1,192 @@
+#include "app/history/HistoryWindowManager.h"
+
+#include "app/actions/ClipboardActions.h"
+#include "app/capture/ClipboardMonitor.h"
+#include "app/editor/EditBeforeUseTextView.h"
+#include "app/editor/EditBeforeUseViewController.h"
+#include "app/editor/EditBeforeUseWindow.h"
+#include "app/history/HistoryView.h"
+#include "app/history/HistoryViewModel.h"
+#include "app/history/HistoryWindow.h"
+#include "app/platform/fake/FakeFloatingWindows.h"
+#include "app/platform/fake/FakeFrontmostApplication.h"
+#include "app/platform/fake/FakeKeystrokePoster.h"
+#include "app/platform/fake/FakePasteboard.h"
+#include "app/preferences/AppPreferences.h"
+#include "app/store/ClipboardStore.h"
+#include "tests/app/ManualTimer.h"
+#include "tests/support/ClipBuilders.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace stowline;
+using namespace stowline::test;
+
+namespace {
+
+const RunningApplication editor{42, u"Editor"_s, u"org.example.Editor"_s, 4242};
+
+// The panel over fake desktop services, a memory-only history and timers the test fires.
+class HistoryWindowManagerTest : public ::testing::Test {
+protected:
+    HistoryWindowManagerTest() {
+        frontmost.setFrontmost(editor);
+        actions.refreshAccessibility();
+    }
+
+    QUuid add(const ClipItem& item) { return store.capture(item, 0); }
+    void settle() {
+        timers.fire(HistoryViewModel::debounceMilliseconds);
+        manager.viewModel().waitForSearchQueue();
+        QCoreApplication::processEvents();
+    }
+    QString pasted() const {
+        for (const ClipRepresentation& r : pasteboard.contents()) {
+            if (r.typeIdentifier == TypeIdentifier::plainText)
+                return QString::fromUtf8(r.data);
+        }
+        return {};
+    }
+
+    QTemporaryDir dir;
+    AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s))};
+    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, false};
+    FakePasteboard pasteboard;
+    FakeKeystrokePoster keystrokes;
+    ClipboardActions actions{pasteboard, keystrokes};
+    FakeFrontmostApplication frontmost;
+    FakeFloatingWindows floating;
+    ManualTimers timers;
+    HistoryWindowManager manager{store, preferences, actions, frontmost, floating, timers.factory()};
+};
+
+TEST_F(HistoryWindowManagerTest, ShowingBringsOneFloatingPanelForwardAndRemembersTheApplicationInFront) {
+    manager.show(false);
+    HistoryWindow* window = manager.window();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(manager.isVisible());
+    EXPECT_EQ(window->size(), QSize(720, 560));
+    EXPECT_EQ(window->minimumSize(), QSize(680, 500));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(manager.previousApp(), editor);
+    EXPECT_EQ(floating.stickyRequests(), 1);
+    // Asked at once and twice more shortly after.
+    const int activations = floating.activations();
+    EXPECT_GE(activations, 1);
+    timers.fire(HistoryWindowManager::reinforceFirstMilliseconds);
+    timers.fire(HistoryWindowManager::reinforceSecondMilliseconds);
+    EXPECT_EQ(floating.activations(), activations + 2);
+
+    // Shown again from this application's own window: the same window, the same previous application, and the
+    // search starts afresh.
+    manager.viewModel().setQuery(u"abc"_s);
+    frontmost.setFrontmost(RunningApplication{7, u"Stowline"_s, u"org.stowline.Stowline"_s, 1});
+    manager.show(false);
+    EXPECT_EQ(manager.window(), window);
+    EXPECT_EQ(manager.previousApp(), editor);
+    EXPECT_TRUE(manager.viewModel().query().isEmpty());
+
+    manager.toggle();
+    EXPECT_FALSE(manager.isVisible());
+    EXPECT_EQ(frontmost.activations().size(), 1);
+}
+
+TEST_F(HistoryWindowManagerTest, UsingAClipCopiesMarksItUsedReturnsAndPastesLater) {
+    preferences.setInstantPaste(true);
+    const QUuid older = add(textClip(u"older"_s, Timestamp{1}));
+    add(textClip(u"newer"_s, Timestamp{2}));
+    manager.show(false);
+    settle();
+    manager.viewModel().moveSelection(1);
+    QTest::keyClick(manager.window()->focusWidget() ? manager.window()->focusWidget() : manager.window(),
+                    Qt::Key_Return);
+
+    EXPECT_EQ(pasted(), u"older"_s);
+    EXPECT_EQ(store.items().first().id(), older);
+    EXPECT_FALSE(manager.isVisible());
+    EXPECT_EQ(frontmost.activations(), QList<RunningApplication>({editor}));
+    EXPECT_EQ(keystrokes.pasteCount(), 0);
+    timers.fire(HistoryWindowManager::pasteDelayMilliseconds);
+    EXPECT_EQ(keystrokes.pasteCount(), 1);
+
+    // Nothing that can be written: the panel stays and nothing is pasted.
+    manager.show(false);
+    ClipItem empty = textClip(u"empty"_s);
+    empty = ClipItem(empty.id(), empty.createdAt(), std::nullopt, ClipKind::text, false, u"empty"_s, u"empty"_s,
+                     std::nullopt, std::nullopt, u"hash-of-nothing"_s, 0, {});
+    manager.use(empty, false);
+    EXPECT_TRUE(manager.isVisible());
+    EXPECT_FALSE(timers.at(4)->isActive());
+}
+
+TEST_F(HistoryWindowManagerTest, EditingGoesThroughTheEditorAndLeavesTheStoredClipAlone) {
+    const QUuid image = add(imageClip(QByteArray("png")));
+    const ClipItem link = textClip(u"https://example.com/a"_s, Timestamp{5});
+    add(link);
+    manager.show(false);
+    settle();
+    manager.viewModel().setQuery(u"example"_s);
+    settle();
+
+    manager.edit(*store.item(image));
+    EXPECT_TRUE(manager.isVisible());
+    EXPECT_FALSE(manager.editorManager().isVisible());
+
+    manager.edit(*manager.viewModel().selectedItem());
+    EXPECT_FALSE(manager.isVisible());
+    EXPECT_TRUE(manager.editorManager().isVisible());
+    EXPECT_TRUE(frontmost.activations().isEmpty());
+
+    // Cancelling brings the panel back as it was.
+    manager.editorManager().controller()->cancel();
+    EXPECT_TRUE(manager.isVisible());
+    EXPECT_EQ(manager.viewModel().query(), u"example"_s);
+
+    manager.edit(*manager.viewModel().selectedItem());
+    manager.editorManager().controller()->textView()->setPlainText(u"https://example.com/b"_s);
+    manager.editorManager().controller()->commit();
+    EXPECT_EQ(pasted(), u"https://example.com/b"_s);
+    EXPECT_EQ(store.item(link.id())->preview(), u"https://example.com/a"_s);
+    EXPECT_FALSE(manager.isVisible());
+    EXPECT_EQ(frontmost.activations(), QList<RunningApplication>({editor}));
+}
+
+TEST_F(HistoryWindowManagerTest, InactivityClosesAfterAtLeastASecondAndInputInThePanelRestartsIt) {
+    preferences.setInactivitySeconds(0);
+    manager.show(false);
+    ManualTimer* inactivity = timers.at(1);
+    ASSERT_TRUE(inactivity->isActive());
+    EXPECT_EQ(inactivity->interval(), 1000);
+
+    const int starts = inactivity->starts();
+    QTest::keyClick(manager.window()->focusWidget() ? manager.window()->focusWidget() : manager.window(), Qt::Key_A);
+    EXPECT_GT(inactivity->starts(), starts);
+
+    preferences.setInactivityCloseEnabled(false);
+    EXPECT_FALSE(inactivity->isActive());
+    preferences.setInactivityCloseEnabled(true);
+    inactivity->fire();
+    EXPECT_FALSE(manager.isVisible());
+    EXPECT_EQ(frontmost.activations(), QList<RunningApplication>({editor}));
+    EXPECT_FALSE(inactivity->isActive());
+}
+
+TEST_F(HistoryWindowManagerTest, SettingsHideThePanelWithoutReturningToThePreviousApplication) {
+    manager.show(false);
+    manager.showSettings();
+    EXPECT_FALSE(manager.isVisible());
+    int shown = 0;
+    manager.setSettingsManager({[&] { ++shown; }, [] { return static_cast<QWidget*>(nullptr); }});
+    manager.show(false);
+    manager.showSettings();
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(frontmost.activations().isEmpty());
+}
+
+} // namespace
