@@ -1,10 +1,56 @@
 #include "app/settings/SegmentedControl.h"
 
+#include "app/style/StowlineStyle.h"
+
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QHBoxLayout>
-#include <QToolButton>
+#include <QPainter>
+
+#include <algorithm>
 
 namespace stowline {
+
+// One choice: its title, on the accent colour while chosen.
+class SegmentedControl::Segment : public QAbstractButton {
+public:
+    Segment(const QString& title, QWidget* parent) : QAbstractButton(parent) {
+        setText(title);
+        setAccessibleName(title);
+        setCheckable(true);
+        setFocusPolicy(Qt::TabFocus);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        setFont(StowlineStyle::font(13));
+    }
+
+    QSize sizeHint() const override {
+        const QFontMetrics metrics(font());
+        return {std::max(84, metrics.horizontalAdvance(text()) + 28), metrics.height() + 12};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF area = QRectF(rect()).adjusted(2, 2, -2, -2);
+        if (isChecked()) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(StowlineStyle::color(StyleRole::accent));
+            painter.drawRoundedRect(area, 5, 5);
+        }
+        if (hasFocus()) {
+            painter.setPen(QPen(StowlineStyle::color(StyleRole::accent), 1.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(area.adjusted(-1, -1, 1, 1), 6, 6);
+        }
+        // On the accent the title is as light as a light window's surface, in either appearance.
+        const QColor textColor = !isEnabled()  ? StowlineStyle::color(StyleRole::tertiaryLabel)
+                                 : isChecked() ? StowlineStyle::color(StyleRole::surface, Appearance::light)
+                                               : StowlineStyle::color(StyleRole::label);
+        painter.setPen(textColor);
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+};
 
 SegmentedControl::SegmentedControl(const QStringList& segments, const QString& accessibleName, QWidget* parent)
     : QWidget(parent), m_group(new QButtonGroup(this)) {
@@ -13,14 +59,7 @@ SegmentedControl::SegmentedControl(const QStringList& segments, const QString& a
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     for (int i = 0; i < segments.size(); ++i) {
-        auto* button = new QToolButton(this);
-        button->setText(segments[i]);
-        button->setAccessibleName(segments[i]);
-        button->setCheckable(true);
-        button->setAutoRaise(false);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        button->setMinimumWidth(84);
+        auto* button = new Segment(segments[i], this);
         m_group->addButton(button, i);
         layout->addWidget(button);
     }
@@ -34,6 +73,14 @@ int SegmentedControl::currentIndex() const {
 void SegmentedControl::setCurrentIndex(int index) {
     if (QAbstractButton* button = m_group->button(index))
         button->setChecked(true);
+}
+
+void SegmentedControl::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(StowlineStyle::color(StyleRole::border), 1));
+    painter.setBrush(StowlineStyle::color(StyleRole::controlFill));
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 7, 7);
 }
 
 QAbstractButton* SegmentedControl::segment(int index) const {

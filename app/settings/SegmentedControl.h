@@ -20,11 +20,16 @@ public:
     void setCurrentIndex(int index);
     QAbstractButton* segment(int index) const;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 Q_SIGNALS:
     // The user chose another segment.
     void activated(int index);
 
 private:
+    class Segment;
+
     QButtonGroup* m_group;
 };
 

@@ -81,16 +81,24 @@ QWidget* SettingsSection::addLabelledRow(const QString& caption, QWidget* contro
     return row;
 }
 
+SymbolView::SymbolView(const QString& symbol, int size, StyleRole role, QWidget* parent)
+    : QWidget(parent), m_symbol(symbol), m_size(size), m_role(role) {
+    setFixedSize(size, size);
+}
+
+void SymbolView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0,
+                       SettingsSymbols::pixmap(m_symbol, m_size, StowlineStyle::color(m_role), devicePixelRatioF()));
+}
+
 SettingsIntroduction::SettingsIntroduction(const QString& symbol, const QString& title, const QString& sentence,
                                            QWidget* parent)
     : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
     layout->setSpacing(12);
-    auto* icon = new QLabel(this);
-    icon->setPixmap(SettingsSymbols::icon(symbol).pixmap(32, 32));
-    icon->setFixedSize(32, 32);
-    layout->addWidget(icon, 0, Qt::AlignTop);
+    layout->addWidget(new SymbolView(symbol, 30, StyleRole::accent, this), 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     auto* heading = new QLabel(title, this);

@@ -30,6 +30,22 @@ private:
     QVBoxLayout* m_rows;
 };
 
+// One settings symbol, drawn in a palette role so it follows the appearance.
+class SymbolView : public QWidget {
+    Q_OBJECT
+
+public:
+    SymbolView(const QString& symbol, int size, StyleRole role, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_symbol;
+    int m_size;
+    StyleRole m_role;
+};
+
 // The opening line of a pane: its symbol, title and one sentence.
 class SettingsIntroduction : public QWidget {
     Q_OBJECT

@@ -1,6 +1,6 @@
 #include "app/settings/StorageSummary.h"
 
-#include "app/settings/SettingsSymbols.h"
+#include "app/settings/SettingsSection.h"
 #include "app/store/ClipboardStore.h"
 #include "core/metadata/ByteCountFormatter.h"
 #include "core/metadata/ClipboardStatistics.h"
@@ -25,9 +25,7 @@ StorageSummary::StorageSummary(ClipboardStore& store, QWidget* parent)
     layout->setHorizontalSpacing(12);
     auto* clipsRow = new QHBoxLayout;
     clipsRow->setSpacing(6);
-    auto* icon = new QLabel(this);
-    icon->setPixmap(SettingsSymbols::icon(u"list.bullet.rectangle"_s).pixmap(16, 16));
-    clipsRow->addWidget(icon);
+    clipsRow->addWidget(new SymbolView(u"list.bullet.rectangle"_s, 16, StyleRole::secondaryText, this));
     clipsRow->addWidget(m_clips);
     clipsRow->addStretch();
     QFont bold = m_clips->font();
@@ -72,7 +70,7 @@ void StorageSummary::showEvent(QShowEvent* event) {
 void StorageSummary::refresh() {
     m_stale = false;
     const ClipboardStatistics statistics(m_store.items());
-    m_clips->setText(QString::number(statistics.totalItems) + u" clips"_s);
+    m_clips->setText(QString::number(statistics.totalItems) + (statistics.totalItems == 1 ? u" clip"_s : u" clips"_s));
     m_payloads->setText(u"Captured payloads "_s + ByteCountFormatter::string(statistics.capturedContentBytes));
     m_images->setText(u"Images "_s + QString::number(statistics.imageCount) + u" \u2022 "_s +
                       ByteCountFormatter::string(statistics.imageContentBytes));
