@@ -10,6 +10,7 @@
 #include "app/settings/ShortcutsSettingsPane.h"
 #include "app/store/ClipboardStore.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -23,6 +24,8 @@ using namespace Qt::StringLiterals;
 namespace stowline {
 
 namespace {
+
+constexpr int alertWidth = 380;
 
 QWidget* scrolling(QWidget* pane, QWidget* parent) {
     auto* area = new QScrollArea(parent);
@@ -139,13 +142,23 @@ QMessageBox* SettingsView::makeAlert(const QString& title, const QString& messag
     return alert;
 }
 
+void SettingsView::present(QMessageBox* alert) {
+    // A message box sizes itself to its buttons and lays itself out again on every change; a sentence or two
+    // reads better on a wider box, so the width is set last.
+    if (auto* grid = qobject_cast<QGridLayout*>(alert->layout())) {
+        grid->addItem(new QSpacerItem(alertWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+    alert->open();
+}
+
 void SettingsView::showError(const QString& message) {
     m_launchError = message;
     QMessageBox* alert = makeAlert(errorAlertTitle(), message);
     alert->setIcon(QMessageBox::Warning);
     alert->addButton(u"OK"_s, QMessageBox::AcceptRole);
     connect(alert, &QMessageBox::finished, this, [this] { m_launchError.reset(); });
-    alert->open();
+    present(alert);
 }
 
 void SettingsView::confirmClearAll() {
@@ -156,7 +169,7 @@ void SettingsView::confirmClearAll() {
     alert->setDefaultButton(cancel);
     alert->setEscapeButton(cancel);
     connect(clear, &QPushButton::clicked, this, [this] { m_context.store.clear(false); });
-    alert->open();
+    present(alert);
 }
 
 void SettingsView::confirmKeyring() {
@@ -167,7 +180,7 @@ void SettingsView::confirmKeyring() {
     alert->setDefaultButton(enable);
     alert->setEscapeButton(cancel);
     connect(enable, &QPushButton::clicked, this, [this] { changeProtection(ArchiveProtectionMode::keychain); });
-    alert->open();
+    present(alert);
 }
 
 void SettingsView::changeProtection(ArchiveProtectionMode mode) {
@@ -185,18 +198,13 @@ void SettingsView::changeProtection(ArchiveProtectionMode mode) {
 }
 
 void SettingsView::showAbout() {
-    auto* about = new QMessageBox(this);
-    about->setAttribute(Qt::WA_DeleteOnClose);
-    about->setWindowTitle(u"About Stowline"_s);
-    about->setAccessibleName(u"About Stowline"_s);
-    about->setIconPixmap(windowIcon().pixmap(64, 64));
-    about->setTextFormat(Qt::RichText);
+    QMessageBox* about = makeAlert(u"About Stowline"_s, QString());
+    about->setWindowModality(Qt::NonModal);
     about->setText(u"<b>Stowline</b><br>Version "_s + QStringLiteral(STOWLINE_VERSION));
     about->setInformativeText(u"Keeps everything you copy in a searchable history, encrypted on this computer.\n\n"
                               u"Free software under the GNU General Public License, version 3 or later."_s);
     about->addButton(u"OK"_s, QMessageBox::AcceptRole);
-    m_alert = about;
-    about->open();
+    present(about);
 }
 
 } // namespace stowline

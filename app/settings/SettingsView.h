@@ -62,6 +62,7 @@ private:
     void changeProtection(ArchiveProtectionMode mode);
     void followStoreMessage();
     QMessageBox* makeAlert(const QString& title, const QString& message);
+    void present(QMessageBox* alert);
 
     SettingsContext& m_context;
     SettingsPane m_selectedPane;

@@ -1,5 +1,6 @@
 #include "app/settings/SettingsWindowManager.h"
 
+#include "app/platform/FloatingWindows.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/settings/SettingsView.h"
 
@@ -80,6 +81,8 @@ void SettingsWindowManager::show() {
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    if (m_floatingWindows && m_window->windowHandle())
+        m_floatingWindows->activate(*m_window->windowHandle());
 }
 
 bool SettingsWindowManager::eventFilter(QObject* watched, QEvent* event) {

@@ -16,6 +16,7 @@ namespace stowline {
 
 class AppPreferences;
 class ClipboardStore;
+class FloatingWindows;
 class GlobalHotKey;
 class SettingsView;
 
@@ -39,6 +40,10 @@ public:
                           GlobalHotKey& hotKey, std::function<void()> reviewPermissions, QObject* parent = nullptr);
     ~SettingsWindowManager() override;
 
+    // With it the window is handed the keyboard although another application is in front (a window manager that
+    // prevents focus stealing ignores a plain request). Must outlive this object.
+    void setFloatingWindows(FloatingWindows* floatingWindows) { m_floatingWindows = floatingWindows; }
+
     // Brings the window forward on the pane last chosen.
     void show();
     // Null until the first `show`.
@@ -56,6 +61,7 @@ private:
     SettingsContext m_context;
     std::unique_ptr<QWidget> m_window;
     QPointer<SettingsView> m_view;
+    FloatingWindows* m_floatingWindows = nullptr;
 };
 
 } // namespace stowline
