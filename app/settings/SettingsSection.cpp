@@ -81,12 +81,12 @@ QWidget* SettingsSection::addLabelledRow(const QString& caption, QWidget* contro
     return row;
 }
 
-SymbolView::SymbolView(const QString& symbol, int size, StyleRole role, QWidget* parent)
+SettingsSymbolView::SettingsSymbolView(const QString& symbol, int size, StyleRole role, QWidget* parent)
     : QWidget(parent), m_symbol(symbol), m_size(size), m_role(role) {
     setFixedSize(size, size);
 }
 
-void SymbolView::paintEvent(QPaintEvent*) {
+void SettingsSymbolView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0,
                        SettingsSymbols::pixmap(m_symbol, m_size, StowlineStyle::color(m_role), devicePixelRatioF()));
@@ -98,7 +98,7 @@ SettingsIntroduction::SettingsIntroduction(const QString& symbol, const QString&
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
     layout->setSpacing(12);
-    layout->addWidget(new SymbolView(symbol, 30, StyleRole::accent, this), 0, Qt::AlignTop);
+    layout->addWidget(new SettingsSymbolView(symbol, 30, StyleRole::accent, this), 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     auto* heading = new QLabel(title, this);

@@ -31,11 +31,11 @@ private:
 };
 
 // One settings symbol, drawn in a palette role so it follows the appearance.
-class SymbolView : public QWidget {
+class SettingsSymbolView : public QWidget {
     Q_OBJECT
 
 public:
-    SymbolView(const QString& symbol, int size, StyleRole role, QWidget* parent = nullptr);
+    SettingsSymbolView(const QString& symbol, int size, StyleRole role, QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
