@@ -64,14 +64,6 @@ bool RecorderButton::event(QEvent* event) {
     return QPushButton::event(event);
 }
 
-void RecorderButton::keyPressEvent(QKeyEvent* event) {
-    if (m_isRecording) {
-        record(*event);
-        return;
-    }
-    QPushButton::keyPressEvent(event);
-}
-
 void RecorderButton::focusOutEvent(QFocusEvent* event) {
     if (m_isRecording)
         finish(std::nullopt);

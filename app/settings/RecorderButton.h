@@ -37,7 +37,6 @@ Q_SIGNALS:
 
 protected:
     bool event(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:

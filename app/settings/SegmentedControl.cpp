@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 
@@ -29,6 +30,12 @@ public:
     }
 
 protected:
+    // The ring shows where the keyboard is, not where a window's first focus happened to land.
+    void focusInEvent(QFocusEvent* event) override {
+        m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+        QAbstractButton::focusInEvent(event);
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -38,7 +45,7 @@ protected:
             painter.setBrush(StowlineStyle::color(StyleRole::accent));
             painter.drawRoundedRect(area, 5, 5);
         }
-        if (hasFocus()) {
+        if (hasFocus() && m_keyboardFocus) {
             painter.setPen(QPen(StowlineStyle::color(StyleRole::accent), 1.5));
             painter.setBrush(Qt::NoBrush);
             painter.drawRoundedRect(area.adjusted(-1, -1, 1, 1), 6, 6);
@@ -50,6 +57,9 @@ protected:
         painter.setPen(textColor);
         painter.drawText(rect(), Qt::AlignCenter, text());
     }
+
+private:
+    bool m_keyboardFocus = false;
 };
 
 SegmentedControl::SegmentedControl(const QStringList& segments, const QString& accessibleName, QWidget* parent)
