@@ -1,9 +1,11 @@
 #include "app/settings/RecorderButton.h"
 
 #include "app/platform/KeyCodeTable.h"
+#include "app/style/StowlineStyle.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +47,7 @@ void RecorderButton::beginRecording() {
         return;
     m_isRecording = true;
     setText(recordingTitle());
+    update();
     setFocus(Qt::OtherFocusReason);
     Q_EMIT recordingChanged(true);
 }
@@ -70,6 +73,18 @@ void RecorderButton::focusOutEvent(QFocusEvent* event) {
     QPushButton::focusOutEvent(event);
 }
 
+void RecorderButton::paintEvent(QPaintEvent* event) {
+    QPushButton::paintEvent(event);
+    if (!m_isRecording)
+        return;
+    // Listening looks different from showing: the button is ringed in the accent colour.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(StowlineStyle::color(StyleRole::accent), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
+}
+
 void RecorderButton::record(const QKeyEvent& event) {
     const std::optional<quint16> keyCode = KeyCodeTable::keyCodeForQtKey(event.key(), event.modifiers());
     if (keyCode == escapeKeyCode) {
@@ -91,6 +106,7 @@ void RecorderButton::record(const QKeyEvent& event) {
 
 void RecorderButton::finish(const std::optional<HotKeyConfiguration>& recorded) {
     m_isRecording = false;
+    update();
     Q_EMIT recordingChanged(false);
     if (recorded) {
         m_shortcut = *recorded;

@@ -38,6 +38,7 @@ Q_SIGNALS:
 protected:
     bool event(QEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void record(const QKeyEvent& event);
