@@ -1,5 +1,6 @@
 #include "app/StowlineApplication.h"
 
+#include "app/ApplicationShortcuts.h"
 #include "app/LaunchAtLoginManager.h"
 #include "app/actions/ClipboardActions.h"
 #include "app/archive/ArchiveFiles.h"
@@ -8,17 +9,20 @@
 #include "app/cli/ArchiveCommands.h"
 #include "app/history/HistoryViewModel.h"
 #include "app/history/HistoryWindowManager.h"
+#include "app/permission/PermissionReadinessWindowManager.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/ClipboardStore.h"
+#include "app/tray/StatusMenuController.h"
 #include "core/archive/ArchiveProtectionMode.h"
 #include "core/archive/StowlineArchive.h"
 #include "core/recognition/ImageTextRecognitionPolicy.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 namespace stowline {
 
@@ -50,10 +54,33 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     m_history = std::make_unique<HistoryWindowManager>(*m_store, *m_preferences, *m_actions, *m_platform.frontmost,
                                                        *m_platform.floatingWindows);
 
+    // The permission window exists before the first shortcut decision, which may open it.
+    m_permissions = std::make_unique<PermissionReadinessWindowManager>(
+        *m_preferences, *m_actions, [this] { m_shortcuts->registerHotKey(m_preferences->shortcut()); },
+        [this] { revertPermissionDependentChoices(); });
+
+    m_statusMenu = std::make_unique<StatusMenuController>(
+        *m_preferences, *m_store,
+        StatusMenuController::Callbacks{
+            .openHistory = [this] { togglePanel(); }, .openSettings = {}, .quit = [this] { terminate(); }});
+
     m_hotKey = std::make_unique<GlobalHotKey>(*m_platform.hotKeys, *m_platform.keystrokes, [this] { showPanel(); });
     m_shortcuts = std::make_unique<ShortcutCoordinator>(
-        *m_hotKey, *m_preferences, *m_store, [this] { return m_platform.keystrokes->isAvailable(); },
+        *m_hotKey, *m_preferences, *m_store, [this] { return m_actions->refreshAccessibility(); },
         m_isBackgroundLaunch);
+    connect(m_shortcuts.get(), &ShortcutCoordinator::permissionWindowRequested, this,
+            [this] { m_permissions->showIfNeeded(true); });
+    connect(m_shortcuts.get(), &ShortcutCoordinator::permissionConfigurationChanged, m_permissions.get(),
+            &PermissionReadinessWindowManager::configurationDidChange);
+
+    m_applicationShortcuts = std::make_unique<ApplicationShortcuts>(nullptr, [this] { terminate(); });
+    // "Becoming active" here is one of Stowline's windows taking the focus from another application.
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                applicationDidBecomeActive();
+        });
+    }
 }
 
 StowlineApplication::~StowlineApplication() = default;
@@ -65,6 +92,7 @@ QString StowlineApplication::launchAtLoginFailedMessage() {
 void StowlineApplication::start() {
     reconcileLaunchAtLogin();
     m_shortcuts->start();
+    subscribeToPreferences();
     m_monitor->start();
     m_store->applyRetention(m_preferences->retentionDays());
     queueRecognition(m_store->items());
@@ -89,6 +117,39 @@ void StowlineApplication::reconcileLaunchAtLogin() {
         m_store->setLastError(launchAtLoginFailedMessage());
 }
 
+void StowlineApplication::subscribeToPreferences() {
+    // Later changes only; each re-evaluates the permission window once the change has settled.
+    connect(m_preferences.get(), &AppPreferences::instantPasteChanged, m_permissions.get(),
+            &PermissionReadinessWindowManager::configurationDidChange, Qt::QueuedConnection);
+}
+
+void StowlineApplication::revertPermissionDependentChoices() {
+    m_shortcuts->revertPermissionDependentChoices();
+    m_permissions->configurationDidChange();
+}
+
+void StowlineApplication::applicationDidBecomeActive() {
+    m_actions->refreshAccessibility();
+    if (m_permissions->isWindowVisible()) {
+        const PermissionRequestPhase phase = m_permissions->requestState().phase();
+        const bool open = phase == PermissionRequestPhase::presented || phase == PermissionRequestPhase::awaitingSystem;
+        if (m_permissions->actions().refreshAccessibility() && open) {
+            m_permissions->requestState().observeTrust(true);
+            m_permissions->close(true);
+        }
+        return;
+    }
+    const HotKeyConfiguration chosen = m_preferences->shortcut();
+    if (!chosen.requiresAccessibilityInterception())
+        return;
+    // Granted meanwhile in the desktop's settings: the waiting choice goes live. Taken away: back to one that
+    // needs no permission.
+    if (m_actions->accessibilityGranted())
+        m_shortcuts->registerHotKey(chosen);
+    else
+        revertPermissionDependentChoices();
+}
+
 void StowlineApplication::showPanel() {
     ++m_panelRequestCount;
     m_history->show(false);
@@ -105,7 +166,9 @@ void StowlineApplication::togglePanel() {
 void StowlineApplication::handle(const InstanceRequest& request, const SingleInstance::Responder& respond) {
     switch (request.command) {
     case InstanceCommand::show:
+        // A later start reopens the application, which makes it active.
         showPanel();
+        applicationDidBecomeActive();
         respond({0, {}});
         return;
     case InstanceCommand::toggle:

@@ -12,13 +12,16 @@
 namespace stowline {
 
 class AppPreferences;
+class ApplicationShortcuts;
 class ClipboardActions;
 class ClipboardMonitor;
 class ClipboardStore;
 class GlobalHotKey;
 class HistoryWindowManager;
 class ImageTextRecognitionCoordinator;
+class PermissionReadinessWindowManager;
 class ShortcutCoordinator;
+class StatusMenuController;
 
 // Owns every long-lived service of the process, builds them in a fixed order and connects them. Requests from
 // later starts arrive through `handle`. Used on the GUI thread only.
@@ -41,8 +44,13 @@ public:
     // Answers a request of a later start.
     void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
 
-    // Ends capturing, writes pending saves, then asks the event loop to end; for a termination signal.
+    // Ends capturing, writes pending saves, then asks the event loop to end; for a termination signal, the tray's
+    // "Quit Stowline" and Ctrl+Q.
     void terminate();
+
+    // One of Stowline's windows gained the focus, or a later start asked for the panel: the permission may have
+    // been granted or taken away meanwhile.
+    void applicationDidBecomeActive();
 
     AppPreferences& preferences() { return *m_preferences; }
     ClipboardStore& store() { return *m_store; }
@@ -51,6 +59,8 @@ public:
     ImageTextRecognitionCoordinator& imageTextRecognition() { return *m_imageTextRecognition; }
     ShortcutCoordinator& shortcuts() { return *m_shortcuts; }
     HistoryWindowManager& history() { return *m_history; }
+    PermissionReadinessWindowManager& permissions() { return *m_permissions; }
+    StatusMenuController& statusMenu() { return *m_statusMenu; }
     PlatformServices& platform() { return m_platform; }
 
     // How often the history panel was asked for since start (shortcut, a later start, `show`, `toggle`).
@@ -71,6 +81,8 @@ private:
     void showPanel();
     void togglePanel();
     void reconcileLaunchAtLogin();
+    void revertPermissionDependentChoices();
+    void subscribeToPreferences();
     void quit(const SingleInstance::Responder& respond);
     void stopAndSave();
     InstanceReply exportHistory(const QStringList& arguments);
@@ -87,8 +99,11 @@ private:
     std::unique_ptr<ImageTextRecognitionCoordinator> m_imageTextRecognition;
     std::unique_ptr<ClipboardMonitor> m_monitor;
     std::unique_ptr<HistoryWindowManager> m_history;
+    std::unique_ptr<PermissionReadinessWindowManager> m_permissions;
+    std::unique_ptr<StatusMenuController> m_statusMenu;
     std::unique_ptr<GlobalHotKey> m_hotKey;
     std::unique_ptr<ShortcutCoordinator> m_shortcuts;
+    std::unique_ptr<ApplicationShortcuts> m_applicationShortcuts;
     int m_panelRequestCount = 0;
 };
 

@@ -15,6 +15,10 @@ ClipboardActions::ClipboardActions(Pasteboard& pasteboard, KeystrokePoster& keys
     , m_keystrokes(keystrokes)
     , m_accessibilityGranted(keystrokes.isAvailable()) {}
 
+void ClipboardActions::setMonitor(ClipboardMonitor* monitor) {
+    m_monitor = monitor;
+}
+
 bool ClipboardActions::refreshAccessibility() {
     const bool granted = m_keystrokes.isAvailable();
     if (granted != m_accessibilityGranted) {

@@ -22,7 +22,7 @@ public:
     ClipboardActions(Pasteboard& pasteboard, KeystrokePoster& keystrokes, QObject* parent = nullptr);
 
     // Held weakly: the start-up wiring sets it right after creating the monitor.
-    void setMonitor(ClipboardMonitor* monitor) { m_monitor = monitor; }
+    void setMonitor(ClipboardMonitor* monitor);
 
     bool accessibilityGranted() const { return m_accessibilityGranted; }
     // Asks again; observers hear only of a change.

@@ -133,4 +133,22 @@ void ShortcutCoordinator::activateBuiltInFallback(const HotKeyConfiguration& rej
     m_store.setLastError(nothingRegisteredMessage(rejected));
 }
 
+void ShortcutCoordinator::revertPermissionDependentChoices() {
+    if (!m_preferences.shortcut().requiresAccessibilityInterception())
+        return;
+    const HotKeyConfiguration proven = m_preferences.lastProvenShortcut();
+    HotKeyConfiguration replacement = HotKeyConfiguration::defaultShortcut();
+    if (!proven.requiresAccessibilityInterception())
+        replacement = proven;
+    else if (m_activeShortcut && !m_activeShortcut->requiresAccessibilityInterception())
+        replacement = *m_activeShortcut;
+    if (!m_hotKey.registerShortcut(replacement)) {
+        activateBuiltInFallback(m_preferences.shortcut());
+        return;
+    }
+    m_activeShortcut = replacement;
+    m_preferences.setShortcut(replacement);
+    m_store.setLastError(std::nullopt);
+}
+
 } // namespace stowline

@@ -29,6 +29,9 @@ public:
 
     void registerHotKey(const HotKeyConfiguration& shortcut);
     void activateBuiltInFallback(const HotKeyConfiguration& rejected);
+    // Back to a shortcut that needs no permission, when the chosen one needs it: the user declined, or the
+    // permission is gone. Clears the message on success.
+    void revertPermissionDependentChoices();
 
     // The shortcut the system delivers right now; nothing until a registration succeeded.
     const std::optional<HotKeyConfiguration>& activeShortcut() const { return m_activeShortcut; }

@@ -11,6 +11,8 @@
 #include "app/platform/fake/FakeSecretStore.h"
 #include "app/platform/fake/FakeTextRecognizer.h"
 #include "app/platform/xdg/XdgAutostartEntry.h"
+#include "app/permission/PermissionReadinessView.h"
+#include "app/permission/PermissionReadinessWindowManager.h"
 #include "app/preferences/AppPreferences.h"
 #include "core/archive/StowlineArchive.h"
 #include "app/shortcut/GlobalHotKey.h"
@@ -25,6 +27,7 @@
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -86,8 +89,10 @@ protected:
     }
 
     std::unique_ptr<StowlineApplication> launch(bool background, const QString& configHome = {},
-                                                const ClipRepresentations& clipboardAtLaunch = {}) {
+                                                const ClipRepresentations& clipboardAtLaunch = {},
+                                                bool accessibility = true) {
         PlatformServices services = fakeServices(configHome);
+        keystrokePoster->setAvailable(accessibility);
         if (!clipboardAtLaunch.isEmpty())
             pasteboard->copy(clipboardAtLaunch);
         auto application = std::make_unique<StowlineApplication>(
@@ -428,4 +433,62 @@ TEST_F(StowlineApplicationTest, TerminateStopsCapturingAndWritesPendingSaves) {
     QCoreApplication::processEvents();
     EXPECT_EQ(application->store().items().size(), 1);
     EXPECT_EQ(quitRequests.count(), 1);
+}
+
+namespace {
+
+const HotKeyConfiguration kAltU{32, HotKeyConfiguration::optionKey, u"Alt+U"_s};
+
+} // namespace
+
+TEST_F(StowlineApplicationTest, AOneModifierShortcutWaitsForThePermissionWindowAndGoesLiveOnceGranted) {
+    preferences()->setShortcut(kAltU);
+    auto application = launch(false, {}, {}, false);
+    EXPECT_EQ(application->shortcuts().activeShortcut(), HotKeyConfiguration::defaultShortcut());
+    EXPECT_EQ(application->preferences().shortcut(), kAltU);
+    EXPECT_EQ(application->store().lastError(),
+              u"Alt+U needs Accessibility access. Allow it to use this shortcut, or keep Alt+Shift+W."_s);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(application->permissions().isWindowVisible());
+
+    // Granted in the desktop's settings; Stowline becomes active again.
+    keystrokePoster->setAvailable(true);
+    application->applicationDidBecomeActive();
+    EXPECT_FALSE(application->permissions().isWindowVisible());
+    EXPECT_EQ(application->shortcuts().activeShortcut(), kAltU);
+    EXPECT_FALSE(application->store().lastError());
+
+    // Taken away again: the next activation goes back to a shortcut that needs no permission, and stores it.
+    keystrokePoster->setAvailable(false);
+    application->applicationDidBecomeActive();
+    EXPECT_EQ(application->shortcuts().activeShortcut(), HotKeyConfiguration::defaultShortcut());
+    EXPECT_EQ(preferences()->shortcut(), HotKeyConfiguration::defaultShortcut());
+    EXPECT_FALSE(application->permissions().isWindowVisible());
+}
+
+TEST_F(StowlineApplicationTest, DecliningInThePermissionWindowRevertsTheShortcut) {
+    preferences()->setShortcut(kAltU);
+    auto application = launch(false, {}, {}, false);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(application->permissions().isWindowVisible());
+    PermissionReadinessView* view = application->permissions().window()->view();
+    ASSERT_EQ(view->declineButton()->text(), u"Use Previous Shortcut"_s);
+    view->declineButton()->click();
+    EXPECT_FALSE(application->permissions().isWindowVisible());
+    EXPECT_EQ(application->preferences().shortcut(), HotKeyConfiguration::defaultShortcut());
+    EXPECT_EQ(application->shortcuts().activeShortcut(), HotKeyConfiguration::defaultShortcut());
+    EXPECT_FALSE(application->store().lastError());
+}
+
+TEST_F(StowlineApplicationTest, ABackgroundStartNeverOpensThePermissionWindow) {
+    preferences()->setShortcut(kAltU);
+    auto application = launch(true, {}, {}, false);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(application->permissions().isWindowVisible());
+    EXPECT_TRUE(application->store().lastError().value_or(QString()).contains(u"needs Accessibility access"));
+
+    // Choosing it again from the settings does open it.
+    application->preferences().setShortcut(kAltU);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(application->permissions().isWindowVisible());
 }

@@ -202,3 +202,41 @@ TEST_F(ShortcutCoordinatorTest, TheRejectedShortcutIsNeverAFallbackCandidate) {
     EXPECT_EQ(preferences->shortcut(), kAlternate);
     EXPECT_TRUE(lastError().endsWith(u"so Stowline is using Shift+Super+V."));
 }
+
+TEST_F(ShortcutCoordinatorTest, RevertingAOneModifierChoiceReturnsToAShortcutThatNeedsNoPermission) {
+    struct Case {
+        const char* name;
+        std::optional<HotKeyConfiguration> proven;
+        QList<HotKey> taken;
+        HotKeyConfiguration expected;
+    };
+    const Case cases[] = {
+        {"the last proven shortcut", kControlAltK, {}, kControlAltK},
+        // Proven is the one-modifier shortcut itself: the default is the way back.
+        {"the default", std::nullopt, {}, kDefault},
+        {"a built-in when the default is taken", std::nullopt, {keyOf(kDefault)}, kAlternate},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        service.setTaken({});
+        storeShortcuts(kAltU, c.proven);
+        startUp();
+        if (c.proven)
+            preferences->setLastProvenShortcut(*c.proven);
+        ASSERT_EQ(coordinator->activeShortcut(), kAltU);
+        accessibility.setAvailable(false);
+        service.setTaken(c.taken);
+        store.setLastError(u"Alt+U needs Accessibility access."_s);
+
+        coordinator->revertPermissionDependentChoices();
+        EXPECT_EQ(coordinator->activeShortcut(), c.expected);
+        EXPECT_EQ(preferences->shortcut(), c.expected);
+        EXPECT_EQ(openPreferences()->shortcut(), c.expected);
+        EXPECT_EQ(service.registered(), QList<HotKey>{keyOf(c.expected)});
+        if (c.taken.isEmpty()) {
+            EXPECT_FALSE(store.lastError());
+        }
+        accessibility.setAvailable(true);
+        hotKey.unregister();
+    }
+}

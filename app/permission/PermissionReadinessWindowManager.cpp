@@ -1,0 +1,153 @@
+#include "app/permission/PermissionReadinessWindowManager.h"
+
+#include "app/actions/ClipboardActions.h"
+#include "app/permission/PermissionReadinessView.h"
+#include "app/preferences/AppPreferences.h"
+#include "app/preferences/PreferenceKeys.h"
+#include "core/permission/PermissionReadinessPolicy.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace stowline {
+
+namespace K = PreferenceKeys;
+
+PermissionReadinessWindow::PermissionReadinessWindow(std::function<void()> shouldClose, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_shouldClose(std::move(shouldClose)) {
+    setWindowTitle(PermissionReadinessWindowManager::windowTitle());
+    setFixedSize(460, 430);
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void PermissionReadinessWindow::setView(PermissionReadinessView* view) {
+    delete m_view;
+    m_view = view;
+    layout()->addWidget(view);
+}
+
+void PermissionReadinessWindow::reject() {
+    // Escape and the close button: the manager decides; the window itself never closes.
+    if (m_shouldClose)
+        m_shouldClose();
+}
+
+PermissionReadinessWindowManager::PermissionReadinessWindowManager(AppPreferences& preferences,
+                                                                   ClipboardActions& actions,
+                                                                   std::function<void()> onAccessibilityGranted,
+                                                                   std::function<void()> onPermissionDeclined,
+                                                                   QObject* parent)
+    : QObject(parent)
+    , m_preferences(preferences)
+    , m_actions(actions)
+    , m_onAccessibilityGranted(std::move(onAccessibilityGranted))
+    , m_onPermissionDeclined(std::move(onPermissionDeclined)) {}
+
+PermissionReadinessWindowManager::~PermissionReadinessWindowManager() = default;
+
+QString PermissionReadinessWindowManager::windowTitle() {
+    return QStringLiteral("Finish setting up Stowline");
+}
+
+PermissionReadinessRequirements PermissionReadinessWindowManager::requirements() const {
+    return PermissionReadinessPolicy::requirements(m_preferences.instantPaste(),
+                                                   m_preferences.shortcut().requiresAccessibilityInterception());
+}
+
+bool PermissionReadinessWindowManager::showIfNeeded(bool force, std::function<void()> completion) {
+    const PermissionReadinessRequirements needed = requirements();
+    const std::optional<QString> signature = needed.signature();
+    m_preferences.notePermissionRequirements(signature);
+    if (!needed.requiresAccessibility() || m_actions.refreshAccessibility() || !signature) {
+        close(m_actions.accessibilityGranted());
+        return false;
+    }
+    if (!force && m_preferences.defaults().string(K::dismissedPermissionSignature) == signature)
+        return false;
+
+    m_requestState.present(false);
+    m_completion = std::move(completion);
+
+    if (!m_window)
+        m_window = std::make_unique<PermissionReadinessWindow>([this] {
+            // The close button declines an open request; otherwise the window stays.
+            notNow();
+        });
+    QPointer<PermissionReadinessWindowManager> self(this);
+    PermissionReadinessView::Callbacks callbacks{
+        .isAccessibilityGranted = [self] { return self && self->m_actions.refreshAccessibility(); },
+        .requestAccessibility =
+            [self] {
+                if (!self)
+                    return;
+                // The desktop has no prompt to raise: asking again is all a request can do here.
+                self->m_requestState.beginSystemRequest();
+                self->m_actions.refreshAccessibility();
+            },
+        .permissionGranted =
+            [self] {
+                if (self)
+                    self->close(true);
+            },
+        .notNow =
+            [self] {
+                if (self)
+                    self->notNow();
+            },
+    };
+    m_window->setView(new PermissionReadinessView(needed, std::move(callbacks), m_window.get()));
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_window->move(screen->availableGeometry().center() - m_window->rect().center());
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    return true;
+}
+
+void PermissionReadinessWindowManager::notNow() {
+    if (m_requestState.declineExplicitly() != PermissionRequestEffect::rollback)
+        return;
+    if (m_onPermissionDeclined)
+        m_onPermissionDeclined();
+    close(false);
+}
+
+void PermissionReadinessWindowManager::configurationDidChange() {
+    const PermissionReadinessRequirements needed = requirements();
+    const std::optional<QString> dismissed = m_preferences.defaults().string(K::dismissedPermissionSignature);
+    m_preferences.notePermissionRequirements(needed.signature());
+    if (needed.requiresAccessibility() && !m_actions.accessibilityGranted()) {
+        if (isWindowVisible()) {
+            // Rebuilt for the new requirements, keeping whoever waits for the window to close.
+            showIfNeeded(true, std::move(m_completion));
+            return;
+        }
+        if (dismissed == needed.signature())
+            return;
+        showIfNeeded(false);
+        return;
+    }
+    close(m_actions.accessibilityGranted());
+}
+
+void PermissionReadinessWindowManager::close(bool granted) {
+    if (!isWindowVisible() && !m_completion)
+        return;
+    if (m_window)
+        m_window->hide();
+    if (granted) {
+        m_preferences.defaults().remove(K::dismissedPermissionSignature);
+        if (m_onAccessibilityGranted)
+            m_onAccessibilityGranted();
+    }
+    m_requestState.reset();
+    if (std::function<void()> completion = std::exchange(m_completion, {}))
+        completion();
+}
+
+} // namespace stowline

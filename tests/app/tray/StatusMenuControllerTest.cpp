@@ -1,0 +1,109 @@
+#include "app/tray/StatusMenuController.h"
+
+#include "app/preferences/AppPreferences.h"
+#include "app/store/ClipboardStore.h"
+#include "tests/support/ClipBuilders.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace stowline;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class StatusMenuControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    // Titles and shortcuts of the menu a right click opens now, separators as "-".
+    QStringList openMenu() {
+        controller.activate(QSystemTrayIcon::Context);
+        QStringList entries;
+        for (const QAction* action : controller.menu()->actions()) {
+            if (action->isSeparator())
+                entries.append(u"-"_s);
+            else
+                entries.append(action->text() + (action->shortcut().isEmpty()
+                                                     ? QString()
+                                                     : u" ["_s + action->shortcut().toString() + u']'));
+        }
+        return entries;
+    }
+
+    void choose(const QString& title) {
+        for (QAction* action : controller.menu()->actions()) {
+            if (action->text() == title) {
+                action->trigger();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no menu item " << title.toStdString();
+    }
+
+    QTemporaryDir dir;
+    AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s))};
+    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, false};
+    int historyToggles = 0;
+    int settingsOpened = 0;
+    int quits = 0;
+    StatusMenuController controller{preferences, store,
+                                    StatusMenuController::Callbacks{.openHistory = [this] { ++historyToggles; },
+                                                                    .openSettings = [this] { ++settingsOpened; },
+                                                                    .quit = [this] { ++quits; }}};
+};
+
+} // namespace
+
+TEST_F(StatusMenuControllerTest, TheMenuFollowsTheCaptureStateAndItsItemsAct) {
+    const QStringList capturing{u"Open Stowline"_s,           u"Pause Capture"_s,       u"-"_s,
+                                u"Settings\u2026 [Ctrl+,]"_s, u"Clear Non-Favorites"_s, u"-"_s,
+                                u"Quit Stowline [Ctrl+Q]"_s};
+    EXPECT_EQ(openMenu(), capturing);
+    EXPECT_EQ(controller.trayIcon().toolTip(), u"Stowline is capturing"_s);
+
+    choose(u"Pause Capture"_s);
+    EXPECT_FALSE(preferences.captureEnabled());
+    EXPECT_EQ(controller.trayIcon().toolTip(), u"Stowline capture is paused"_s);
+    QStringList paused = capturing;
+    paused[1] = u"Resume Capture"_s;
+    EXPECT_EQ(openMenu(), paused);
+
+    // The settings window's switch changes the icon too.
+    preferences.setCaptureEnabled(true);
+    EXPECT_EQ(controller.trayIcon().toolTip(), u"Stowline is capturing"_s);
+
+    openMenu();
+    choose(u"Open Stowline"_s);
+    choose(u"Settings\u2026"_s);
+    choose(u"Quit Stowline"_s);
+    EXPECT_EQ(historyToggles, 1);
+    EXPECT_EQ(settingsOpened, 1);
+    EXPECT_EQ(quits, 1);
+}
+
+TEST_F(StatusMenuControllerTest, ALeftClickAfterTheMenuTogglesThePanel) {
+    openMenu();
+    controller.activate(QSystemTrayIcon::Trigger);
+    EXPECT_EQ(historyToggles, 1);
+    // The two icons are different pictures.
+    const QImage capturing = controller.trayIcon().icon().pixmap(22, 22).toImage();
+    preferences.setCaptureEnabled(false);
+    const QImage paused = controller.trayIcon().icon().pixmap(22, 22).toImage();
+    EXPECT_FALSE(capturing.isNull());
+    EXPECT_NE(capturing, paused);
+}
+
+TEST_F(StatusMenuControllerTest, ClearNonFavoritesKeepsFavourites) {
+    const Timestamp now = Timestamp::now();
+    store.capture(test::textClip(u"kept"_s, now), 0);
+    store.capture(test::textClip(u"dropped"_s, now.addingSeconds(1)), 0);
+    store.toggleFavorite(store.items().last().id());
+    openMenu();
+    choose(u"Clear Non-Favorites"_s);
+    ASSERT_EQ(store.items().size(), 1);
+    EXPECT_EQ(store.items().first().title(), u"kept"_s);
+}

@@ -1,0 +1,132 @@
+#include "tests/e2e/ClipboardClients.h"
+#include "tests/e2e/StowlineProcess.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+using namespace stowline::test;
+
+namespace {
+
+// Runs an X client to its end and returns what it printed; nothing when it failed.
+std::optional<QString> runClient(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// A tray host on the test's display (Debian's trayer), for as long as the object lives.
+class TrayHost {
+public:
+    ~TrayHost() {
+        m_trayer.kill();
+        m_trayer.waitForFinished(5000);
+    }
+
+    bool start() {
+        m_trayer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_trayer.start(u"trayer"_s, {u"--edge"_s, u"top"_s, u"--align"_s, u"right"_s, u"--widthtype"_s, u"request"_s,
+                                     u"--height"_s, u"32"_s, u"--SetDockType"_s, u"true"_s});
+        return m_trayer.waitForStarted(5000) && waitUntil([this] { return !window().isEmpty(); });
+    }
+
+    QString window() const {
+        return runClient(u"xdotool"_s, {u"search"_s, u"--class"_s, u"trayer"_s})
+            .value_or(QString())
+            .split(u'\n')
+            .value(0);
+    }
+
+    // The windows embedded in the tray: one per icon.
+    QStringList icons() const {
+        const QString tree = runClient(u"xwininfo"_s, {u"-children"_s, u"-id"_s, window()}).value_or(QString());
+        QStringList ids;
+        for (const QString& line : tree.split(u'\n')) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith(u"0x"))
+                ids.append(trimmed.section(u' ', 0, 0));
+        }
+        return ids;
+    }
+
+private:
+    QProcess m_trayer;
+};
+
+bool click(const QString& window, int button) {
+    return runClient(u"xdotool"_s,
+                     {u"mousemove"_s, u"--window"_s, window, u"8"_s, u"8"_s, u"click"_s, QString::number(button)})
+        .has_value();
+}
+
+QImage picture(const QString& window) {
+    bool ok = false;
+    const WId id = window.toULongLong(&ok, 16);
+    return ok ? QGuiApplication::primaryScreen()->grabWindow(id).toImage() : QImage();
+}
+
+QStringList visibleStowlineWindows() {
+    return runClient(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--classname"_s, u"stowline"_s})
+        .value_or(QString())
+        .split(u'\n', Qt::SkipEmptyParts);
+}
+
+// A right click on the icon, then the menu's second item ("Pause Capture" or "Resume Capture") by keyboard.
+bool chooseSecondMenuItem(const QString& icon) {
+    const qsizetype before = visibleStowlineWindows().size();
+    return click(icon, 3) && waitUntil([&] { return visibleStowlineWindows().size() > before; }) &&
+           runClient(u"xdotool"_s, {u"key"_s, u"Down"_s, u"Down"_s, u"Return"_s}).has_value();
+}
+
+QString valueOf(const StowlineProcess& stowline, const QString& key) {
+    return stowline.status().value_or(QMap<QString, QString>()).value(key);
+}
+
+} // namespace
+
+TEST(TrayEndToEnd, TheIconOpensThePanelAndItsMenuPausesCapture) {
+    TrayHost tray;
+    ASSERT_TRUE(tray.start());
+    StowlineHome home;
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+    ASSERT_TRUE(waitUntil([&] { return tray.icons().size() == 1; }));
+    const QString icon = tray.icons().first();
+
+    ASSERT_TRUE(click(icon, 1));
+    EXPECT_TRUE(waitUntil([&] { return valueOf(stowline, u"panelRequests"_s) == u"1"_s; }));
+
+    ClipboardClients clients;
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "while capturing"));
+    ASSERT_TRUE(waitUntil([&] { return valueOf(stowline, u"clips"_s) == u"1"_s; }));
+
+    const QImage capturing = picture(icon);
+    ASSERT_TRUE(chooseSecondMenuItem(icon));
+    QSettings stored(home.preferencesPath(), QSettings::IniFormat);
+    const auto captureEnabled = [&] {
+        stored.sync();
+        return stored.value(u"captureEnabled"_s).toString();
+    };
+    EXPECT_TRUE(waitUntil([&] { return captureEnabled() == u"false"_s; }));
+    EXPECT_TRUE(waitUntil([&] { return picture(icon) != capturing; }));
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "while paused"));
+
+    // "Resume Capture": the icon returns, and the next copy is the second clip, not the third.
+    ASSERT_TRUE(chooseSecondMenuItem(icon));
+    EXPECT_TRUE(waitUntil([&] { return captureEnabled() == u"true"_s; }));
+    EXPECT_TRUE(waitUntil([&] { return picture(icon) == capturing; }));
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "after resuming"));
+    EXPECT_TRUE(waitUntil([&] { return valueOf(stowline, u"clips"_s) == u"2"_s; }));
+    EXPECT_EQ(stowline.run({u"list"_s}).output, u"1\ttext\tafter resuming\n2\ttext\twhile capturing\n"_s);
+    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
+}
