@@ -59,7 +59,9 @@ DesktopColorScheme::DesktopColorScheme(QDBusConnection bus, int blockingTimeoutM
     : QObject(parent), m_bus(std::move(bus)) {
     if (!m_bus.isConnected())
         return;
-    // Subscribed by well-known name: a portal that starts or restarts later is followed too.
+    // The slot's types are looked up by name: until something registered QDBusVariant, the first connection of
+    // the process fails. By well-known name, so a portal that starts or restarts later is followed too.
+    qRegisterMetaType<QDBusVariant>();
     m_bus.connect(serviceName(), objectPath(), interfaceName(), QStringLiteral("SettingChanged"), this,
                   SLOT(settingChanged(QString, QString, QDBusVariant)));
 
@@ -68,12 +70,16 @@ DesktopColorScheme::DesktopColorScheme(QDBusConnection bus, int blockingTimeoutM
         askAsynchronously(QStringLiteral("ReadOne"));
         return;
     }
-    const QDBusMessage reply = m_bus.call(readMessage(QStringLiteral("ReadOne")), QDBus::Block, blockingTimeoutMs);
+    const QDBusMessage reply = askAndWait(QStringLiteral("ReadOne"), blockingTimeoutMs);
     if (accept(reply))
         return;
     // Portals before version 2 know only `Read`; a portal that did not answer in time is not asked again.
     if (reply.errorName() == QDBusError::errorString(QDBusError::UnknownMethod))
-        accept(m_bus.call(readMessage(QStringLiteral("Read")), QDBus::Block, blockingTimeoutMs));
+        accept(askAndWait(QStringLiteral("Read"), blockingTimeoutMs));
+}
+
+QDBusMessage DesktopColorScheme::askAndWait(const QString& method, int timeoutMs) const {
+    return m_bus.call(readMessage(method), QDBus::Block, timeoutMs);
 }
 
 QDBusMessage DesktopColorScheme::readMessage(const QString& method) const {

@@ -42,6 +42,7 @@ private Q_SLOTS:
 private:
     QDBusMessage readMessage(const QString& method) const;
     void askAsynchronously(const QString& method);
+    QDBusMessage askAndWait(const QString& method, int timeoutMs) const;
     bool accept(const QDBusMessage& reply);
     void update(Scheme scheme);
 

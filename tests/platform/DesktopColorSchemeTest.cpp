@@ -3,6 +3,7 @@
 #include "tests/platform/FakeDesktopPortal.h"
 #include "tests/support/Wait.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 
 #include <gtest/gtest.h>
@@ -25,9 +26,9 @@ TEST(DesktopColorScheme, ReadsTheRunningPortalAtOnceAndFollowsItsChanges) {
     DesktopColorScheme scheme(QDBusConnection::sessionBus());
     EXPECT_EQ(scheme.scheme(), Scheme::preferDark);
 
-    portal.switchTo(2);
+    ASSERT_TRUE(portal.switchTo(2));
     EXPECT_TRUE(waitUntil([&] { return scheme.scheme() == Scheme::preferLight; }));
-    portal.switchTo(0);
+    ASSERT_TRUE(portal.switchTo(0));
     EXPECT_TRUE(waitUntil([&] { return scheme.scheme() == Scheme::noPreference; }));
 }
 
@@ -43,7 +44,7 @@ TEST(DesktopColorScheme, APortalThatStartsLaterIsFollowed) {
     ASSERT_EQ(scheme.scheme(), Scheme::noPreference);
     FakeDesktopPortal portal;
     ASSERT_TRUE(portal.start(0));
-    portal.switchTo(1);
+    ASSERT_TRUE(portal.switchTo(1));
     EXPECT_TRUE(waitUntil([&] { return scheme.scheme() == Scheme::preferDark; }));
 }
 

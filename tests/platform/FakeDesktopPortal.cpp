@@ -1,68 +1,35 @@
 #include "tests/platform/FakeDesktopPortal.h"
 
-#include "app/appearance/DesktopColorScheme.h"
-
-#include <QDBusConnectionInterface>
-#include <QDBusError>
+#include "tests/support/Wait.h"
 
 namespace stowline::test {
 
-bool FakePortalSettings::known(const QString& nameSpace, const QString& key) {
-    if (nameSpace == DesktopColorScheme::appearanceNamespace() && key == DesktopColorScheme::colorSchemeKey())
-        return true;
-    sendErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotFound"),
-                   QStringLiteral("Requested setting not found"));
-    return false;
-}
-
-QDBusVariant FakePortalSettings::ReadOne(const QString& nameSpace, const QString& key) {
-    if (onlyRead) {
-        sendErrorReply(QDBusError::UnknownMethod, QStringLiteral("No such method ReadOne"));
-        return {};
-    }
-    if (!known(nameSpace, key))
-        return {};
-    return QDBusVariant(QVariant::fromValue(uint(colorScheme)));
-}
-
-QDBusVariant FakePortalSettings::Read(const QString& nameSpace, const QString& key) {
-    if (!known(nameSpace, key))
-        return {};
-    return QDBusVariant(QVariant::fromValue(QDBusVariant(QVariant::fromValue(uint(colorScheme)))));
-}
-
-void FakePortalSettings::announce(uint scheme) {
-    colorScheme = scheme;
-    Q_EMIT SettingChanged(DesktopColorScheme::appearanceNamespace(), DesktopColorScheme::colorSchemeKey(),
-                          QDBusVariant(QVariant::fromValue(scheme)));
-}
-
-FakeDesktopPortal::FakeDesktopPortal()
-    : m_settings(new FakePortalSettings)
-    , m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-portal"))) {
-    m_settings->moveToThread(&m_thread);
-    QObject::connect(&m_thread, &QThread::finished, m_settings, &QObject::deleteLater);
-    m_thread.start();
-}
-
 FakeDesktopPortal::~FakeDesktopPortal() {
-    m_connection.unregisterService(DesktopColorScheme::serviceName());
-    m_connection.unregisterObject(DesktopColorScheme::objectPath());
-    QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
-    m_thread.quit();
-    m_thread.wait();
+    m_process.closeWriteChannel();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
 }
 
-bool FakeDesktopPortal::start(uint colorScheme, bool onlyRead) {
-    m_settings->colorScheme = colorScheme;
-    m_settings->onlyRead = onlyRead;
-    return m_connection.registerObject(DesktopColorScheme::objectPath(), m_settings,
-                                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
-           m_connection.registerService(DesktopColorScheme::serviceName());
+bool FakeDesktopPortal::waitForLine(const QByteArray& line) {
+    return waitUntil([&] {
+               if (m_process.canReadLine())
+                   return m_process.readLine().trimmed() == line;
+               return m_process.state() == QProcess::NotRunning;
+           }) &&
+           m_process.state() == QProcess::Running;
 }
 
-void FakeDesktopPortal::switchTo(uint colorScheme) {
-    QMetaObject::invokeMethod(m_settings, "announce", Qt::QueuedConnection, Q_ARG(uint, colorScheme));
+bool FakeDesktopPortal::start(uint colorScheme, bool old) {
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(QStringLiteral(STOWLINE_FAKE_PORTAL), old ? QStringList{QStringLiteral("old")} : QStringList{});
+    return m_process.waitForStarted(5000) && waitForLine("ready") && switchTo(colorScheme);
+}
+
+bool FakeDesktopPortal::switchTo(uint colorScheme) {
+    m_process.write("scheme " + QByteArray::number(colorScheme) + '\n');
+    return waitForLine("sent");
 }
 
 } // namespace stowline::test
