@@ -3,6 +3,7 @@
 #include "app/ApplicationShortcuts.h"
 #include "app/LaunchAtLoginManager.h"
 #include "app/actions/ClipboardActions.h"
+#include "app/appearance/AppearanceCoordinator.h"
 #include "app/archive/ArchiveFiles.h"
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/capture/ClipboardMonitor.h"
@@ -31,6 +32,12 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     m_preferences = std::make_unique<AppPreferences>(std::make_unique<PreferenceStore>(
         options.preferencesFile.isEmpty() ? PreferenceStore::defaultFilePath() : options.preferencesFile));
     m_actions = std::make_unique<ClipboardActions>(*m_platform.pasteboard, *m_platform.keystrokes);
+    // Before any window: the first one already has the colours in effect. Without a session bus there is no
+    // desktop portal to ask (and Qt would start a bus of its own to find that out).
+    m_appearance = std::make_unique<AppearanceCoordinator>(
+        *m_preferences, qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")
+                            ? std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus())
+                            : nullptr);
 
     // Opening the store loads the archive of the chosen protection mode.
     auto archive = std::make_unique<EncryptedArchiveStore>(

@@ -12,6 +12,7 @@
 namespace stowline {
 
 class AppPreferences;
+class AppearanceCoordinator;
 class ApplicationShortcuts;
 class ClipboardActions;
 class ClipboardMonitor;
@@ -93,6 +94,7 @@ private:
     PlatformServices m_platform;
     bool m_isBackgroundLaunch;
     std::unique_ptr<AppPreferences> m_preferences;
+    std::unique_ptr<AppearanceCoordinator> m_appearance;
     std::unique_ptr<ClipboardActions> m_actions;
     std::unique_ptr<ClipboardStore> m_store;
     // Declared after the store and before the monitor: each is destroyed before what it uses.
