@@ -94,12 +94,12 @@ TEST(TrayEndToEnd, TheIconOpensThePanelAndItsMenuPausesCapture) {
     ASSERT_TRUE(waitUntil([&] { return visibleStowlineWindows().size() == 1; }));
     const QString icon = visibleStowlineWindows().first();
 
-    ASSERT_TRUE(click(icon, 1));
-    EXPECT_TRUE(waitUntil([&] { return valueOf(stowline, u"panelRequests"_s) == u"1"_s; }));
-
     ClipboardClients clients;
     ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "while capturing"));
     ASSERT_TRUE(waitUntil([&] { return valueOf(stowline, u"clips"_s) == u"1"_s; }));
+
+    ASSERT_TRUE(click(icon, 1));
+    EXPECT_TRUE(waitUntil([&] { return valueOf(stowline, u"panelRequests"_s) == u"1"_s; }));
 
     const QImage capturing = picture(icon);
     ASSERT_TRUE(chooseSecondMenuItem(icon));
