@@ -84,7 +84,7 @@ QString valueOf(const StowlineProcess& stowline, const QString& key) {
 
 } // namespace
 
-TEST(TrayEndToEnd, TheIconOpensThePanelAndItsMenuPausesCapture) {
+TEST(TrayEndToEnd, TheMenuPausesCaptureAndTheIconTogglesThePanel) {
     TrayHost tray;
     ASSERT_TRUE(tray.start());
     StowlineHome home;
@@ -97,9 +97,6 @@ TEST(TrayEndToEnd, TheIconOpensThePanelAndItsMenuPausesCapture) {
     ClipboardClients clients;
     ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "while capturing"));
     ASSERT_TRUE(waitUntil([&] { return valueOf(stowline, u"clips"_s) == u"1"_s; }));
-
-    ASSERT_TRUE(click(icon, 1));
-    EXPECT_TRUE(waitUntil([&] { return valueOf(stowline, u"panelRequests"_s) == u"1"_s; }));
 
     const QImage capturing = picture(icon);
     ASSERT_TRUE(chooseSecondMenuItem(icon));
@@ -119,5 +116,13 @@ TEST(TrayEndToEnd, TheIconOpensThePanelAndItsMenuPausesCapture) {
     ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "after resuming"));
     EXPECT_TRUE(waitUntil([&] { return valueOf(stowline, u"clips"_s) == u"2"_s; }));
     EXPECT_EQ(stowline.run({u"list"_s}).output, u"1\ttext\tafter resuming\n2\ttext\twhile capturing\n"_s);
+
+    // A left click opens the panel, the next one closes it again.
+    const QStringList before = visibleStowlineWindows();
+    ASSERT_TRUE(click(icon, 1));
+    EXPECT_TRUE(waitUntil([&] { return valueOf(stowline, u"panelRequests"_s) == u"1"_s; }));
+    EXPECT_TRUE(waitUntil([&] { return visibleStowlineWindows().size() == before.size() + 1; }));
+    ASSERT_TRUE(click(icon, 1));
+    EXPECT_TRUE(waitUntil([&] { return visibleStowlineWindows() == before; }));
     EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
 }
