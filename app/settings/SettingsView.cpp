@@ -201,8 +201,10 @@ void SettingsView::showAbout() {
     QMessageBox* about = makeAlert(u"About Stowline"_s, QString());
     about->setWindowModality(Qt::NonModal);
     about->setText(u"<b>Stowline</b><br>Version "_s + QStringLiteral(STOWLINE_VERSION));
-    about->setInformativeText(u"Keeps everything you copy in a searchable history, encrypted on this computer.\n\n"
-                              u"Free software under the GNU General Public License, version 3 or later."_s);
+    about->setInformativeText(
+        u"Keeps everything you copy in a searchable history, encrypted on this computer.\n\n"
+        u"© 2026 The Stowline developers. All rights reserved: no licence to copy, modify or redistribute "
+        u"Stowline has been granted yet."_s);
     about->addButton(u"OK"_s, QMessageBox::AcceptRole);
     present(about);
 }
