@@ -16,6 +16,7 @@
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/ClipboardStore.h"
+#include "app/settings/SettingsWindowManager.h"
 #include "app/tray/StatusMenuController.h"
 #include "core/archive/ArchiveProtectionMode.h"
 #include "core/archive/StowlineArchive.h"
@@ -24,6 +25,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPointer>
 
 namespace stowline {
 
@@ -66,12 +68,28 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
         *m_preferences, *m_actions, [this] { m_shortcuts->registerHotKey(m_preferences->shortcut()); },
         [this] { revertPermissionDependentChoices(); });
 
+    // Created ahead of its turn because the settings release its grab while recording; creating it registers
+    // nothing.
+    m_hotKey = std::make_unique<GlobalHotKey>(*m_platform.hotKeys, *m_platform.keystrokes, [this] { showPanel(); });
+    m_settings =
+        std::make_unique<SettingsWindowManager>(*m_preferences, *m_store, LaunchAtLoginManager(*m_platform.loginItem),
+                                                *m_hotKey, [this] { m_permissions->showIfNeeded(true); });
+    m_settings->setFloatingWindows(m_platform.floatingWindows.get());
+    m_history->setSettingsManager({.show =
+                                       [settings = QPointer(m_settings.get())] {
+                                           if (settings)
+                                               settings->show();
+                                       },
+                                   .window = [settings = QPointer(m_settings.get())]() -> QWidget* {
+                                       return settings ? settings->window() : nullptr;
+                                   }});
+
     m_statusMenu = std::make_unique<StatusMenuController>(
         *m_preferences, *m_store,
-        StatusMenuController::Callbacks{
-            .openHistory = [this] { togglePanel(); }, .openSettings = {}, .quit = [this] { terminate(); }});
+        StatusMenuController::Callbacks{.openHistory = [this] { togglePanel(); },
+                                        .openSettings = [this] { showSettings(); },
+                                        .quit = [this] { terminate(); }});
 
-    m_hotKey = std::make_unique<GlobalHotKey>(*m_platform.hotKeys, *m_platform.keystrokes, [this] { showPanel(); });
     m_shortcuts = std::make_unique<ShortcutCoordinator>(
         *m_hotKey, *m_preferences, *m_store, [this] { return m_actions->refreshAccessibility(); },
         m_isBackgroundLaunch);
@@ -80,7 +98,8 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     connect(m_shortcuts.get(), &ShortcutCoordinator::permissionConfigurationChanged, m_permissions.get(),
             &PermissionReadinessWindowManager::configurationDidChange);
 
-    m_applicationShortcuts = std::make_unique<ApplicationShortcuts>(nullptr, [this] { terminate(); });
+    m_applicationShortcuts =
+        std::make_unique<ApplicationShortcuts>([this] { showSettings(); }, [this] { terminate(); });
     // "Becoming active" here is one of Stowline's windows taking the focus from another application.
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(gui, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -155,6 +174,10 @@ void StowlineApplication::applicationDidBecomeActive() {
         m_shortcuts->registerHotKey(chosen);
     else
         revertPermissionDependentChoices();
+}
+
+void StowlineApplication::showSettings() {
+    m_settings->show();
 }
 
 void StowlineApplication::showPanel() {

@@ -21,6 +21,7 @@ class GlobalHotKey;
 class HistoryWindowManager;
 class ImageTextRecognitionCoordinator;
 class PermissionReadinessWindowManager;
+class SettingsWindowManager;
 class ShortcutCoordinator;
 class StatusMenuController;
 
@@ -52,6 +53,8 @@ public:
     // One of Stowline's windows gained the focus, or a later start asked for the panel: the permission may have
     // been granted or taken away meanwhile.
     void applicationDidBecomeActive();
+    // The tray's "Settings…", Ctrl+, in any Stowline window, and `stowline settings`.
+    void showSettings();
 
     AppPreferences& preferences() { return *m_preferences; }
     ClipboardStore& store() { return *m_store; }
@@ -62,6 +65,7 @@ public:
     HistoryWindowManager& history() { return *m_history; }
     PermissionReadinessWindowManager& permissions() { return *m_permissions; }
     StatusMenuController& statusMenu() { return *m_statusMenu; }
+    SettingsWindowManager& settings() { return *m_settings; }
     PlatformServices& platform() { return m_platform; }
 
     // How often the history panel was asked for since start (shortcut, a later start, `show`, `toggle`).
@@ -104,6 +108,7 @@ private:
     std::unique_ptr<PermissionReadinessWindowManager> m_permissions;
     std::unique_ptr<StatusMenuController> m_statusMenu;
     std::unique_ptr<GlobalHotKey> m_hotKey;
+    std::unique_ptr<SettingsWindowManager> m_settings;
     std::unique_ptr<ShortcutCoordinator> m_shortcuts;
     std::unique_ptr<ApplicationShortcuts> m_applicationShortcuts;
     int m_panelRequestCount = 0;

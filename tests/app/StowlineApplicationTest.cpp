@@ -14,6 +14,10 @@
 #include "app/permission/PermissionReadinessView.h"
 #include "app/permission/PermissionReadinessWindowManager.h"
 #include "app/preferences/AppPreferences.h"
+#include "app/history/HistoryWindow.h"
+#include "app/history/HistoryWindowManager.h"
+#include "app/settings/SettingsWindowManager.h"
+#include "app/tray/StatusMenuController.h"
 #include "core/archive/StowlineArchive.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
@@ -27,7 +31,9 @@
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
+#include <QMenu>
 #include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -491,4 +497,27 @@ TEST_F(StowlineApplicationTest, ABackgroundStartNeverOpensThePermissionWindow) {
     application->preferences().setShortcut(kAltU);
     QCoreApplication::processEvents();
     EXPECT_TRUE(application->permissions().isWindowVisible());
+}
+
+TEST_F(StowlineApplicationTest, SettingsOpenFromTheTrayAndCtrlCommaAndCtrlQWorkInEveryWindow) {
+    auto application = launch(false);
+    QSignalSpy quitRequests(application.get(), &StowlineApplication::quitRequested);
+    application->statusMenu().activate(QSystemTrayIcon::Context);
+    QMenu* menu = application->statusMenu().menu();
+    ASSERT_TRUE(menu);
+    for (QAction* action : menu->actions()) {
+        if (action->text() == u"Settings\u2026"_s)
+            action->trigger();
+    }
+    ASSERT_TRUE(application->settings().window());
+    EXPECT_TRUE(application->settings().window()->isVisible());
+    application->settings().window()->hide();
+
+    ASSERT_TRUE(application->history().window());
+    QTest::keyClick(application->history().window(), Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_TRUE(application->settings().window()->isVisible());
+    EXPECT_EQ(quitRequests.count(), 0);
+    QTest::keyClick(application->settings().window(), Qt::Key_Q, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(quitRequests.count(), 1);
 }
