@@ -1,6 +1,7 @@
 #include "app/permission/PermissionReadinessView.h"
 
 #include "app/PlatformWording.h"
+#include "app/style/StowlineStyle.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -50,7 +51,8 @@ PermissionReadinessView::PermissionReadinessView(const PermissionReadinessRequir
 
     // The one permission, with its state and every reason the current settings give for it.
     auto* row = new QFrame(this);
-    row->setFrameShape(QFrame::StyledPanel);
+    row->setObjectName(QStringLiteral("permissionRow"));
+    m_row = row;
     row->setAccessibleName(QStringLiteral("Accessibility"));
     auto* rowLayout = new QHBoxLayout(row);
     rowLayout->setContentsMargins(14, 12, 14, 12);
@@ -70,12 +72,14 @@ PermissionReadinessView::PermissionReadinessView(const PermissionReadinessRequir
     rowLayout->addLayout(rowText, 1);
     layout->addWidget(row);
 
-    layout->addWidget(wrappedLabel(
+    auto* onlyForThese = wrappedLabel(
         QStringLiteral("Stowline uses this access only for the features above. Clipboard capture, local encryption, "
                        "menu-bar access, and ordinary multi-modifier shortcuts do not need it."),
-        this));
+        this);
+    layout->addWidget(onlyForThese);
     m_completeInSettings = wrappedLabel(PlatformWording::text(Wording::permissionCompleteInSettings), this);
     layout->addWidget(m_completeInSettings);
+    m_notes = {onlyForThese, m_completeInSettings};
     layout->addStretch(1);
 
     const bool forShortcut =
@@ -96,10 +100,32 @@ PermissionReadinessView::PermissionReadinessView(const PermissionReadinessRequir
     buttons->addWidget(m_primaryButton);
     layout->addLayout(buttons);
 
+    for (QPushButton* button : {m_declineButton, m_primaryButton})
+        button->setMinimumSize(button->sizeHint().width() + 16, 30);
+    applyColours();
+    // Colours follow the appearance in effect while the window is open.
+    connect(StowlineStyle::notifier(), &StowlineStyle::appearanceChanged, this, &PermissionReadinessView::applyColours);
+
     m_timer.setInterval(checkIntervalMs);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &PermissionReadinessView::checkAccess);
     refresh();
+}
+
+void PermissionReadinessView::applyColours() {
+    // The row lifts off the window's surface; the primary button carries the accent.
+    m_row->setStyleSheet(QStringLiteral("#permissionRow { background: %1; border: 1px solid %2; border-radius: 8px; }")
+                             .arg(StowlineStyle::color(StyleRole::appKitElevated).name(QColor::HexArgb),
+                                  StowlineStyle::color(StyleRole::border).name(QColor::HexArgb)));
+    QPalette primary = palette();
+    primary.setColor(QPalette::Button, StowlineStyle::color(StyleRole::accent));
+    primary.setColor(QPalette::ButtonText, Qt::white);
+    m_primaryButton->setPalette(primary);
+    for (QLabel* note : m_notes) {
+        QPalette quiet = note->palette();
+        quiet.setColor(QPalette::WindowText, StowlineStyle::color(StyleRole::secondaryText));
+        note->setPalette(quiet);
+    }
 }
 
 void PermissionReadinessView::showEvent(QShowEvent* event) {

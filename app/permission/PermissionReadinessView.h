@@ -2,6 +2,7 @@
 
 #include "core/permission/PermissionReadinessRequirements.h"
 
+#include <QList>
 #include <QTimer>
 #include <QWidget>
 
@@ -45,6 +46,7 @@ private:
     void primaryPressed();
     void setGranted(bool granted);
     void refresh();
+    void applyColours();
 
     PermissionReadinessRequirements m_requirements;
     Callbacks m_callbacks;
@@ -52,6 +54,8 @@ private:
     bool m_requestSent = false;
     bool m_shownBefore = false;
     QTimer m_timer;
+    QWidget* m_row = nullptr;
+    QList<QLabel*> m_notes;
     QLabel* m_statusSymbol = nullptr;
     QLabel* m_completeInSettings = nullptr;
     QPushButton* m_declineButton = nullptr;

@@ -7,6 +7,8 @@
 #include "app/platform/fake/FakePasteboard.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/preferences/PreferenceKeys.h"
+#include "app/style/StowlineStyle.h"
+#include "tests/app/Screenshots.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -165,4 +167,18 @@ TEST(PermissionReadinessView, AccessAlreadyThereWhenShownOffersContinue) {
     EXPECT_EQ(view.primaryButton()->text(), u"Continue"_s);
     QTest::mouseClick(view.primaryButton(), Qt::LeftButton);
     EXPECT_EQ(granted, 1);
+}
+
+TEST_F(PermissionReadinessWindowTest, Screenshots) {
+    preferences.setShortcut(kAltU);
+    preferences.setInstantPaste(true);
+    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
+        StowlineStyle::apply(appearance);
+        ASSERT_TRUE(manager.showIfNeeded(true));
+        const QString suffix = appearance == Appearance::dark ? u"-dark"_s : u"-light"_s;
+        test::saveScreenshot(*manager.window(), u"permission-window"_s + suffix);
+        QTest::mouseClick(view()->primaryButton(), Qt::LeftButton);
+        test::saveScreenshot(*manager.window(), u"permission-window-checked"_s + suffix);
+    }
+    StowlineStyle::apply(Appearance::light);
 }

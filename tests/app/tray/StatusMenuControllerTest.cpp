@@ -2,9 +2,13 @@
 
 #include "app/preferences/AppPreferences.h"
 #include "app/store/ClipboardStore.h"
+#include "app/style/StowlineStyle.h"
+#include "tests/app/Screenshots.h"
 #include "tests/support/ClipBuilders.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QPainter>
 #include <QMenu>
 #include <QTemporaryDir>
 
@@ -106,4 +110,31 @@ TEST_F(StatusMenuControllerTest, ClearNonFavoritesKeepsFavourites) {
     choose(u"Clear Non-Favorites"_s);
     ASSERT_EQ(store.items().size(), 1);
     EXPECT_EQ(store.items().first().title(), u"kept"_s);
+}
+
+TEST_F(StatusMenuControllerTest, Screenshots) {
+    // Both icons on a light and on a dark panel.
+    QImage panels(4 * 32, 32, QImage::Format_ARGB32);
+    QPainter painter(&panels);
+    painter.fillRect(0, 0, 64, 32, QColor(0xf2, 0xf2, 0xf2));
+    painter.fillRect(64, 0, 64, 32, QColor(0x23, 0x23, 0x26));
+    for (int panel = 0; panel < 2; ++panel) {
+        preferences.setCaptureEnabled(true);
+        painter.drawPixmap(panel * 64 + 5, 5, controller.trayIcon().icon().pixmap(22, 22));
+        preferences.setCaptureEnabled(false);
+        painter.drawPixmap(panel * 64 + 37, 5, controller.trayIcon().icon().pixmap(22, 22));
+    }
+    painter.end();
+    QLabel icons;
+    icons.setPixmap(QPixmap::fromImage(panels.scaled(panels.size() * 3)));
+    test::saveScreenshot(icons, u"tray-icons"_s);
+
+    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
+        StowlineStyle::apply(appearance);
+        openMenu();
+        test::saveScreenshot(*controller.menu(),
+                             appearance == Appearance::dark ? u"tray-menu-dark"_s : u"tray-menu-light"_s);
+        controller.menu()->hide();
+    }
+    StowlineStyle::apply(Appearance::light);
 }
