@@ -299,7 +299,7 @@ void StowlineApplication::stopAndSave() {
     m_monitor->stop();
     // A copy still being turned into a clip belongs to the history that is saved now.
     m_monitor->finishPendingCaptures();
-    m_store->flush();
+    m_store->compact();
 }
 
 void StowlineApplication::quit(const SingleInstance::Responder& respond) {

@@ -91,6 +91,29 @@ Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes
     return Unit{};
 }
 
+Status<FileError> writeAtEndDurably(const QString& path, qint64 offset, const QByteArray& bytes) {
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return fail(errnoError(path));
+    struct stat status {};
+    bool written =
+        ::fstat(descriptor, &status) == 0 && (status.st_size == offset || ::ftruncate(descriptor, offset) == 0);
+    for (qsizetype done = 0; written && done < bytes.size();) {
+        const ssize_t count =
+            ::pwrite(descriptor, bytes.constData() + done, size_t(bytes.size() - done), offset + done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        written = count > 0;
+        done += written ? count : 0;
+    }
+    written = written && ::fdatasync(descriptor) == 0;
+    const FileError error = errnoError(path);
+    ::close(descriptor);
+    if (!written)
+        return fail(error);
+    return Unit{};
+}
+
 Result<QByteArray, FileError> readAll(const QString& path, qsizetype extraCapacity) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -39,6 +39,10 @@ Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes
 // Replaces the step that flushes a folder to disk (null restores it), so tests can make it fail.
 void setFolderSyncForTesting(std::function<bool(const QString&)> sync);
 
+// Writes `bytes` at `offset` of an existing file, cutting off whatever lay at or past `offset` first, and flushes
+// the file's data to disk before returning.
+Status<FileError> writeAtEndDurably(const QString& path, qint64 offset, const QByteArray& bytes);
+
 // The whole file, with `extraCapacity` spare bytes reserved behind it.
 Result<QByteArray, FileError> readAll(const QString& path, qsizetype extraCapacity = 0);
 

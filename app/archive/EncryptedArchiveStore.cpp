@@ -1,6 +1,8 @@
 #include "app/archive/EncryptedArchiveStore.h"
 
+#include "core/archive/HistoryJournal.h"
 #include "core/archive/StowlineCipher.h"
+#include "core/history/HistoryEngine.h"
 #include "core/support/AppIdentity.h"
 
 #include <QDateTime>
@@ -75,6 +77,25 @@ QString EncryptedArchiveStore::archivePath(ArchiveProtectionMode mode) const {
     return mode == ArchiveProtectionMode::keychain ? keychainArchivePath() : localArchivePath();
 }
 
+QString EncryptedArchiveStore::journalPath(ArchiveProtectionMode mode) const {
+    return archivePath(mode) + QStringLiteral(".journal");
+}
+
+std::optional<EncryptedArchiveStore::JournalState>& EncryptedArchiveStore::journal(ArchiveProtectionMode mode) {
+    return m_journals[mode == ArchiveProtectionMode::keychain ? 1 : 0];
+}
+
+const std::optional<EncryptedArchiveStore::JournalState>&
+EncryptedArchiveStore::journal(ArchiveProtectionMode mode) const {
+    return m_journals[mode == ArchiveProtectionMode::keychain ? 1 : 0];
+}
+
+void EncryptedArchiveStore::setCompactionLimits(double share, qint64 minimumBytes, qint64 maximumRecords) {
+    m_compactionShare = share;
+    m_compactionMinimumBytes = minimumBytes;
+    m_compactionMaximumRecords = quint64(std::max<qint64>(1, maximumRecords));
+}
+
 Result<QByteArray, ArchiveStoreError> EncryptedArchiveStore::key(ArchiveProtectionMode mode) {
     if (mode == ArchiveProtectionMode::keychain) {
         auto key = m_keyStore.loadOrCreate();
@@ -88,30 +109,89 @@ Result<QByteArray, ArchiveStoreError> EncryptedArchiveStore::key(ArchiveProtecti
     return std::move(key).value();
 }
 
-Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::openArchive(const QString& path,
-                                                                             const QByteArray& key) {
+Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::openArchive(const QString& path, const QByteArray& key,
+                                                                             QByteArray* nonce) {
     auto bytes = ArchiveFiles::readAll(path, StowlineCipher::readPadding());
     if (!bytes)
         return fail(leftInPlace(ArchiveStoreError::of(bytes.error())));
+    if (nonce)
+        *nonce = HistoryJournal::archiveNonce(*bytes);
     auto archive = StowlineCipher::open(std::move(bytes).value(), key);
     if (archive)
         return std::move(archive).value();
+    return fail(quarantine(path, archive.error()));
+}
 
+ArchiveLoadError EncryptedArchiveStore::quarantine(const QString& path, StowlineCipherError cipherError) {
     // Never deleted and never overwritten: a second failure in the same second gets its own name.
     const QString stamp =
         QDateTime::currentDateTimeUtc().toString(Qt::ISODate).replace(QLatin1Char(':'), QLatin1Char('-'));
     const auto moved =
         ArchiveFiles::moveToFreeName(path, m_directory + QStringLiteral("/history-corrupt-") + stamp, u".stwl"_qs);
     ArchiveLoadError error{
-        ArchiveStoreError::of(archive.error()), ArchiveLoadError::Disposition::unreadableInPlace, {}};
+        ArchiveStoreError::of(std::move(cipherError)), ArchiveLoadError::Disposition::unreadableInPlace, {}};
     if (moved) {
         error.disposition = ArchiveLoadError::Disposition::movedAside;
         error.quarantinePath = *moved;
+        // The archive's journal goes with it, under the same name, so the two can be read together later.
+        for (const ArchiveProtectionMode mode : {ArchiveProtectionMode::localFile, ArchiveProtectionMode::keychain}) {
+            if (path == archivePath(mode) && ArchiveFiles::exists(journalPath(mode))) {
+                (void)ArchiveFiles::moveToFreeName(journalPath(mode), *moved, u".journal"_qs);
+                journal(mode).reset();
+            }
+        }
     }
-    return fail(std::move(error));
+    return error;
+}
+
+Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::replayJournal(ArchiveProtectionMode mode,
+                                                                               StowlineArchive archive,
+                                                                               const QByteArray& nonce,
+                                                                               const QByteArray& key) {
+    std::optional<JournalState>& state = journal(mode);
+    const qint64 archiveBytes = QFileInfo(archivePath(mode)).size();
+    const QString path = journalPath(mode);
+    // Without a journal, or with one left from before the archive was last written (everything in it is already
+    // in the archive), the first change starts a new journal in its place.
+    const JournalState fresh{HistoryJournal::header(nonce), 0, 0, archiveBytes};
+    if (!ArchiveFiles::exists(path)) {
+        state = fresh;
+        return archive;
+    }
+    auto bytes = ArchiveFiles::readAll(path);
+    if (!bytes) {
+        state.reset();
+        return fail(leftInPlace(ArchiveStoreError::of(bytes.error())));
+    }
+    HistoryJournal::Reading reading = HistoryJournal::read(*bytes, nonce, key);
+    bytes->clear();
+    using State = HistoryJournal::Reading::State;
+    if (reading.state == State::stale) {
+        state = fresh;
+        return archive;
+    }
+    bool replayed = reading.state == State::current;
+    StowlineCipherError error = reading.error;
+    JournalReplay replay(std::move(archive.items));
+    for (const JournalChange& change : reading.changes) {
+        if (!replayed)
+            break;
+        replayed = replay.apply(change);
+        if (!replayed)
+            error = StowlineCipherError::decodingFailed(JsonDecodeError{JsonDecodeError::Reason::invalidValue, {}}, -1);
+    }
+    if (!replayed) {
+        state.reset();
+        return fail(quarantine(archivePath(mode), error));
+    }
+    archive.items = replay.takeItems();
+    state =
+        JournalState{HistoryJournal::header(nonce), reading.validLength, quint64(reading.changes.size()), archiveBytes};
+    return archive;
 }
 
 Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::load(ArchiveProtectionMode mode) {
+    journal(mode).reset();
     QString path = archivePath(mode);
     if (!ArchiveFiles::exists(path)) {
         if (mode != ArchiveProtectionMode::keychain || !ArchiveFiles::exists(legacyKeychainArchivePath()))
@@ -121,7 +201,11 @@ Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::load(ArchivePro
     auto archiveKey = key(mode);
     if (!archiveKey)
         return fail(leftInPlace(archiveKey.error()));
-    return openArchive(path, *archiveKey);
+    QByteArray nonce;
+    auto archive = openArchive(path, *archiveKey, &nonce);
+    if (!archive || path != archivePath(mode))
+        return archive;
+    return replayJournal(mode, std::move(archive).value(), nonce, *archiveKey);
 }
 
 Status<ArchiveStoreError> EncryptedArchiveStore::save(const QList<ClipItem>& items, ArchiveProtectionMode mode) {
@@ -136,16 +220,68 @@ Status<ArchiveStoreError> EncryptedArchiveStore::save(const QList<ClipItem>& ite
     if (!sealed)
         return fail(ArchiveStoreError::of(sealed.error()));
     const QString path = archivePath(mode);
+    std::optional<JournalState>& state = journal(mode);
+    state.reset();
     if (auto written = ArchiveFiles::replaceAtomically(path, *sealed); !written)
         return fail(ArchiveStoreError::of(written.error()));
     // Best effort: the file was already written private.
     QFile::setPermissions(path, ArchiveFiles::privateFile);
+
+    // Only now the journal is emptied: until then it still extends the archive it was written for, and after a
+    // crash here it names the old archive's nonce and is ignored. Should this fail, the archive holds
+    // everything and the next save rewrites it again.
+    if (ArchiveFiles::removeIfPresent(journalPath(mode)).ok())
+        state = JournalState{HistoryJournal::header(HistoryJournal::archiveNonce(*sealed)), 0, 0, sealed->size()};
     return Unit{};
+}
+
+Status<ArchiveStoreError> EncryptedArchiveStore::saveChange(const HistoryEngine& before, const HistoryEngine& after,
+                                                            ArchiveProtectionMode mode) {
+    std::optional<JournalState>& state = journal(mode);
+    if (!state || !ArchiveFiles::exists(archivePath(mode)))
+        return save(after.items(), mode);
+    const std::optional<JournalChange> change = JournalChange::between(before, after);
+    if (!change)
+        return save(after.items(), mode);
+    if (change->isEmpty())
+        return Unit{};
+    const QByteArray plain = change->encode();
+    const qint64 limit = std::max(m_compactionMinimumBytes, qint64(double(state->archiveBytes) * m_compactionShare));
+    if (state->records >= m_compactionMaximumRecords || state->length + plain.size() > limit)
+        return save(after.items(), mode);
+
+    auto archiveKey = key(mode);
+    if (!archiveKey)
+        return fail(archiveKey.error());
+    auto record = HistoryJournal::sealRecord(plain, *archiveKey, state->header, state->records);
+    if (!record)
+        return fail(ArchiveStoreError::of(record.error()));
+    // The first record creates the journal with its header in one atomic step; later ones are appended.
+    const auto written = state->length == 0
+                             ? ArchiveFiles::replaceAtomically(journalPath(mode), state->header + *record)
+                             : ArchiveFiles::writeAtEndDurably(journalPath(mode), state->length, *record);
+    if (!written) {
+        // What reached the file is unknown; the next save rewrites the archive and starts a new journal.
+        state.reset();
+        return fail(ArchiveStoreError::of(written.error()));
+    }
+    state->length = (state->length == 0 ? state->header.size() : state->length) + record->size();
+    ++state->records;
+    return Unit{};
+}
+
+bool EncryptedArchiveStore::hasJournalRecords(ArchiveProtectionMode mode) const {
+    const std::optional<JournalState>& state = journal(mode);
+    // An unknown journal may hold records too.
+    return !state || state->records > 0;
 }
 
 qint64 EncryptedArchiveStore::diskSize(ArchiveProtectionMode mode) const {
     const QFileInfo info(archivePath(mode));
-    return info.isFile() ? info.size() : 0;
+    if (!info.isFile())
+        return 0;
+    const QFileInfo journalInfo(journalPath(mode));
+    return info.size() + (journalInfo.isFile() ? journalInfo.size() : 0);
 }
 
 Result<QList<ClipItem>, ArchiveStoreError> EncryptedArchiveStore::migrate(const QList<ClipItem>& items,
@@ -171,6 +307,9 @@ Result<QList<ClipItem>, ArchiveStoreError> EncryptedArchiveStore::migrate(const 
     if (auto saved = save(result, to); !saved)
         return fail(saved.error());
     if (auto removed = ArchiveFiles::removeIfPresent(archivePath(from)); !removed)
+        return fail(ArchiveStoreError::of(removed.error()));
+    journal(from).reset();
+    if (auto removed = ArchiveFiles::removeIfPresent(journalPath(from)); !removed)
         return fail(ArchiveStoreError::of(removed.error()));
     if (from == ArchiveProtectionMode::localFile) {
         if (auto removed = ArchiveFiles::removeIfPresent(localKeyPath()); !removed)

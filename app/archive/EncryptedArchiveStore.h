@@ -11,10 +11,13 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <functional>
+#include <optional>
 
 namespace stowline {
 
+class HistoryEngine;
 class SecretStore;
 
 // Why a load, save or migration failed; `kind` says which of the payloads applies.
@@ -62,8 +65,11 @@ struct ArchiveLoadError {
 };
 
 // Puts the history on disk and gets it back: one archive file per protection mode, sealed with the key of
-// that mode, replaced atomically, with an unreadable archive moved aside rather than overwritten. Holds no
-// state besides its paths; calls must not overlap (the clipboard store runs them on its save queue).
+// that mode, replaced atomically, with an unreadable archive moved aside rather than overwritten. Beside each
+// archive a journal holds the changes saved since the archive was written, so a save costs the change and not
+// the whole history; the archive is rewritten (and the journal emptied) when the journal grows past a share of
+// it. Remembers where each mode's journal ends; calls must not overlap (the clipboard store runs them on its
+// save queue).
 class EncryptedArchiveStore {
 public:
     // Merges the entries of the older single-archive layout with the current ones; the clipboard store passes
@@ -84,24 +90,59 @@ public:
     QString legacyKeychainArchivePath() const;
     QString localKeyPath() const;
     QString archivePath(ArchiveProtectionMode mode) const;
+    QString journalPath(ArchiveProtectionMode mode) const;
     const KeychainKeyStore& keyStore() const { return m_keyStore; }
 
-    // The archive of `mode`, or an empty one when none exists (no key is created then).
+    // The archive of `mode` with its journal replayed, or an empty history when none exists (no key is created
+    // then). A journal left from before the archive was last written is ignored; a torn last record is dropped.
     Result<StowlineArchive, ArchiveLoadError> load(ArchiveProtectionMode mode);
+    // Rewrites the whole archive, then empties the journal (in that order, so a crash between the two leaves
+    // a journal that no longer matches the archive and is ignored).
     Status<ArchiveStoreError> save(const QList<ClipItem>& items, ArchiveProtectionMode mode);
-    // Bytes of the mode's archive; 0 when it is missing or unreadable.
+    // Saves `after` as a change to `before`, which must be the history last loaded or saved in this mode by this
+    // store: one record appended to the journal and flushed to disk. Rewrites the archive instead when the
+    // journal has grown past its share, when the journal's state is unknown, or when the change cannot be
+    // expressed.
+    Status<ArchiveStoreError> saveChange(const HistoryEngine& before, const HistoryEngine& after,
+                                         ArchiveProtectionMode mode);
+    // Whether the mode's journal holds changes the archive does not (a rewrite would empty it).
+    bool hasJournalRecords(ArchiveProtectionMode mode) const;
+    // Bytes of the mode's archive and journal; 0 when they are missing or unreadable.
     qint64 diskSize(ArchiveProtectionMode mode) const;
+
+    // The archive is rewritten once the journal passes `share` of its size (but not below `minimumBytes`) or
+    // holds `maximumRecords` changes, which bounds the replay at start.
+    void setCompactionLimits(double share, qint64 minimumBytes, qint64 maximumRecords);
     // Moves the history to the archive of `to` and removes what belonged to `from`; returns the entries the
     // store should hold afterwards. On failure the `from` archive stays unless its removal was already done.
     Result<QList<ClipItem>, ArchiveStoreError> migrate(const QList<ClipItem>& items, ArchiveProtectionMode from,
                                                        ArchiveProtectionMode to, const HistoryMerge& merge);
 
 private:
+    // Where the journal of a mode ends, for the archive it extends; absent when unknown (the next save then
+    // rewrites the archive).
+    struct JournalState {
+        QByteArray header;
+        qint64 length = 0;
+        quint64 records = 0;
+        qint64 archiveBytes = 0;
+    };
+
     Result<QByteArray, ArchiveStoreError> key(ArchiveProtectionMode mode);
-    Result<StowlineArchive, ArchiveLoadError> openArchive(const QString& path, const QByteArray& key);
+    Result<StowlineArchive, ArchiveLoadError> openArchive(const QString& path, const QByteArray& key,
+                                                          QByteArray* nonce = nullptr);
+    Result<StowlineArchive, ArchiveLoadError> replayJournal(ArchiveProtectionMode mode, StowlineArchive archive,
+                                                            const QByteArray& nonce, const QByteArray& key);
+    ArchiveLoadError quarantine(const QString& path, StowlineCipherError error);
+    std::optional<JournalState>& journal(ArchiveProtectionMode mode);
+    const std::optional<JournalState>& journal(ArchiveProtectionMode mode) const;
 
     QString m_directory;
     KeychainKeyStore m_keyStore;
+    std::array<std::optional<JournalState>, 2> m_journals;
+    double m_compactionShare = 0.25;
+    qint64 m_compactionMinimumBytes = 256 * 1024;
+    quint64 m_compactionMaximumRecords = 4096;
 };
 
 } // namespace stowline

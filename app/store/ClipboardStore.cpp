@@ -85,7 +85,7 @@ ClipboardStore::ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, A
 }
 
 ClipboardStore::~ClipboardStore() {
-    flush();
+    compact();
 }
 
 void ClipboardStore::loadAtStartUp() {
@@ -105,9 +105,12 @@ void ClipboardStore::loadAtStartUp() {
     m_archiveDiskBytes = m_archive->diskSize(m_protectionMode);
     if (metadata.changed || credentials.changed) {
         // Upgraded entries are written once; a failure only means the upgrade runs again next time.
-        m_saveQueue.post([archive = m_archive.get(), history = m_engine, mode = m_protectionMode] {
-            (void)archive->save(history.items(), mode);
+        m_saveQueue.post([this, archive = m_archive.get(), history = m_engine, mode = m_protectionMode] {
+            if (archive->save(history.items(), mode).ok())
+                m_onDisk = history;
         });
+    } else {
+        m_saveQueue.post([this, history = m_engine] { m_onDisk = history; });
     }
 }
 
@@ -219,10 +222,15 @@ void ClipboardStore::enqueueSave(HistoryEngine history) {
     }
     m_saveQueue.run(
         this,
-        [archive, history = std::move(history), this]() -> std::optional<qint64> {
+        [archive, history = std::move(history), this]() mutable -> std::optional<qint64> {
             const ArchiveProtectionMode mode = m_queueMode.load();
-            if (!archive->save(history.items(), mode).ok())
+            const bool saved = m_onDisk ? archive->saveChange(*m_onDisk, history, mode).ok()
+                                        : archive->save(history.items(), mode).ok();
+            if (!saved) {
+                m_onDisk.reset();
                 return std::nullopt;
+            }
+            m_onDisk = std::move(history);
             return archive->diskSize(mode);
         },
         [this](std::optional<qint64> diskBytes) {
@@ -337,6 +345,8 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
             if (!migrated.ok())
                 return {std::move(migrated), 0};
             m_queueMode = to;
+            // The store rebuilds its history from the migrated entries, so the next save rewrites the archive.
+            m_onDisk.reset();
             return {std::move(migrated), archive->diskSize(to)};
         },
         [this, to, moved = m_published, completion = std::move(completion)](std::pair<Migrated, qint64> result) {
@@ -368,6 +378,18 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
             else
                 completion(fail(result.first.error()));
         });
+}
+
+void ClipboardStore::compact() {
+    flush();
+    if (!m_persistenceEnabled)
+        return;
+    m_saveQueue.post([this, archive = m_archive.get()] {
+        const ArchiveProtectionMode mode = m_queueMode.load();
+        if (m_onDisk && archive->hasJournalRecords(mode))
+            (void)archive->save(m_onDisk->items(), mode);
+    });
+    m_saveQueue.waitUntilIdle();
 }
 
 void ClipboardStore::flush() {

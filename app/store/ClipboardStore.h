@@ -82,6 +82,8 @@ public:
 
     // Runs a save still waiting for its debounce and waits for the save queue to finish its work.
     void flush();
+    // Flushes, then folds the journal of changes into a rewritten archive (on the save queue) and waits for it.
+    void compact();
 
 Q_SIGNALS:
     void itemsChanged();
@@ -120,6 +122,9 @@ private:
     bool m_saveAfterProtectionChange = false;
     QTimer m_pendingSave;
     std::optional<HistoryEngine> m_pendingHistory;
+    // The history as the archive and its journal hold it, so the next save writes only the change. Touched on
+    // the save queue only; absent when unknown (the next save then rewrites the archive).
+    std::optional<HistoryEngine> m_onDisk;
     QTimer m_reopen;
     std::function<qint64()> m_historyLimit = [] { return qint64(0); };
 };

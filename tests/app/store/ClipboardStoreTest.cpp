@@ -48,6 +48,13 @@ protected:
         return ::stat(QFile::encodeName(archive.archivePath(mode)).constData(), &info) == 0 ? info.st_ino : 0;
     }
 
+    // The archive and its journal: a save rewrites the one or appends to the other.
+    QByteArray onDisk() {
+        EncryptedArchiveStore archive(dir.path(), secrets);
+        return test::contents(archive.archivePath(ArchiveProtectionMode::localFile)) +
+               test::contents(archive.journalPath(ArchiveProtectionMode::localFile));
+    }
+
     QTemporaryDir dir;
     FakeSecretStore secrets;
 };
@@ -331,18 +338,39 @@ TEST_F(ClipboardStoreTest, RecognizedTextThatChangesNothingPublishesNothing) {
     auto store = makeStore();
     store->capture(test::imageClip("\x89PNG not really"), 0);
     store->flush();
-    const ino_t saved = archiveInode();
+    const QByteArray saved = onDisk();
     const ClipItem item = store->items().first();
     QSignalSpy published(store.get(), &ClipboardStore::itemsChanged);
 
     store->applyRecognizedText(item.id(), u"not its hash"_s, u"text"_s, 1);
     store->flush();
     EXPECT_EQ(published.count(), 0);
-    EXPECT_EQ(archiveInode(), saved);
+    EXPECT_EQ(onDisk(), saved);
 
     store->applyRecognizedText(item.id(), item.contentHash(), u"text"_s, 1);
     EXPECT_EQ(published.count(), 1);
     store->flush();
-    EXPECT_NE(archiveInode(), saved);
+    EXPECT_NE(onDisk(), saved);
     EXPECT_EQ(stored().first().recognizedText(), u"text"_s);
+}
+
+TEST_F(ClipboardStoreTest, ChangesGoToTheJournalAndQuittingFoldsThemIntoTheArchive) {
+    EncryptedArchiveStore paths(dir.path(), secrets);
+    const QString journal = paths.journalPath(ArchiveProtectionMode::localFile);
+    {
+        auto store = makeStore();
+        store->capture(test::textClip(u"first"_s, Timestamp{1000}), 0);
+        store->flush();
+        const QByteArray archive = test::contents(paths.localArchivePath());
+        store->capture(test::textClip(u"second"_s, Timestamp{1001}), 0);
+        store->toggleFavorite(store->items().last().id());
+        store->flush();
+        EXPECT_EQ(test::contents(paths.localArchivePath()), archive) << "a change must not rewrite the archive";
+        EXPECT_TRUE(QFileInfo::exists(journal));
+        EXPECT_EQ(store->archiveDiskBytes(), archive.size() + QFileInfo(journal).size());
+        EXPECT_EQ(titles(stored()), (QStringList{u"first"_s, u"second"_s}));
+    }
+    EXPECT_FALSE(QFileInfo::exists(journal));
+    EXPECT_EQ(titles(stored()), (QStringList{u"first"_s, u"second"_s}));
+    EXPECT_EQ(makeStore()->items().first().isFavorite(), true);
 }
