@@ -177,7 +177,11 @@ void StowlineApplication::applicationDidBecomeActive() {
 }
 
 void StowlineApplication::showSettings() {
-    m_settings->show();
+    // The floating panel would stay above the settings: it steps aside as for its own settings button.
+    if (m_history->isVisible())
+        m_history->showSettings();
+    else
+        m_settings->show();
 }
 
 void StowlineApplication::showPanel() {

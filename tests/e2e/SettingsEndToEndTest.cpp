@@ -1,0 +1,71 @@
+#include "tests/e2e/StowlineProcess.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+using namespace stowline::test;
+
+namespace {
+
+std::optional<QString> xdotool(const QStringList& arguments) {
+    QProcess process;
+    process.start(u"xdotool"_s, arguments);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QString visibleWindowNamed(const QString& name) {
+    return xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, name}).value_or(QString()).section(u'\n', 0, 0);
+}
+
+QString statusValue(const StowlineProcess& stowline, const QString& key) {
+    return stowline.status().value_or(QMap<QString, QString>()).value(key);
+}
+
+} // namespace
+
+TEST(SettingsEndToEnd, CtrlCommaOpensTheSettingsWhereARecordedShortcutGoesLive) {
+    StowlineHome home;
+    {
+        // The settings open on the Shortcuts pane.
+        QDir().mkpath(QFileInfo(home.preferencesPath()).path());
+        QSettings stored(home.preferencesPath(), QSettings::IniFormat);
+        stored.setValue(u"selectedSettingsTab"_s, u"shortcuts"_s);
+    }
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+    ASSERT_EQ(stowline.run({u"show"_s}).exitCode, 0);
+    ASSERT_TRUE(waitUntil([&] {
+        // The panel, titled with the application's name, has the keyboard.
+        return xdotool({u"getactivewindow"_s, u"getwindowname"_s}) == u"Stowline"_s;
+    }));
+
+    ASSERT_TRUE(xdotool({u"key"_s, u"--clearmodifiers"_s, u"ctrl+comma"_s}));
+    QString settings;
+    ASSERT_TRUE(waitUntil([&] {
+        settings = visibleWindowNamed(u"Shortcuts \u2014 Stowline Settings"_s);
+        return !settings.isEmpty();
+    }));
+
+    // The recorder sits at the right of "Open Stowline" (the window opens at its default size).
+    ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, settings, u"444"_s, u"165"_s, u"click"_s, u"1"_s}));
+    ASSERT_TRUE(xdotool({u"key"_s, u"ctrl+alt+k"_s}));
+    EXPECT_TRUE(waitUntil([&] { return statusValue(stowline, u"shortcut"_s) == u"Ctrl+Alt+K"_s; }));
+    EXPECT_TRUE(statusValue(stowline, u"lastError"_s).isEmpty());
+
+    const QString before = statusValue(stowline, u"panelRequests"_s);
+    ASSERT_TRUE(xdotool({u"key"_s, u"--clearmodifiers"_s, u"ctrl+alt+k"_s}));
+    EXPECT_TRUE(waitUntil([&] { return statusValue(stowline, u"panelRequests"_s).toInt() == before.toInt() + 1; }));
+    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
+    ASSERT_TRUE(stowline.waitForInstanceToEnd());
+    QSettings stored(home.preferencesPath(), QSettings::IniFormat);
+    EXPECT_TRUE(stored.value(u"shortcutConfiguration"_s).toByteArray().contains("Ctrl+Alt+K"));
+}
