@@ -22,13 +22,17 @@ Result<PlatformServices, QString> PlatformServices::forDesktop() {
     PlatformServices services;
     services.hotKeys = std::make_unique<X11HotKeyService>();
     services.keystrokes = std::make_unique<XTestKeystrokePoster>();
-    services.secrets = std::make_unique<SecretServiceStore>(AppIdentity::applicationIdentifier());
+    services.secrets = desktopSecretStore();
     services.loginItem = std::make_unique<XdgAutostartEntry>();
     services.pasteboard = std::make_unique<X11Pasteboard>();
     services.frontmost = std::make_unique<X11FrontmostApplication>();
     services.floatingWindows = std::make_unique<X11FloatingWindows>();
     services.textRecognizer = std::make_unique<TesseractTextRecognizer>();
     return services;
+}
+
+std::unique_ptr<SecretStore> PlatformServices::desktopSecretStore() {
+    return std::make_unique<SecretServiceStore>(AppIdentity::applicationIdentifier());
 }
 
 } // namespace stowline

@@ -32,6 +32,8 @@ struct PlatformServices {
     // The real services of this session; a message for the user when the session is not one this platform layer
     // serves. Needs the GUI application object.
     static Result<PlatformServices, QString> forDesktop();
+    // The session's keyring alone, for commands that run without an instance and without a display.
+    static std::unique_ptr<SecretStore> desktopSecretStore();
 };
 
 } // namespace stowline

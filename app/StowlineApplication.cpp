@@ -4,10 +4,8 @@
 #include "app/LaunchAtLoginManager.h"
 #include "app/actions/ClipboardActions.h"
 #include "app/appearance/AppearanceCoordinator.h"
-#include "app/archive/ArchiveFiles.h"
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/capture/ClipboardMonitor.h"
-#include "app/cli/ArchiveCommands.h"
 #include "app/history/HistoryViewModel.h"
 #include "app/history/HistoryWindowManager.h"
 #include "app/permission/PermissionReadinessWindowManager.h"
@@ -19,11 +17,9 @@
 #include "app/settings/SettingsWindowManager.h"
 #include "app/tray/StatusMenuController.h"
 #include "core/archive/ArchiveProtectionMode.h"
-#include "core/archive/StowlineArchive.h"
 #include "core/recognition/ImageTextRecognitionPolicy.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
 
@@ -197,108 +193,6 @@ void StowlineApplication::togglePanel() {
         Q_EMIT panelRequested();
 }
 
-void StowlineApplication::handle(const InstanceRequest& request, const SingleInstance::Responder& respond) {
-    switch (request.command) {
-    case InstanceCommand::show:
-        // A later start reopens the application, which makes it active.
-        showPanel();
-        applicationDidBecomeActive();
-        respond({0, {}});
-        return;
-    case InstanceCommand::toggle:
-        togglePanel();
-        respond({0, {}});
-        return;
-    case InstanceCommand::status:
-        respond({0, statusReport()});
-        return;
-    case InstanceCommand::quit:
-        quit(respond);
-        return;
-    case InstanceCommand::exportHistory:
-        respond(exportHistory(request.arguments));
-        return;
-    case InstanceCommand::importHistory:
-        respond(importHistory(request.arguments));
-        return;
-    case InstanceCommand::list:
-        respond({0, ArchiveCommands::listing(m_store->items())});
-        return;
-    case InstanceCommand::copy:
-        respond(copyClip(request.arguments));
-        return;
-    }
-}
-
-namespace {
-
-InstanceReply notUnderstood() {
-    return {2, QStringLiteral("The running Stowline did not understand the request.")};
-}
-
-InstanceReply failed(const ArchiveCommandError& error) {
-    return {1, error.message()};
-}
-
-} // namespace
-
-InstanceReply StowlineApplication::exportHistory(const QStringList& arguments) {
-    if (arguments.size() != 1)
-        return notUnderstood();
-    const QString& path = arguments.first();
-    if (!m_store->isHistoryOpen())
-        return failed({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage(), {}});
-    // Only into the owner-only file the asker created: the instance never creates files on request.
-    QFile output(path);
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly))
-        return failed({ArchiveCommandError::Kind::outputFailed, output.errorString(), path});
-    const QByteArray json = ArchiveCommands::exportJson(m_store->items());
-    if (output.write(json) != json.size() || !output.flush())
-        return failed({ArchiveCommandError::Kind::outputFailed, output.errorString(), path});
-    return {0, QString::number(m_store->items().size())};
-}
-
-InstanceReply StowlineApplication::importHistory(const QStringList& arguments) {
-    if (arguments.size() != 1)
-        return notUnderstood();
-    const QString& path = arguments.first();
-    // Clips merged into a history that is not open yet would be merged a second time once it opens.
-    if (!m_store->isHistoryOpen())
-        return failed({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage(), {}});
-    const auto bytes = ArchiveFiles::readAll(path);
-    if (!bytes)
-        return failed({ArchiveCommandError::Kind::inputUnreadable, bytes.error().reason, path});
-    auto archive = StowlineArchive::decode(*bytes);
-    if (!archive)
-        return failed({ArchiveCommandError::Kind::invalidInput, archive.error().describe(), path});
-    const qint64 limit = m_preferences->historyLimit();
-    const ImportSummary summary = ArchiveCommands::merge(m_store->engine(), std::move(archive->items), limit);
-    m_store->publishAndSave(true);
-    // Answered once the merged history is on disk, as an import without a running instance would be.
-    m_store->flush();
-    queueRecognition(m_store->items());
-    return {0, ArchiveCommands::describe(summary, limit)};
-}
-
-InstanceReply StowlineApplication::copyClip(const QStringList& arguments) {
-    bool ok = false;
-    const qsizetype number = arguments.value(0).toLongLong(&ok);
-    const bool paste = arguments.size() == 2 && arguments[1] == InstanceProtocol::pasteArgument;
-    if (!ok || arguments.isEmpty() || arguments.size() > 2 || (arguments.size() == 2 && !paste))
-        return notUnderstood();
-    const QList<ClipItem>& items = m_store->items();
-    if (number < 1 || number > items.size())
-        return {1, QStringLiteral("There is no clip %1; the history holds %2.\n").arg(number).arg(items.size())};
-    const ClipItem item = items[number - 1];
-    if (!m_actions->restore(item, false))
-        return {1, QStringLiteral("Clip %1 holds nothing that can be put on the clipboard.\n").arg(number)};
-    m_store->use(item.id());
-    if (paste && !m_actions->postPasteKeystroke())
-        return {
-            1, QStringLiteral("Clip %1 is on the clipboard, but the paste keystroke could not be sent.\n").arg(number)};
-    return {0, {}};
-}
-
 void StowlineApplication::stopAndSave() {
     m_monitor->stop();
     // A copy still being turned into a clip belongs to the history that is saved now.
@@ -306,31 +200,13 @@ void StowlineApplication::stopAndSave() {
     m_store->compact();
 }
 
-void StowlineApplication::quit(const SingleInstance::Responder& respond) {
-    // Written before the answer, so the asker knows the history is on disk once it has it.
-    stopAndSave();
-    respond({0, QStringLiteral("Stowline has saved its history and quit.\n")});
+void StowlineApplication::requestQuit() {
     QMetaObject::invokeMethod(this, &StowlineApplication::quitRequested, Qt::QueuedConnection);
 }
 
 void StowlineApplication::terminate() {
     stopAndSave();
-    QMetaObject::invokeMethod(this, &StowlineApplication::quitRequested, Qt::QueuedConnection);
-}
-
-QString StowlineApplication::statusReport() const {
-    const std::optional<HotKeyConfiguration>& shortcut = m_shortcuts->activeShortcut();
-    QString report;
-    report += u"pid=" + QString::number(QCoreApplication::applicationPid()) + u'\n';
-    report += u"panelRequests=" + QString::number(m_panelRequestCount) + u'\n';
-    report += u"panel=" +
-              (m_history->isVisible() ? QString::number(m_history->viewModel().visibleItems().size())
-                                      : QStringLiteral("hidden")) +
-              u'\n';
-    report += u"shortcut=" + (shortcut ? shortcut->displayText : QString()) + u'\n';
-    report += u"clips=" + QString::number(m_store->items().size()) + u'\n';
-    report += u"lastError=" + m_store->lastError().value_or(QString()) + u'\n';
-    return report;
+    requestQuit();
 }
 
 } // namespace stowline

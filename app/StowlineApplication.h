@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/PlatformServices.h"
-#include "app/instance/SingleInstance.h"
 #include "core/model/ClipItem.h"
 
 #include <QObject>
@@ -26,7 +25,7 @@ class ShortcutCoordinator;
 class StatusMenuController;
 
 // Owns every long-lived service of the process, builds them in a fixed order and connects them. Requests from
-// later starts arrive through `handle`. Used on the GUI thread only.
+// later starts are answered by `InstanceCommands` over these services. Used on the GUI thread only.
 class StowlineApplication : public QObject {
     Q_OBJECT
 
@@ -43,12 +42,18 @@ public:
     // The start-up sequence; call once, with the event loop about to run.
     void start();
 
-    // Answers a request of a later start.
-    void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
-
     // Ends capturing, writes pending saves, then asks the event loop to end; for a termination signal, the tray's
     // "Quit Stowline" and Ctrl+Q.
     void terminate();
+    // The two halves of `terminate`, for a `quit` that answers in between.
+    void stopAndSave();
+    void requestQuit();
+
+    // Brings the history panel forward; toggling hides it when it is showing.
+    void showPanel();
+    void togglePanel();
+    // Queues text recognition for the image clips among `items` that need it.
+    void queueRecognition(const QList<ClipItem>& items);
 
     // One of Stowline's windows gained the focus, or a later start asked for the panel: the permission may have
     // been granted or taken away meanwhile.
@@ -70,9 +75,6 @@ public:
 
     // How often the history panel was asked for since start (shortcut, a later start, `show`, `toggle`).
     int panelRequestCount() const { return m_panelRequestCount; }
-    // Lines of "key=value": pid, panelRequests, panel (the number of clips the panel lists, or "hidden"), shortcut,
-    // clips, lastError.
-    QString statusReport() const;
 
     static QString launchAtLoginFailedMessage();
 
@@ -83,17 +85,9 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    void showPanel();
-    void togglePanel();
     void reconcileLaunchAtLogin();
     void revertPermissionDependentChoices();
     void subscribeToPreferences();
-    void quit(const SingleInstance::Responder& respond);
-    void stopAndSave();
-    InstanceReply exportHistory(const QStringList& arguments);
-    InstanceReply importHistory(const QStringList& arguments);
-    InstanceReply copyClip(const QStringList& arguments);
-    void queueRecognition(const QList<ClipItem>& items);
 
     PlatformServices m_platform;
     bool m_isBackgroundLaunch;

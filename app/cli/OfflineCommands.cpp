@@ -2,91 +2,78 @@
 
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/cli/ArchiveCommands.h"
-#include "app/platform/secretservice/SecretServiceStore.h"
+#include "app/instance/SingleInstance.h"
 #include "app/preferences/AppPreferences.h"
-#include "core/support/AppIdentity.h"
 
+#include <QBuffer>
 #include <QFile>
-
-#include <cstdio>
 
 namespace stowline::OfflineCommands {
 
 namespace {
 
-constexpr int failureExitCode = 1;
-
-int failed(QTextStream& errors, const ArchiveCommandError& error) {
-    errors << AppIdentity::executableName() << ": " << error.message() << '\n';
-    return failureExitCode;
-}
-
-int exportHistory(const CommandLine& commandLine, EncryptedArchiveStore& store, ArchiveProtectionMode mode,
-                  QTextStream& errors) {
-    const QString program = AppIdentity::executableName();
-    if (commandLine.file.isEmpty()) {
-        QFile output;
-        if (!output.open(stdout, QIODevice::WriteOnly))
-            return failed(errors, {ArchiveCommandError::Kind::outputFailed, output.errorString(),
-                                   QStringLiteral("standard output")});
-        auto exported = ArchiveCommands::exportHistory(store, mode, output, QStringLiteral("standard output"));
+int exportHistory(const QString& file, EncryptedArchiveStore& store, ArchiveProtectionMode mode,
+                  CommandOutput& output) {
+    if (file.isEmpty()) {
+        // Written only once the whole export is ready, so a failure prints no partial history.
+        QBuffer json;
+        auto exported = ArchiveCommands::exportHistory(store, mode, json, output.outputName());
         if (!exported)
-            return failed(errors, exported.error());
-        errors << program << ": warning: the exported history is not encrypted\n";
-        return 0;
+            return output.fail(exported.error().message());
+        if (!output.print(json.data()))
+            return output.fail(CommandTexts::cannotWrite(output.outputName(), output.outputError()));
+    } else if (auto exported = ArchiveCommands::exportHistoryToFile(store, mode, file); !exported) {
+        return output.fail(exported.error().message());
     }
-    auto exported = ArchiveCommands::exportHistoryToFile(store, mode, commandLine.file);
-    if (!exported)
-        return failed(errors, exported.error());
-    errors << program << ": warning: " << commandLine.file
-           << " holds the history unencrypted; keep it private and delete it when done\n";
-    return 0;
+    output.message(CommandTexts::exportWarning(file));
+    return CommandOutput::success;
 }
 
-int importHistory(const CommandLine& commandLine, EncryptedArchiveStore& store, ArchiveProtectionMode mode,
-                  qint64 historyLimit, QTextStream& errors) {
-    QFile input(commandLine.file);
-    auto imported = ArchiveCommands::importHistory(store, mode, historyLimit, input, commandLine.file);
+int importHistory(const QString& file, EncryptedArchiveStore& store, ArchiveProtectionMode mode, qint64 historyLimit,
+                  CommandOutput& output) {
+    QFile input(file);
+    auto imported = ArchiveCommands::importHistory(store, mode, historyLimit, input, file);
     if (!imported)
-        return failed(errors, imported.error());
-    errors << AppIdentity::executableName() << ": " << ArchiveCommands::describe(*imported, historyLimit);
-    errors << '\n';
-    return 0;
+        return output.fail(imported.error().message());
+    output.message(ArchiveCommands::describe(*imported, historyLimit));
+    return CommandOutput::success;
 }
 
-int listHistory(EncryptedArchiveStore& store, ArchiveProtectionMode mode, QTextStream& errors) {
+int listHistory(EncryptedArchiveStore& store, ArchiveProtectionMode mode, CommandOutput& output) {
     auto items = ArchiveCommands::loadHistory(store, mode);
     if (!items)
-        return failed(errors, items.error());
-    QTextStream(stdout) << ArchiveCommands::listing(*items);
-    return 0;
+        return output.fail(items.error().message());
+    if (!output.print(ArchiveCommands::listing(*items)))
+        return output.fail(CommandTexts::cannotWrite(output.outputName(), output.outputError()));
+    return CommandOutput::success;
 }
 
 } // namespace
 
-int run(const CommandLine& commandLine, QTextStream& errors) {
-    AppPreferences preferences(std::make_unique<PreferenceStore>());
+int run(const CommandLine& commandLine, const OfflineEnvironment& environment, CommandOutput& output) {
+    const AppPreferences preferences(std::make_unique<PreferenceStore>(
+        environment.preferencesFile.isEmpty() ? PreferenceStore::defaultFilePath() : environment.preferencesFile,
+        PreferenceAccess::readOnly));
     const ArchiveProtectionMode mode = protectionModeFromStoredValue(preferences.archiveProtectionModeID());
-    SecretServiceStore secrets(AppIdentity::applicationIdentifier());
-    EncryptedArchiveStore store(EncryptedArchiveStore::defaultDirectory(), secrets);
-    switch (commandLine.action) {
-    case CommandLine::Action::exportHistory:
-        return exportHistory(commandLine, store, mode, errors);
-    case CommandLine::Action::importHistory:
-        return importHistory(commandLine, store, mode, preferences.historyLimit(), errors);
-    case CommandLine::Action::list:
-        return listHistory(store, mode, errors);
-    case CommandLine::Action::start:
-    case CommandLine::Action::help:
-    case CommandLine::Action::version:
-    case CommandLine::Action::show:
-    case CommandLine::Action::toggle:
-    case CommandLine::Action::quit:
-    case CommandLine::Action::status:
-    case CommandLine::Action::copy:
+    EncryptedArchiveStore store(environment.archiveDirectory.isEmpty() ? EncryptedArchiveStore::defaultDirectory()
+                                                                       : environment.archiveDirectory,
+                                environment.secrets);
+    const QString file = commandLine.request.arguments.value(0);
+    switch (commandLine.request.command) {
+    case InstanceCommand::exportHistory:
+        return exportHistory(file, store, mode, output);
+    case InstanceCommand::importHistory:
+        return importHistory(file, store, mode, preferences.historyLimit(), output);
+    case InstanceCommand::list:
+        return listHistory(store, mode, output);
+    case InstanceCommand::show:
+    case InstanceCommand::toggle:
+    case InstanceCommand::quit:
+    case InstanceCommand::status:
+    case InstanceCommand::copy:
         break;
     }
-    return failureExitCode;
+    return output.fail(describe(InstanceClientError::notRunning));
 }
 
 } // namespace stowline::OfflineCommands

@@ -1,16 +1,26 @@
 #pragma once
 
-#include "app/CommandLine.h"
+#include "app/cli/CommandLine.h"
+#include "app/cli/CommandOutput.h"
 
-#include <QTextStream>
+#include <QString>
 
 namespace stowline {
 
-// Runs `export`, `import` and `list` on the user's own archive, preferences and keyring, for when no instance holds
-// the history. Messages go to `errors`, one line each; returns the process exit code.
+class SecretStore;
+
+// The user's files and keyring, for a command that runs without an instance.
+struct OfflineEnvironment {
+    SecretStore& secrets;
+    QString preferencesFile;
+    QString archiveDirectory;
+};
+
+// Runs `export`, `import` and `list` on the user's own archive when no instance holds the history. The
+// preferences are only read: the settings file stays as it is. Returns the exit code.
 namespace OfflineCommands {
 
-int run(const CommandLine& commandLine, QTextStream& errors);
+int run(const CommandLine& commandLine, const OfflineEnvironment& environment, CommandOutput& output);
 
 } // namespace OfflineCommands
 

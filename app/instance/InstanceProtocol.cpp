@@ -1,10 +1,11 @@
 #include "app/instance/InstanceProtocol.h"
 
+#include "app/cli/CommandTable.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <array>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -12,22 +13,6 @@ using namespace Qt::StringLiterals;
 namespace stowline {
 
 namespace {
-
-struct CommandName {
-    InstanceCommand command;
-    const char16_t* name;
-};
-
-constexpr std::array<CommandName, 8> commandNames{{
-    {InstanceCommand::show, u"show"},
-    {InstanceCommand::toggle, u"toggle"},
-    {InstanceCommand::quit, u"quit"},
-    {InstanceCommand::status, u"status"},
-    {InstanceCommand::exportHistory, u"export"},
-    {InstanceCommand::importHistory, u"import"},
-    {InstanceCommand::list, u"list"},
-    {InstanceCommand::copy, u"copy"},
-}};
 
 QByteArray line(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
@@ -51,19 +36,13 @@ std::optional<QJsonObject> objectOf(QByteArrayView text, qsizetype maxBytes) {
 } // namespace
 
 std::optional<InstanceCommand> InstanceProtocol::commandFromName(QStringView name) {
-    for (const CommandName& entry : commandNames) {
-        if (name == QStringView(entry.name))
-            return entry.command;
-    }
+    if (const CommandDescription* description = CommandTable::named(name))
+        return description->command;
     return std::nullopt;
 }
 
 QString InstanceProtocol::nameOf(InstanceCommand command) {
-    for (const CommandName& entry : commandNames) {
-        if (entry.command == command)
-            return QString::fromUtf16(entry.name);
-    }
-    Q_UNREACHABLE();
+    return CommandTable::of(command).nameText();
 }
 
 QByteArray InstanceRequest::encode() const {

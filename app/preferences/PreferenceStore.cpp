@@ -95,7 +95,8 @@ QString PreferenceStore::defaultFilePath() {
            AppIdentity::applicationIdentifier() + u'/' + AppIdentity::applicationName() + u".conf"_s;
 }
 
-PreferenceStore::PreferenceStore(const QString& filePath) : m_settings(filePath, QSettings::IniFormat) {}
+PreferenceStore::PreferenceStore(const QString& filePath, PreferenceAccess access)
+    : m_settings(filePath, QSettings::IniFormat), m_access(access) {}
 
 void PreferenceStore::registerDefaults(const QVariantHash& defaults) {
     m_registered.insert(defaults);
@@ -103,9 +104,9 @@ void PreferenceStore::registerDefaults(const QVariantHash& defaults) {
 
 template <typename T>
 std::optional<T> PreferenceStore::read(const QString& key, bool withDefaults) const {
-    if (const QVariant stored = m_settings.value(key); stored.isValid()) {
-        if (auto value = convert<T>(stored))
-            return value;
+    if (const QVariant value = stored(key); value.isValid()) {
+        if (auto converted = convert<T>(value))
+            return converted;
     }
     if (!withDefaults)
         return std::nullopt;
@@ -132,7 +133,13 @@ std::optional<bool> PreferenceStore::storedBoolean(const QString& key) const {
     return read<bool>(key, false);
 }
 bool PreferenceStore::containsStored(const QString& key) const {
-    return m_settings.contains(key);
+    return stored(key).isValid();
+}
+
+QVariant PreferenceStore::stored(const QString& key) const {
+    if (const auto unsaved = m_unsaved.constFind(key); unsaved != m_unsaved.cend())
+        return *unsaved;
+    return m_settings.value(key);
 }
 
 void PreferenceStore::setBoolean(const QString& key, bool value) {
@@ -152,11 +159,19 @@ void PreferenceStore::setData(const QString& key, const QByteArray& value) {
 }
 
 void PreferenceStore::remove(const QString& key) {
+    if (m_access == PreferenceAccess::readOnly) {
+        m_unsaved.insert(key, QVariant());
+        return;
+    }
     m_settings.remove(key);
     m_settings.sync();
 }
 
 void PreferenceStore::write(const QString& key, const QVariant& value) {
+    if (m_access == PreferenceAccess::readOnly) {
+        m_unsaved.insert(key, value);
+        return;
+    }
     m_settings.setValue(key, value);
     m_settings.sync();
 }

@@ -10,6 +10,10 @@
 
 namespace stowline {
 
+// Whether writes reach the file. A read-only store keeps them in memory, so code that migrates or writes back
+// behaves as usual while the user's file stays exactly as it was.
+enum class PreferenceAccess { readWrite, readOnly };
+
 // Typed values per key in an INI file, with a registration layer of defaults that is never written. A stored
 // value that does not read as the asked type counts as absent, so the registered default shows through.
 // Every write reaches the file at once.
@@ -18,7 +22,8 @@ public:
     // $XDG_CONFIG_HOME/org.stowline.Stowline/Stowline.conf
     static QString defaultFilePath();
 
-    explicit PreferenceStore(const QString& filePath = defaultFilePath());
+    explicit PreferenceStore(const QString& filePath = defaultFilePath(),
+                             PreferenceAccess access = PreferenceAccess::readWrite);
 
     QString filePath() const { return m_settings.fileName(); }
 
@@ -47,8 +52,14 @@ private:
     std::optional<T> read(const QString& key, bool withDefaults) const;
     void write(const QString& key, const QVariant& value);
 
+    // What a value for `key` is, with the writes a read-only store kept in memory; invalid when there is none.
+    QVariant stored(const QString& key) const;
+
     mutable QSettings m_settings;
     QVariantHash m_registered;
+    PreferenceAccess m_access;
+    // Read-only only: written values, and removed keys as invalid values.
+    QVariantHash m_unsaved;
 };
 
 } // namespace stowline

@@ -3,6 +3,7 @@
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/actions/ClipboardActions.h"
 #include "app/capture/ClipboardMonitor.h"
+#include "app/instance/InstanceCommands.h"
 #include "app/platform/fake/FakeFloatingWindows.h"
 #include "app/platform/fake/FakeFrontmostApplication.h"
 #include "app/platform/fake/FakeHotKeyService.h"
@@ -121,16 +122,10 @@ protected:
         return result;
     }
 
-    InstanceReply ask(StowlineApplication& application, InstanceCommand command, const QStringList& arguments) {
+    static InstanceReply ask(StowlineApplication& application, InstanceCommand command,
+                             const QStringList& arguments = {}) {
         std::optional<InstanceReply> reply;
-        application.handle({command, arguments}, [&](const InstanceReply& r) { reply = r; });
-        EXPECT_TRUE(reply);
-        return reply.value_or(InstanceReply{255, {}});
-    }
-
-    InstanceReply ask(StowlineApplication& application, InstanceCommand command) {
-        std::optional<InstanceReply> reply;
-        application.handle({command, {}}, [&](const InstanceReply& r) { reply = r; });
+        InstanceCommands(application).handle({command, arguments}, [&](const InstanceReply& r) { reply = r; });
         EXPECT_TRUE(reply);
         return reply.value_or(InstanceReply{255, {}});
     }
@@ -191,7 +186,7 @@ TEST_F(StowlineApplicationTest, QuitWritesPendingSavesBeforeAnswering) {
     copyAndPoll(*application, *pasteboard, u"copied just before quit"_s);
 
     std::optional<InstanceReply> reply;
-    application->handle({InstanceCommand::quit, {}}, [&](const InstanceReply& r) {
+    InstanceCommands(*application).handle({InstanceCommand::quit, {}}, [&](const InstanceReply& r) {
         reply = r;
         EXPECT_EQ(stored().size(), 2);
     });

@@ -1,3 +1,4 @@
+#include "app/preferences/AppPreferences.h"
 #include "app/preferences/PreferenceKeys.h"
 #include "app/preferences/PreferenceStore.h"
 #include "core/archive/StowlineArchive.h"
@@ -102,7 +103,8 @@ TEST_F(StowlineExecutableTest, ExportsAndImportsWithMessagesAndExitCodes) {
     EXPECT_EQ(toStdout.err, u"stowline: warning: the exported history is not encrypted\n"_s);
     EXPECT_EQ(exportedTitles(), (QStringList{u"first"_s, u"second"_s, u"third"_s}));
 
-    // The history limit comes from the preferences.
+    // The history limit comes from the preferences, of a layout a start would not reset.
+    preferences().setInteger(PreferenceKeys::preferencesSchema, AppPreferences::currentSchema);
     preferences().setInteger(PreferenceKeys::historyLimit, 4);
     write(incoming, exportOf({u"second"_s, u"fourth"_s, u"fifth"_s}, 200));
     const ProcessRun limited = run({u"import"_s, incoming});

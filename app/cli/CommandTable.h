@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/instance/InstanceProtocol.h"
+#include "core/support/Result.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <array>
+#include <span>
+
+namespace stowline {
+
+// Where a command is answered.
+enum class CommandReach {
+    // By the running instance; without one, this start becomes the instance first.
+    startsInstance,
+    // By the running instance only.
+    runningInstance,
+    // By the running instance, which alone writes the archive while it runs, or on the archive when none runs.
+    history,
+};
+
+// Everything the command line knows about one command: a new command is one row of the table in
+// CommandTable.cpp, and the compiler then points at the handlers that must answer it.
+struct CommandDescription {
+    InstanceCommand command;
+    // The word on the command line and in the protocol.
+    const char16_t* name;
+    // What follows the name in the usage, such as "N [--paste]"; empty when nothing does.
+    const char16_t* synopsis;
+    // The usage's description, one line per "\n"-separated piece.
+    const char16_t* help;
+    CommandReach reach;
+    // The options this command accepts besides the ones every start accepts.
+    std::array<const char16_t*, 2> options;
+    // The request's arguments from the operands and the given options of `options`; a one-line reason when they
+    // make no sense.
+    Result<QStringList, QString> (*arguments)(QStringView name, const QStringList& operands,
+                                              const QStringList& options);
+
+    QString nameText() const { return QString::fromUtf16(name); }
+    bool accepts(QStringView option) const;
+};
+
+namespace CommandTable {
+
+std::span<const CommandDescription> all();
+const CommandDescription& of(InstanceCommand command);
+// Nothing for a word that names no command (the match is exact).
+const CommandDescription* named(QStringView name);
+// Whether some command accepts the option.
+bool isCommandOption(QStringView option);
+
+} // namespace CommandTable
+
+} // namespace stowline

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/instance/SingleInstance.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace stowline {
+
+class StowlineApplication;
+
+// Answers the requests of later starts (the command line's commands) on the running application. Used on the
+// GUI thread only.
+class InstanceCommands {
+public:
+    explicit InstanceCommands(StowlineApplication& application) : m_application(application) {}
+
+    void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
+
+    // Lines of "key=value": pid, panelRequests, panel (the number of clips the panel lists, or "hidden"), shortcut,
+    // clips, lastError.
+    QString statusReport() const;
+
+private:
+    InstanceReply exportHistory(const QStringList& arguments);
+    InstanceReply importHistory(const QStringList& arguments);
+    InstanceReply copyClip(const QStringList& arguments);
+    void quit(const SingleInstance::Responder& respond);
+
+    StowlineApplication& m_application;
+};
+
+} // namespace stowline
