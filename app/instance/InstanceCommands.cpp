@@ -138,7 +138,7 @@ QString InstanceCommands::statusReport() const {
     QString report;
     report += u"pid="_s + QString::number(QCoreApplication::applicationPid()) + u'\n';
     report += u"panelRequests="_s + QString::number(m_application.panelRequestCount()) + u'\n';
-    const HistoryWindowManager& history = m_application.history();
+    HistoryWindowManager& history = m_application.history();
     report += u"panel="_s +
               (history.isVisible() ? QString::number(history.viewModel().visibleItems().size()) : u"hidden"_s) + u'\n';
     report += u"shortcut="_s + (shortcut ? shortcut->displayText : QString()) + u'\n';
