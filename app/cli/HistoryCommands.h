@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/cli/ClipReport.h"
+#include "app/instance/InstanceProtocol.h"
+#include "core/history/HistoryEngine.h"
+#include "core/support/Result.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <QUuid>
+
+namespace stowline {
+
+// The history as a command sees it: the running instance's store, or the archive when none runs.
+class CommandHistory {
+public:
+    virtual ~CommandHistory() = default;
+    virtual const HistoryEngine& history() const = 0;
+    virtual void toggleFavorite(const QUuid& id) = 0;
+    virtual void deleteItem(const QUuid& id) = 0;
+    virtual void clear(bool keepingFavorites) = 0;
+};
+
+// The commands that read or change the history, answered the same way by the running instance and, when none
+// runs, by the command line on the archive. Each answer's output goes to standard output when its status is 0
+// and to standard error otherwise.
+namespace HistoryCommands {
+
+// `list` and `search`: the query travels as the arguments of `queryArguments`.
+InstanceReply list(const HistoryEngine& history, const QStringList& queryArguments);
+InstanceReply favorite(CommandHistory& history, const QString& clip);
+InstanceReply remove(CommandHistory& history, const QString& clip);
+// Refused unless `confirmed` when every clip would go.
+InstanceReply clear(CommandHistory& history, bool keepFavorites, bool confirmed);
+
+// Prints an answer where it belongs: the output on standard output, a failure with the program's name on
+// `errors`. Returns the exit status.
+int print(const InstanceReply& reply, QTextStream& errors);
+
+// The clip a reference names, or the reply that says why there is none.
+Result<ListedClip, InstanceReply> find(const HistoryEngine& history, const QString& clip);
+
+// A query as request arguments, and back; nothing for arguments that are not a query.
+QStringList queryArguments(const ClipQuery& query);
+std::optional<ClipQuery> queryFrom(const QStringList& arguments);
+
+// The arguments of `clear`.
+inline const QString keepFavoritesArgument = QStringLiteral("keep-favorites");
+inline const QString confirmedArgument = QStringLiteral("yes");
+
+} // namespace HistoryCommands
+
+} // namespace stowline
