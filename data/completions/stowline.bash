@@ -4,14 +4,25 @@ _stowline() {
     local cur prev words cword
     _init_completion || return
 
-    local commands="show toggle quit status list copy export import"
+    local commands="show toggle quit status list search copy pause resume clear favorite delete export import"
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
+            --filter | --limit) ((i++)) ;;
             -*) ;;
             *) command=${words[i]}; break ;;
         esac
     done
+
+    case $prev in
+        --filter)
+            COMPREPLY=($(compgen -W "all text links images files credentials" -- "$cur"))
+            return
+            ;;
+        --limit)
+            return
+            ;;
+    esac
 
     case $command in
         "")
@@ -21,8 +32,14 @@ _stowline() {
                 COMPREPLY=($(compgen -W "$commands" -- "$cur"))
             fi
             ;;
+        list | search)
+            [[ $cur == -* ]] && COMPREPLY=($(compgen -W "--filter --limit --json --show-secrets" -- "$cur"))
+            ;;
         copy)
-            [[ $cur == -* ]] && COMPREPLY=($(compgen -W "--paste" -- "$cur"))
+            [[ $cur == -* ]] && COMPREPLY=($(compgen -W "--plain --paste" -- "$cur"))
+            ;;
+        clear)
+            [[ $cur == -* ]] && COMPREPLY=($(compgen -W "--keep-favorites --yes" -- "$cur"))
             ;;
         export | import)
             _filedir

@@ -23,7 +23,8 @@ mapfile -t commands < <("$stowline" --help | sed -n '/^Usage:/,/^$/p' | sed -n '
 [ ${#commands[@]} -ge 5 ] || fail "found only ${#commands[@]} commands in --help: ${commands[*]}"
 page=$(cat "$data/man/stowline.1")
 for command in "${commands[@]}"; do
-    grep -Eq "^\.BI? $command( |\$)|^\.BR $command( |\$)" <<<"$page" || fail "the man page does not describe $command"
+    awk 'previous == ".TP" { print } { previous = $0 }' <<<"$page" | sed 's/\\f[BIRP]//g' | tr -d '",' |
+        grep -Eq "(^| )$command( |\$)" || fail "the man page does not describe $command"
     grep -Eq "^stowline $command( |\$)" <<<"$page" || fail "the man page has no example of $command"
     grep -Eq "commands=\".*\\b$command\\b" "$data/completions/stowline.bash" || fail "bash does not complete $command"
     grep -q "'$command:" "$data/completions/_stowline" || fail "zsh does not complete $command"
@@ -37,8 +38,11 @@ complete_in_bash() {
              _stowline stowline "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD-1]}"; echo "${COMPREPLY[*]}"' \
         _ "$data/completions/stowline.bash" "$@"
 }
-[ "$(complete_in_bash stowline to)" = "toggle" ] || fail "bash completes 'to' as '$(complete_in_bash stowline to)'"
-[ "$(complete_in_bash stowline copy --pa)" = "--paste" ] || fail "bash completes 'copy --pa' as '$(complete_in_bash stowline copy --pa)'"
+for typed in "to:toggle" "copy --pa:--paste" "list --filter li:links" "search --limit 3 --js:--json"; do
+    read -ra words <<<"stowline ${typed%%:*}"
+    offered=$(complete_in_bash "${words[@]}")
+    [ "$offered" = "${typed#*:}" ] || fail "bash completes '${typed%%:*}' as '$offered'"
+done
 
 [ $failed -eq 0 ] && echo "man page and completions cover ${#commands[@]} commands: ${commands[*]}"
 exit $failed
