@@ -10,14 +10,35 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QTextStream>
+
+#include <unistd.h>
 
 using namespace stowline;
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// `copy` without a clip takes the first line of standard input, as a picker such as fzf hands it on.
+std::optional<int> readClipFromInput(CommandLine& commandLine, CommandOutput& output) {
+    QStringList& arguments = commandLine.request.arguments;
+    if (commandLine.request.command != InstanceCommand::copy || !arguments.value(0).isEmpty())
+        return std::nullopt;
+    if (isatty(STDIN_FILENO))
+        return output.fail(u"copy takes one clip's id or number as list shows it, or a line of list on standard "
+                           u"input; see %1 --help"_s.arg(AppIdentity::executableName()),
+                           CommandOutput::usageError);
+    QTextStream input(stdin);
+    arguments[0] = input.readLine();
+    if (arguments[0].trimmed().isEmpty())
+        return output.fail(u"nothing was chosen: standard input names no clip"_s);
+    return std::nullopt;
+}
+
 // A command answered by the running instance or, for the history, on the archive; never becomes the instance.
-int runCommand(const CommandLine& commandLine, CommandOutput& output, int argc, char* argv[]) {
+int runCommand(CommandLine commandLine, CommandOutput& output, int argc, char* argv[]) {
+    if (const std::optional<int> status = readClipFromInput(commandLine, output))
+        return *status;
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(AppIdentity::applicationName());
     std::unique_ptr<SecretStore> secrets;

@@ -54,7 +54,7 @@ QString ArchiveCommandError::message() const {
     case Kind::outputFailed:
         return QStringLiteral("cannot write %1 (%2)").arg(path, reason);
     case Kind::saveFailed:
-        return QStringLiteral("the history could not be saved (%1); nothing was imported").arg(reason);
+        return QStringLiteral("the history could not be saved (%1); nothing was changed").arg(reason);
     }
     return {};
 }
@@ -147,20 +147,6 @@ QString ArchiveCommands::describe(const ImportSummary& summary, qint64 historyLi
                     .arg(summary.removedByLimitCount)
                     .arg(historyLimit);
     return line;
-}
-
-QString ArchiveCommands::listing(const QList<ClipItem>& items) {
-    QString lines;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        // A title never spans lines here, whatever it holds, so every entry stays one line for scripts.
-        QString title = items[i].title();
-        for (QChar& c : title) {
-            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-                c = u' ';
-        }
-        lines += QString::number(i + 1) + u'\t' + rawValueOf(items[i].kind()) + u'\t' + title + u'\n';
-    }
-    return lines;
 }
 
 Result<ImportSummary, ArchiveCommandError> ArchiveCommands::importHistory(EncryptedArchiveStore& store,

@@ -87,8 +87,6 @@ public:
 
     // The line that reports an import, without the program name and the newline.
     static QString describe(const ImportSummary& summary, qint64 historyLimit);
-    // One line per entry in list order: its number counted from 1, its kind and its title, separated by tabs.
-    static QString listing(const QList<ClipItem>& items);
 
     // Reads the export first, so a file that does not decode changes nothing; then loads, merges and saves.
     static Result<ImportSummary, ArchiveCommandError> importHistory(EncryptedArchiveStore& store,

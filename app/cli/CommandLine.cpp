@@ -32,6 +32,8 @@ QString commandSection(const QString& title, std::initializer_list<CommandReach>
                    help.first() + u'\n';
         for (qsizetype i = 1; i < help.size(); ++i)
             section += QString(column, u' ') + help[i] + u'\n';
+        section += QString(column + 2, u' ') + AppIdentity::executableName() + u' ' +
+                   QString::fromUtf16(command.example) + u'\n';
     }
     return section;
 }
@@ -47,7 +49,8 @@ Result<CommandLine, QString> CommandLine::parse(const QStringList& arguments) {
     bool onlyOperands = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        if (onlyOperands || !argument.startsWith(u'-')) {
+        const bool searching = !operands.isEmpty() && operands.first() == u"search";
+        if (onlyOperands || !argument.startsWith(u'-') || argument == u"-") {
             operands.append(argument);
         } else if (argument == u"--") {
             onlyOperands = true;
@@ -57,8 +60,15 @@ Result<CommandLine, QString> CommandLine::parse(const QStringList& arguments) {
             help = true;
         } else if (argument == u"--version") {
             version = true;
+        } else if (CommandTable::takesValue(argument)) {
+            if (i + 1 == arguments.size())
+                return rejected(u"%1 needs a value"_s.arg(argument));
+            options.append(argument + u'=' + arguments[++i]);
         } else if (CommandTable::isCommandOption(argument)) {
             options.append(argument);
+        } else if (searching && !argument.startsWith(u"--")) {
+            // A word the clips must not hold.
+            operands.append(argument);
         } else {
             return rejected(u"unknown argument \"%1\""_s.arg(argument));
         }
@@ -69,7 +79,7 @@ Result<CommandLine, QString> CommandLine::parse(const QStringList& arguments) {
     }
     if (operands.isEmpty()) {
         if (!options.isEmpty())
-            return rejected(u"%1 goes with a command only"_s.arg(options.first()));
+            return rejected(u"%1 goes with a command only"_s.arg(options.first().section(u'=', 0, 0)));
         return result;
     }
 
@@ -79,7 +89,7 @@ Result<CommandLine, QString> CommandLine::parse(const QStringList& arguments) {
         return rejected(u"unknown command \"%1\""_s.arg(name));
     for (const QString& option : options) {
         if (!command->accepts(option))
-            return rejected(u"%1 does not go with %2"_s.arg(option, name));
+            return rejected(u"%1 does not go with %2"_s.arg(option.section(u'=', 0, 0), name));
     }
     if (result.background)
         return rejected(u"--background does not go with %1"_s.arg(name));
@@ -107,6 +117,13 @@ QString CommandLine::usage() {
                            {CommandReach::startsInstance, CommandReach::runningInstance});
     text += commandSection(u"Commands on the history, through the running Stowline or, when none runs, on its own:"_s,
                            {CommandReach::history});
+    text += u"\n"
+            u"A pipeline: %1 list | fzf | %1 copy --paste\n"
+            u"\n"
+            u"Wayland desktops do not let applications take a global shortcut, so bind the command\n"
+            u"\"%1 toggle\" to a shortcut in the desktop's keyboard settings (see man %1).\n"
+            u"\n"
+            u"Exit status: 0 on success, 1 when the command failed, 2 when it was not understood.\n"_s.arg(program);
     return text;
 }
 

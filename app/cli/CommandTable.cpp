@@ -1,5 +1,8 @@
 #include "app/cli/CommandTable.h"
 
+#include "app/cli/ClipReference.h"
+#include "app/cli/HistoryCommands.h"
+
 using namespace Qt::StringLiterals;
 
 namespace stowline {
@@ -30,51 +33,149 @@ Arguments oneFile(QStringView name, const QStringList& operands, const QStringLi
     return operands;
 }
 
-// A clip's position as `list` shows it: a decimal number from 1, then "paste" when the keystroke follows.
-Arguments clipNumber(QStringView name, const QStringList& operands, const QStringList& options) {
-    bool ok = false;
-    const qlonglong number = operands.value(0).toLongLong(&ok);
-    if (operands.size() != 1 || !ok || number < 1 || operands.first().startsWith(u'+'))
-        return fail(u"%1 takes the number of one clip as list shows it"_s.arg(name));
-    QStringList arguments{QString::number(number)};
+// The value of "--name=value" among the given options, or nothing.
+std::optional<QString> valueOf(const QStringList& options, QStringView name) {
+    for (const QString& option : options) {
+        if (option.startsWith(name) && option.size() > name.size() && option[name.size()] == u'=')
+            return option.mid(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
+// `list` and `search`: the query, from the listing options and the words.
+Arguments query(const QStringList& words, const QStringList& options) {
+    ClipQuery query;
+    query.words = words;
+    query.json = options.contains(u"--json"_s);
+    query.showSecrets = options.contains(u"--show-secrets"_s);
+    if (const std::optional<QString> filter = valueOf(options, u"--filter")) {
+        bool found = false;
+        for (HistoryFilter candidate : EnumTraits<HistoryFilter>::cases) {
+            if (filter->compare(rawValue(candidate), Qt::CaseInsensitive) == 0) {
+                query.filter = candidate;
+                found = true;
+            }
+        }
+        if (!found)
+            return fail(u"--filter takes all, text, links, images, files or credentials, not \"%1\""_s.arg(*filter));
+    }
+    if (const std::optional<QString> limit = valueOf(options, u"--limit")) {
+        bool ok = false;
+        query.limit = limit->toLongLong(&ok);
+        if (!ok || query.limit < 1 || limit->startsWith(u'+'))
+            return fail(u"--limit takes a number from 1, not \"%1\""_s.arg(*limit));
+    }
+    return HistoryCommands::queryArguments(query);
+}
+
+Arguments listing(QStringView name, const QStringList& operands, const QStringList& options) {
+    if (!operands.isEmpty())
+        return fail(u"%1 takes no further arguments"_s.arg(name));
+    return query({}, options);
+}
+
+Arguments searching(QStringView name, const QStringList& operands, const QStringList& options) {
+    if (operands.isEmpty())
+        return fail(u"%1 takes the words to look for"_s.arg(name));
+    return query(operands, options);
+}
+
+Arguments oneClip(QStringView name, const QStringList& operands) {
+    if (operands.size() != 1 || !ClipReference::parse(operands.first()))
+        return fail(u"%1 takes one clip's id or number as list shows it"_s.arg(name));
+    return operands;
+}
+
+Arguments clipNamed(QStringView name, const QStringList& operands, const QStringList&) {
+    return oneClip(name, operands);
+}
+
+// The clip, or an empty argument when standard input names it; then "paste" and "plain" as asked.
+Arguments clipToCopy(QStringView name, const QStringList& operands, const QStringList& options) {
+    auto arguments = operands.isEmpty() ? Arguments(QStringList{QString()}) : oneClip(name, operands);
+    if (!arguments)
+        return arguments;
     if (options.contains(u"--paste"_s))
-        arguments.append(InstanceProtocol::pasteArgument);
+        arguments->append(InstanceProtocol::pasteArgument);
+    if (options.contains(u"--plain"_s))
+        arguments->append(InstanceProtocol::plainArgument);
     return arguments;
 }
 
-constexpr std::array<const char16_t*, 2> noOptions{};
+Arguments clearing(QStringView name, const QStringList& operands, const QStringList& options) {
+    if (!operands.isEmpty())
+        return fail(u"%1 takes no further arguments"_s.arg(name));
+    QStringList arguments;
+    if (options.contains(u"--keep-favorites"_s))
+        arguments.append(HistoryCommands::keepFavoritesArgument);
+    if (options.contains(u"--yes"_s))
+        arguments.append(HistoryCommands::confirmedArgument);
+    return arguments;
+}
+
+constexpr std::array<const char16_t*, 4> noOptions{};
+constexpr std::array<const char16_t*, 4> listingOptions{u"--filter", u"--limit", u"--json", u"--show-secrets"};
+constexpr std::array<const char16_t*, 2> valueOptions{u"--filter", u"--limit"};
 
 constexpr CommandDescription table[] = {
-    {InstanceCommand::show, u"show", u"", u"show the history panel (starts Stowline when it is not running)",
+    {InstanceCommand::show, u"show", u"", u"show the history panel (starts Stowline when it is not running)", u"show",
      CommandReach::startsInstance, noOptions, none},
-    {InstanceCommand::toggle, u"toggle", u"", u"show the history panel, or hide it when it is showing",
+    {InstanceCommand::toggle, u"toggle", u"", u"show the history panel, or hide it when it is showing", u"toggle",
      CommandReach::startsInstance, noOptions, none},
-    {InstanceCommand::quit, u"quit", u"", u"save the history and end Stowline", CommandReach::runningInstance,
+    {InstanceCommand::quit, u"quit", u"", u"save the history and end Stowline", u"quit", CommandReach::runningInstance,
      noOptions, none},
     {InstanceCommand::status, u"status", u"", u"tell whether Stowline runs, with its shortcut and last message",
-     CommandReach::runningInstance, noOptions, none},
+     u"status", CommandReach::runningInstance, noOptions, none},
     {InstanceCommand::copy,
      u"copy",
-     u"N [--paste]",
-     u"put clip N of the list back on the clipboard; with --paste, also\npaste it into the window in front",
+     u"[ID|N] [--plain] [--paste]",
+     u"put a clip back on the clipboard: by the id or number list shows, or\n"
+     u"a whole line of list; without one, a line read from standard input.\n"
+     u"--plain puts plain text only; --paste also pastes into the window in front",
+     u"copy 3f2a9c1e --paste",
      CommandReach::runningInstance,
-     {u"--paste", nullptr},
-     clipNumber},
-    {InstanceCommand::list, u"list", u"", u"one line per clip, newest first: number, kind and title",
-     CommandReach::history, noOptions, none},
+     {u"--plain", u"--paste", nullptr, nullptr},
+     clipToCopy},
+    {InstanceCommand::pause, u"pause", u"", u"stop taking in what you copy", u"pause", CommandReach::runningInstance,
+     noOptions, none},
+    {InstanceCommand::resume, u"resume", u"", u"take in what you copy again", u"resume", CommandReach::runningInstance,
+     noOptions, none},
+    {InstanceCommand::list, u"list", u"[--filter KIND] [--limit N] [--json] [--show-secrets]",
+     u"the clips, newest first: number, id, kind and title, separated by tabs.\n"
+     u"--filter: all, text, links, images, files or credentials; --limit: at\n"
+     u"most N clips; --json: one JSON object per clip and line, for programs;\n"
+     u"--show-secrets: the text of credentials, which otherwise read \"Credential\"",
+     u"list --filter links --limit 5", CommandReach::history, listingOptions, listing},
+    {InstanceCommand::search, u"search", u"WORDS... [--filter KIND] [--limit N] [--json] [--show-secrets]",
+     u"the clips that hold every word and none of the words written with a\n"
+     u"leading minus, ignoring case, accents and width; shown as list shows them",
+     u"search invoice -draft", CommandReach::history, listingOptions, searching},
+    {InstanceCommand::clear,
+     u"clear",
+     u"[--keep-favorites] [--yes]",
+     u"delete every clip (which needs --yes), or with --keep-favorites every\nclip but the favourites",
+     u"clear --keep-favorites",
+     CommandReach::history,
+     {u"--keep-favorites", u"--yes", nullptr, nullptr},
+     clearing},
+    {InstanceCommand::favorite, u"favorite", u"ID|N", u"make a clip a favourite, or an ordinary clip again",
+     u"favorite 3f2a9c1e", CommandReach::history, noOptions, clipNamed},
+    {InstanceCommand::deleteClip, u"delete", u"ID|N", u"delete one clip", u"delete 3f2a9c1e", CommandReach::history,
+     noOptions, clipNamed},
     {InstanceCommand::exportHistory, u"export", u"[FILE]",
      u"write the history as unencrypted JSON to FILE (readable by you only)\nor to standard output",
-     CommandReach::history, noOptions, optionalFile},
+     u"export ~/clips.json", CommandReach::history, noOptions, optionalFile},
     {InstanceCommand::importHistory, u"import", u"FILE",
-     u"merge the entries of an exported history into the history, keeping\nto the history limit", CommandReach::history,
-     noOptions, oneFile},
+     u"merge the entries of an exported history into the history, keeping\nto the history limit",
+     u"import ~/clips.json", CommandReach::history, noOptions, oneFile},
 };
 
 } // namespace
 
 bool CommandDescription::accepts(QStringView option) const {
+    const QStringView name = option.left(option.indexOf(u'=') < 0 ? option.size() : option.indexOf(u'='));
     for (const char16_t* accepted : options) {
-        if (accepted && option == QStringView(accepted))
+        if (accepted && name == QStringView(accepted))
             return true;
     }
     return false;
@@ -106,6 +207,11 @@ bool CommandTable::isCommandOption(QStringView option) {
             return true;
     }
     return false;
+}
+
+bool CommandTable::takesValue(QStringView option) {
+    return std::any_of(valueOptions.begin(), valueOptions.end(),
+                       [option](const char16_t* name) { return option == QStringView(name); });
 }
 
 } // namespace stowline

@@ -32,15 +32,18 @@ struct CommandDescription {
     const char16_t* synopsis;
     // The usage's description, one line per "\n"-separated piece.
     const char16_t* help;
+    // A typical use, shown under the description (after the program's name).
+    const char16_t* example;
     CommandReach reach;
     // The options this command accepts besides the ones every start accepts.
-    std::array<const char16_t*, 2> options;
-    // The request's arguments from the operands and the given options of `options`; a one-line reason when they
-    // make no sense.
+    std::array<const char16_t*, 4> options;
+    // The request's arguments from the operands and the given options of `options` (an option with a value as
+    // "--name=value"); a one-line reason when they make no sense.
     Result<QStringList, QString> (*arguments)(QStringView name, const QStringList& operands,
                                               const QStringList& options);
 
     QString nameText() const { return QString::fromUtf16(name); }
+    // Whether the command accepts the option, given by its name or as "--name=value".
     bool accepts(QStringView option) const;
 };
 
@@ -50,8 +53,10 @@ std::span<const CommandDescription> all();
 const CommandDescription& of(InstanceCommand command);
 // Nothing for a word that names no command (the match is exact).
 const CommandDescription* named(QStringView name);
-// Whether some command accepts the option.
+// Whether some command accepts the option (its name, without a value).
 bool isCommandOption(QStringView option);
+// Whether the option is followed by a value ("--limit 5" or "--limit=5").
+bool takesValue(QStringView option);
 
 } // namespace CommandTable
 

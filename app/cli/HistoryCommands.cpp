@@ -1,11 +1,6 @@
 #include "app/cli/HistoryCommands.h"
 
 #include "app/cli/ClipReference.h"
-#include "core/support/AppIdentity.h"
-
-#include <QFile>
-
-#include <cstdio>
 
 namespace stowline::HistoryCommands {
 
@@ -31,23 +26,6 @@ QString named(const ListedClip& clip, const HistoryEngine& history) {
 }
 
 } // namespace
-
-int print(const InstanceReply& reply, QTextStream& errors) {
-    if (reply.status == 0) {
-        // Whole bytes at once: a listing may be large and go to a pipe.
-        QFile output;
-        if (output.open(stdout, QIODevice::WriteOnly)) {
-            output.write(reply.output.toUtf8());
-            output.flush();
-        }
-        return 0;
-    }
-    errors << AppIdentity::executableName() << ": " << reply.output;
-    if (!reply.output.endsWith(u'\n'))
-        errors << '\n';
-    errors.flush();
-    return reply.status;
-}
 
 Result<ListedClip, InstanceReply> find(const HistoryEngine& history, const QString& clip) {
     const std::optional<ClipReference> reference = ClipReference::parse(clip);

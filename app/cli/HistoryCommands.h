@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <QTextStream>
 #include <QUuid>
 
 namespace stowline {
@@ -23,8 +22,7 @@ public:
 };
 
 // The commands that read or change the history, answered the same way by the running instance and, when none
-// runs, by the command line on the archive. Each answer's output goes to standard output when its status is 0
-// and to standard error otherwise.
+// runs, by the command line on the archive (see CommandOutput::relay for where each answer goes).
 namespace HistoryCommands {
 
 // `list` and `search`: the query travels as the arguments of `queryArguments`.
@@ -33,10 +31,6 @@ InstanceReply favorite(CommandHistory& history, const QString& clip);
 InstanceReply remove(CommandHistory& history, const QString& clip);
 // Refused unless `confirmed` when every clip would go.
 InstanceReply clear(CommandHistory& history, bool keepFavorites, bool confirmed);
-
-// Prints an answer where it belongs: the output on standard output, a failure with the program's name on
-// `errors`. Returns the exit status.
-int print(const InstanceReply& reply, QTextStream& errors);
 
 // The clip a reference names, or the reply that says why there is none.
 Result<ListedClip, InstanceReply> find(const HistoryEngine& history, const QString& clip);

@@ -2,6 +2,7 @@
 
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/cli/ArchiveCommands.h"
+#include "app/cli/HistoryCommands.h"
 #include "app/instance/SingleInstance.h"
 #include "app/preferences/AppPreferences.h"
 
@@ -39,13 +40,51 @@ int importHistory(const QString& file, EncryptedArchiveStore& store, ArchiveProt
     return CommandOutput::success;
 }
 
-int listHistory(EncryptedArchiveStore& store, ArchiveProtectionMode mode, CommandOutput& output) {
+int listHistory(const InstanceRequest& request, EncryptedArchiveStore& store, ArchiveProtectionMode mode,
+                CommandOutput& output) {
     auto items = ArchiveCommands::loadHistory(store, mode);
     if (!items)
         return output.fail(items.error().message());
-    if (!output.print(ArchiveCommands::listing(*items)))
-        return output.fail(CommandTexts::cannotWrite(output.outputName(), output.outputError()));
-    return CommandOutput::success;
+    return output.relay(HistoryCommands::list(HistoryEngine(*items), request.arguments));
+}
+
+// The archive's history, changed in memory; the command saves it when it changed.
+class ArchiveHistory : public CommandHistory {
+public:
+    explicit ArchiveHistory(HistoryEngine history) : m_history(std::move(history)) {}
+    const HistoryEngine& history() const override { return m_history; }
+    void toggleFavorite(const QUuid& id) override { m_changed |= m_history.toggleFavorite(id); }
+    void deleteItem(const QUuid& id) override { m_changed |= m_history.deleteItem(id); }
+    void clear(bool keepingFavorites) override { m_changed |= m_history.clear(keepingFavorites); }
+    bool changed() const { return m_changed; }
+
+private:
+    HistoryEngine m_history;
+    bool m_changed = false;
+};
+
+int changeHistory(const InstanceRequest& request, EncryptedArchiveStore& store, ArchiveProtectionMode mode,
+                  CommandOutput& output) {
+    // A key that cannot be reached stops here, before a save could create a new key and archive.
+    auto items = ArchiveCommands::loadHistory(store, mode);
+    if (!items)
+        return output.fail(items.error().message());
+    ArchiveHistory history{HistoryEngine(*items)};
+    const QStringList& arguments = request.arguments;
+    InstanceReply reply;
+    if (request.command == InstanceCommand::favorite)
+        reply = HistoryCommands::favorite(history, arguments.value(0));
+    else if (request.command == InstanceCommand::deleteClip)
+        reply = HistoryCommands::remove(history, arguments.value(0));
+    else
+        reply = HistoryCommands::clear(history, arguments.contains(HistoryCommands::keepFavoritesArgument),
+                                       arguments.contains(HistoryCommands::confirmedArgument));
+    if (history.changed()) {
+        if (auto saved = store.save(history.history().items(), mode); !saved)
+            return output.fail(
+                ArchiveCommandError{ArchiveCommandError::Kind::saveFailed, saved.error().describe(), {}}.message());
+    }
+    return output.relay(reply);
 }
 
 } // namespace
@@ -65,12 +104,19 @@ int run(const CommandLine& commandLine, const OfflineEnvironment& environment, C
     case InstanceCommand::importHistory:
         return importHistory(file, store, mode, preferences.historyLimit(), output);
     case InstanceCommand::list:
-        return listHistory(store, mode, output);
+    case InstanceCommand::search:
+        return listHistory(commandLine.request, store, mode, output);
+    case InstanceCommand::clear:
+    case InstanceCommand::favorite:
+    case InstanceCommand::deleteClip:
+        return changeHistory(commandLine.request, store, mode, output);
     case InstanceCommand::show:
     case InstanceCommand::toggle:
     case InstanceCommand::quit:
     case InstanceCommand::status:
     case InstanceCommand::copy:
+    case InstanceCommand::pause:
+    case InstanceCommand::resume:
         break;
     }
     return output.fail(describe(InstanceClientError::notRunning));

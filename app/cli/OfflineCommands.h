@@ -16,7 +16,8 @@ struct OfflineEnvironment {
     QString archiveDirectory;
 };
 
-// Runs `export`, `import` and `list` on the user's own archive when no instance holds the history. The
+// Runs the history commands (`list`, `search`, `clear`, `favorite`, `delete`, `export`, `import`) on the user's own
+// archive when no instance holds the history. The
 // preferences are only read: the settings file stays as it is. Returns the exit code.
 namespace OfflineCommands {
 

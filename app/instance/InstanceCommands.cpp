@@ -5,6 +5,7 @@
 #include "app/capture/ClipboardMonitor.h"
 #include "app/archive/ArchiveFiles.h"
 #include "app/cli/ArchiveCommands.h"
+#include "app/cli/HistoryCommands.h"
 #include "app/history/HistoryViewModel.h"
 #include "app/history/HistoryWindowManager.h"
 #include "app/preferences/AppPreferences.h"
@@ -24,12 +25,27 @@ namespace {
 constexpr int failed = 1;
 
 InstanceReply notUnderstood() {
-    return {2, u"The running Stowline did not understand the request."_s};
+    return {2, u"the running Stowline did not understand the request"_s};
 }
 
 InstanceReply failure(const ArchiveCommandError& error) {
     return {failed, error.message()};
 }
+
+// The store's history as the commands see it: a snapshot taken when the command arrives, changed through the
+// store so every change is published and saved as the panel's are.
+class StoreHistory : public CommandHistory {
+public:
+    explicit StoreHistory(ClipboardStore& store) : m_store(store), m_snapshot(store.publishedHistory()) {}
+    const HistoryEngine& history() const override { return *m_snapshot; }
+    void toggleFavorite(const QUuid& id) override { m_store.toggleFavorite(id); }
+    void deleteItem(const QUuid& id) override { m_store.deleteItem(id); }
+    void clear(bool keepingFavorites) override { m_store.clear(keepingFavorites); }
+
+private:
+    ClipboardStore& m_store;
+    std::shared_ptr<const HistoryEngine> m_snapshot;
+};
 
 } // namespace
 
@@ -58,10 +74,20 @@ void InstanceCommands::handle(const InstanceRequest& request, const SingleInstan
         respond(importHistory(request.arguments));
         return;
     case InstanceCommand::list:
-        respond({0, ArchiveCommands::listing(m_application.store().items())});
+    case InstanceCommand::search:
+        respond(HistoryCommands::list(*m_application.store().publishedHistory(), request.arguments));
         return;
     case InstanceCommand::copy:
         respond(copyClip(request.arguments));
+        return;
+    case InstanceCommand::pause:
+    case InstanceCommand::resume:
+        respond(setCapturing(request.command == InstanceCommand::resume, request.arguments));
+        return;
+    case InstanceCommand::clear:
+    case InstanceCommand::favorite:
+    case InstanceCommand::deleteClip:
+        respond(changeHistory(request));
         return;
     }
     respond(notUnderstood());
@@ -108,21 +134,59 @@ InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
 }
 
 InstanceReply InstanceCommands::copyClip(const QStringList& arguments) {
-    bool ok = false;
-    const qsizetype number = arguments.value(0).toLongLong(&ok);
-    const bool paste = arguments.size() == 2 && arguments[1] == InstanceProtocol::pasteArgument;
-    if (!ok || arguments.isEmpty() || arguments.size() > 2 || (arguments.size() == 2 && !paste))
+    bool paste = false;
+    bool plain = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == InstanceProtocol::pasteArgument)
+            paste = true;
+        else if (arguments[i] == InstanceProtocol::plainArgument)
+            plain = true;
+        else
+            return notUnderstood();
+    }
+    if (arguments.isEmpty())
         return notUnderstood();
-    const QList<ClipItem>& items = m_application.store().items();
-    if (number < 1 || number > items.size())
-        return {failed, u"There is no clip %1; the history holds %2."_s.arg(number).arg(items.size())};
-    const ClipItem item = items[number - 1];
-    if (!m_application.actions().restore(item, false))
-        return {failed, u"Clip %1 holds nothing that can be put on the clipboard."_s.arg(number)};
-    m_application.store().use(item.id());
+    const auto found = HistoryCommands::find(*m_application.store().publishedHistory(), arguments.first());
+    if (!found)
+        return found.error();
+    if (!m_application.actions().restore(found->item, plain))
+        return {failed, u"clip %1 holds nothing that can be put on the clipboard"_s.arg(found->number)};
+    m_application.store().use(found->item.id());
     if (paste && !m_application.actions().postPasteKeystroke())
-        return {failed, u"Clip %1 is on the clipboard, but the paste keystroke could not be sent."_s.arg(number)};
+        return {failed, u"clip %1 is on the clipboard, but the paste keystroke could not be sent"_s.arg(found->number)};
     return {0, {}};
+}
+
+InstanceReply InstanceCommands::setCapturing(bool capturing, const QStringList& arguments) {
+    if (!arguments.isEmpty())
+        return notUnderstood();
+    m_application.preferences().setCaptureEnabled(capturing);
+    return {0, capturing ? u"Stowline takes in what you copy again.\n"_s
+                         : u"Stowline is paused: nothing you copy is kept until you resume.\n"_s};
+}
+
+InstanceReply InstanceCommands::changeHistory(const InstanceRequest& request) {
+    ClipboardStore& store = m_application.store();
+    // Changes wait for the history: made before it opens, they would be lost when it does.
+    if (!store.isHistoryOpen())
+        return failure({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage(), {}});
+    StoreHistory history(store);
+    const QStringList& arguments = request.arguments;
+    switch (request.command) {
+    case InstanceCommand::favorite:
+        return arguments.size() == 1 ? HistoryCommands::favorite(history, arguments.first()) : notUnderstood();
+    case InstanceCommand::deleteClip:
+        return arguments.size() == 1 ? HistoryCommands::remove(history, arguments.first()) : notUnderstood();
+    case InstanceCommand::clear:
+        for (const QString& argument : arguments) {
+            if (argument != HistoryCommands::keepFavoritesArgument && argument != HistoryCommands::confirmedArgument)
+                return notUnderstood();
+        }
+        return HistoryCommands::clear(history, arguments.contains(HistoryCommands::keepFavoritesArgument),
+                                      arguments.contains(HistoryCommands::confirmedArgument));
+    default:
+        return notUnderstood();
+    }
 }
 
 void InstanceCommands::quit(const SingleInstance::Responder& respond) {

@@ -25,6 +25,8 @@ private:
     InstanceReply exportHistory(const QStringList& arguments);
     InstanceReply importHistory(const QStringList& arguments);
     InstanceReply copyClip(const QStringList& arguments);
+    InstanceReply setCapturing(bool capturing, const QStringList& arguments);
+    InstanceReply changeHistory(const InstanceRequest& request);
     void quit(const SingleInstance::Responder& respond);
 
     StowlineApplication& m_application;

@@ -17,9 +17,15 @@ enum class InstanceCommand {
     status,        // report the state of the running instance
     exportHistory, // write the history's export into the file named by the one argument
     importHistory, // merge the export in the file named by the one argument into the history
-    list,          // one line per clip, in list order
-    copy,          // put clip N (the first argument, counted from 1) on the clipboard; "paste" as a second
-                   // argument also posts the paste keystroke
+    list,          // the clips a query selects (`HistoryCommands::queryArguments`), as lines or JSON
+    search,        // the same, for a query with words
+    copy,          // put the clip the first argument names (`ClipReference`) on the clipboard; "paste" after it also
+                   // posts the paste keystroke, "plain" restores plain text only
+    pause,         // stop capturing
+    resume,        // capture again
+    clear,         // delete the clips ("keep-favorites": but the favourites; "yes": even when all would go)
+    favorite,      // make the clip the argument names a favourite, or an ordinary clip again
+    deleteClip,    // delete the clip the argument names
 };
 
 // One request per connection, one line of compact JSON each way:
@@ -36,6 +42,8 @@ inline constexpr qsizetype maxLineBytes = 64 * 1024;
 inline constexpr qsizetype maxReplyBytes = 256 * 1024 * 1024;
 // The second argument of `copy` that asks for the paste keystroke too.
 inline const QString pasteArgument = QStringLiteral("paste");
+// An argument of `copy` that restores plain text only.
+inline const QString plainArgument = QStringLiteral("plain");
 
 std::optional<InstanceCommand> commandFromName(QStringView name);
 QString nameOf(InstanceCommand command);

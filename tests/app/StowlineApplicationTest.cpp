@@ -384,8 +384,10 @@ TEST_F(StowlineApplicationTest, ExportImportAndListGoThroughTheRunningInstance) 
     EXPECT_TRUE(imported.output.contains(u"imported 2 entries (1 new, 1 already in the history)"));
     EXPECT_EQ(titles(stored()), (QStringList{u"captured while running"_s, u"imported one"_s}));
 
-    const InstanceReply listed = ask(*application, InstanceCommand::list, {});
-    EXPECT_EQ(listed.output, u"1\ttext\tcaptured while running\n2\ttext\timported one\n"_s);
+    const QStringList listed = ask(*application, InstanceCommand::list, {}).output.split(u'\n');
+    ASSERT_EQ(listed.size(), 3);
+    EXPECT_TRUE(listed[0].startsWith(u"1\t") && listed[0].endsWith(u"\ttext\tcaptured while running"));
+    EXPECT_TRUE(listed[1].startsWith(u"2\t") && listed[1].endsWith(u"\ttext\timported one"));
 
     // A file that is not an export changes nothing and is named in the answer.
     ASSERT_TRUE(created.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -407,7 +409,7 @@ TEST_F(StowlineApplicationTest, CopyChecksTheNumberAndCanPaste) {
         QStringList arguments;
         int status;
     };
-    const Case refused[] = {{{u"0"_s}, 1}, {{u"2"_s}, 1}, {{u"x"_s}, 2}, {{}, 2}, {{u"1"_s, u"twice"_s}, 2}};
+    const Case refused[] = {{{u"0"_s}, 2}, {{u"2"_s}, 1}, {{u"x"_s}, 2}, {{}, 2}, {{u"1"_s, u"twice"_s}, 2}};
     for (const Case& c : refused) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
         EXPECT_EQ(ask(*application, InstanceCommand::copy, c.arguments).status, c.status);
@@ -421,6 +423,35 @@ TEST_F(StowlineApplicationTest, CopyChecksTheNumberAndCanPaste) {
     const InstanceReply withoutPaste = ask(*application, InstanceCommand::copy, {u"1"_s, u"paste"_s});
     EXPECT_EQ(withoutPaste.status, 1);
     EXPECT_TRUE(withoutPaste.output.contains(u"on the clipboard"));
+}
+
+TEST_F(StowlineApplicationTest, PauseResumeFavoriteDeleteAndClearGoThroughTheRunningInstance) {
+    auto application = launch(true);
+    for (const QString& text : {u"kept"_s, u"favourite"_s, u"dropped"_s}) {
+        copyAndPoll(*application, *pasteboard, text);
+        ASSERT_TRUE(waitUntil([&] { return titles(application->store().items()).contains(text); }));
+    }
+
+    EXPECT_EQ(ask(*application, InstanceCommand::pause).status, 0);
+    EXPECT_FALSE(application->preferences().captureEnabled());
+    EXPECT_EQ(ask(*application, InstanceCommand::resume).status, 0);
+    EXPECT_TRUE(application->preferences().captureEnabled());
+
+    EXPECT_EQ(ask(*application, InstanceCommand::favorite, {u"2"_s}).status, 0);
+    const QString kept = application->store().items()[2].id().toString(QUuid::Id128).left(8);
+    const InstanceReply deleted = ask(*application, InstanceCommand::deleteClip, {kept});
+    EXPECT_EQ(deleted.status, 0) << deleted.output.toStdString();
+    EXPECT_EQ(titles(application->store().items()), (QStringList{u"favourite"_s, u"dropped"_s}));
+
+    // Everything would go: only with "yes".
+    EXPECT_EQ(ask(*application, InstanceCommand::clear, {}).status, 1);
+    EXPECT_EQ(application->store().items().size(), 2);
+    const InstanceReply cleared = ask(*application, InstanceCommand::clear, {u"keep-favorites"_s});
+    EXPECT_EQ(cleared.output, u"deleted 1 clips and kept 1 favourites\n"_s);
+    application->store().flush();
+    EXPECT_EQ(titles(stored()), QStringList{u"favourite"_s});
+    EXPECT_EQ(ask(*application, InstanceCommand::clear, {u"yes"_s}).status, 0);
+    EXPECT_TRUE(application->store().items().isEmpty());
 }
 
 TEST_F(StowlineApplicationTest, TerminateStopsCapturingAndWritesPendingSaves) {

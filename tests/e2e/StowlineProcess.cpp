@@ -42,12 +42,13 @@ StowlineProcess::~StowlineProcess() {
     }
 }
 
-Finished StowlineProcess::run(const QStringList& arguments, int timeoutMs) const {
+Finished StowlineProcess::run(const QStringList& arguments, int timeoutMs, const QByteArray& input) const {
     QProcess process;
     process.setProcessEnvironment(m_home.environment());
     process.start(QStringLiteral(STOWLINE_EXECUTABLE), arguments);
     if (!process.waitForStarted(5000))
         return {};
+    process.write(input);
     process.closeWriteChannel();
     if (!waitUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs)) {
         process.kill();

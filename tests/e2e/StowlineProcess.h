@@ -47,8 +47,9 @@ public:
     explicit StowlineProcess(const StowlineHome& home) : m_home(home) {}
     ~StowlineProcess();
 
-    // Runs `stowline ARGUMENTS` to its end (killed after the timeout, reported as exit code -1).
-    Finished run(const QStringList& arguments, int timeoutMs = 20000) const;
+    // Runs `stowline ARGUMENTS` to its end with `input` on its standard input (killed after the timeout, reported
+    // as exit code -1).
+    Finished run(const QStringList& arguments, int timeoutMs = 20000, const QByteArray& input = {}) const;
 
     // Starts `stowline --background` and waits until it answers `status`.
     bool startInBackground();

@@ -47,13 +47,34 @@ TEST(CommandLine, CommandsBecomeTheRequestTheInstanceReceives) {
         {{u"toggle"_s}, {InstanceCommand::toggle, {}}, true},
         {{u"quit"_s}, {InstanceCommand::quit, {}}, false},
         {{u"status"_s}, {InstanceCommand::status, {}}, false},
-        {{u"list"_s}, {InstanceCommand::list, {}}, false},
+        {{u"list"_s}, {InstanceCommand::list, {u"--filter"_s, u"All"_s, u"--limit"_s, u"0"_s, u"--"_s}}, false},
         {{u"export"_s}, {InstanceCommand::exportHistory, {}}, false},
         {{u"export"_s, u"backup.json"_s}, {InstanceCommand::exportHistory, {u"backup.json"_s}}, false},
         // A file name that looks like an option follows "--".
         {{u"import"_s, u"--"_s, u"--odd.json"_s}, {InstanceCommand::importHistory, {u"--odd.json"_s}}, false},
         {{u"copy"_s, u"3"_s}, {InstanceCommand::copy, {u"3"_s}}, false},
         {{u"--paste"_s, u"copy"_s, u"12"_s}, {InstanceCommand::copy, {u"12"_s, u"paste"_s}}, false},
+        // Without a clip, standard input names it.
+        {{u"copy"_s, u"0f8fad5b"_s, u"--plain"_s}, {InstanceCommand::copy, {u"0f8fad5b"_s, u"plain"_s}}, false},
+        {{u"copy"_s}, {InstanceCommand::copy, {QString()}}, false},
+        {{u"list"_s, u"--filter"_s, u"LINKS"_s, u"--limit"_s, u"3"_s, u"--json"_s},
+         {InstanceCommand::list, {u"--filter"_s, u"Links"_s, u"--limit"_s, u"3"_s, u"--json"_s, u"--"_s}},
+         false},
+        // A word with a leading minus leaves clips out; after "--" every argument is a word.
+        {{u"search"_s, u"report"_s, u"-memo"_s, u"--show-secrets"_s, u"--"_s, u"--json"_s},
+         {InstanceCommand::search,
+          {u"--filter"_s, u"All"_s, u"--limit"_s, u"0"_s, u"--show-secrets"_s, u"--"_s, u"report"_s, u"-memo"_s,
+           u"--json"_s}},
+         false},
+        {{u"pause"_s}, {InstanceCommand::pause, {}}, false},
+        {{u"resume"_s}, {InstanceCommand::resume, {}}, false},
+        {{u"clear"_s, u"--keep-favorites"_s, u"--yes"_s},
+         {InstanceCommand::clear, {u"keep-favorites"_s, u"yes"_s}},
+         false},
+        {{u"favorite"_s, u"2"_s}, {InstanceCommand::favorite, {u"2"_s}}, false},
+        {{u"delete"_s, u"1\t0f8fad5b\ttext\ttitle"_s},
+         {InstanceCommand::deleteClip, {u"1\t0f8fad5b\ttext\ttitle"_s}},
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -79,12 +100,22 @@ TEST(CommandLine, RejectsWithOneLineThatPointsToHelp) {
         {{u"import"_s, u"a"_s, u"b"_s}, u"import takes exactly one file"},
         {{u"export"_s, u"a"_s, u"b"_s}, u"export takes at most one file"},
         {{u"export"_s, u""_s}, u"the file name is empty"},
-        {{u"copy"_s}, u"copy takes the number of one clip as list shows it"},
-        {{u"copy"_s, u"0"_s}, u"copy takes the number of one clip as list shows it"},
-        {{u"copy"_s, u"+1"_s}, u"copy takes the number of one clip as list shows it"},
-        {{u"copy"_s, u"1"_s, u"2"_s}, u"copy takes the number of one clip as list shows it"},
+        {{u"copy"_s, u"0"_s}, u"copy takes one clip's id or number as list shows it"},
+        {{u"copy"_s, u"+1"_s}, u"copy takes one clip's id or number as list shows it"},
+        {{u"copy"_s, u"1"_s, u"2"_s}, u"copy takes one clip's id or number as list shows it"},
         {{u"list"_s, u"--paste"_s}, u"--paste does not go with list"},
         {{u"--paste"_s}, u"--paste goes with a command only"},
+        {{u"search"_s}, u"search takes the words to look for"},
+        {{u"list"_s, u"all"_s}, u"list takes no further arguments"},
+        {{u"list"_s, u"-x"_s}, u"unknown argument \"-x\""},
+        {{u"list"_s, u"--filter"_s, u"pictures"_s},
+         u"--filter takes all, text, links, images, files or credentials, not \"pictures\""},
+        {{u"list"_s, u"--limit"_s, u"0"_s}, u"--limit takes a number from 1, not \"0\""},
+        {{u"list"_s, u"--limit"_s}, u"--limit needs a value"},
+        {{u"clear"_s, u"--limit"_s, u"2"_s}, u"--limit does not go with clear"},
+        {{u"favorite"_s}, u"favorite takes one clip's id or number as list shows it"},
+        {{u"delete"_s, u"0f8fad5"_s}, u"delete takes one clip's id or number as list shows it"},
+        {{u"pause"_s, u"now"_s}, u"pause takes no further arguments"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
@@ -100,6 +131,7 @@ TEST(CommandLine, UsageNamesEveryCommandOfTheTable) {
         EXPECT_TRUE(usage.contains(u"stowline "_s + command.nameText())) << command.nameText().toStdString();
         EXPECT_TRUE(usage.contains(QString::fromUtf16(command.help).split(u'\n').first()));
     }
-    for (const char16_t* expected : {u"--background", u"--help", u"--version", u"export [FILE]", u"copy N [--paste]"})
+    for (const char16_t* expected :
+         {u"--background", u"--help", u"--version", u"export [FILE]", u"copy [ID|N] [--plain] [--paste]"})
         EXPECT_TRUE(usage.contains(QString::fromUtf16(expected))) << QString::fromUtf16(expected).toStdString();
 }

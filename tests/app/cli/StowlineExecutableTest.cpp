@@ -181,7 +181,7 @@ TEST_F(StowlineExecutableTest, AnUnreachableKeyringCreatesNothing) {
     EXPECT_EQ(imported.exitCode, 1);
     EXPECT_TRUE(imported.err.startsWith(u"stowline: the history could not be saved (the keyring cannot be reached"))
         << imported.err.toStdString();
-    EXPECT_TRUE(imported.err.endsWith(u"; nothing was imported\n")) << imported.err.toStdString();
+    EXPECT_TRUE(imported.err.endsWith(u"; nothing was changed\n")) << imported.err.toStdString();
     EXPECT_TRUE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 

@@ -8,8 +8,9 @@ using namespace Qt::StringLiterals;
 TEST(InstanceProtocol, RequestsAndRepliesSurviveTheirLineForm) {
     for (const InstanceCommand command :
          {InstanceCommand::show, InstanceCommand::toggle, InstanceCommand::quit, InstanceCommand::status,
-          InstanceCommand::exportHistory, InstanceCommand::importHistory, InstanceCommand::list,
-          InstanceCommand::copy}) {
+          InstanceCommand::exportHistory, InstanceCommand::importHistory, InstanceCommand::list, InstanceCommand::copy,
+          InstanceCommand::pause, InstanceCommand::resume, InstanceCommand::clear, InstanceCommand::favorite,
+          InstanceCommand::deleteClip, InstanceCommand::search}) {
         SCOPED_TRACE(InstanceProtocol::nameOf(command).toStdString());
         const InstanceRequest request{command, {u"a b"_s, u"\u00e9\n\""_s}};
         const QByteArray line = request.encode();
