@@ -89,8 +89,11 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
     instance.setHandler([&commands](const InstanceRequest& request, const SingleInstance::Responder& respond) {
         commands.handle(request, respond);
     });
-    QObject::connect(&stowline, &StowlineApplication::quitRequested, &application, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
+    // exit(), not quit(): quit() first asks every window to close, and a window that only hides itself (the panel)
+    // would cancel the end.
+    QObject::connect(
+        &stowline, &StowlineApplication::quitRequested, &application, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
     // Ended by the session or by Ctrl+C: the same clean end as `quit`, with pending saves written.
     TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, &stowline, &StowlineApplication::terminate);

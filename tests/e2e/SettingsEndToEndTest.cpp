@@ -1,3 +1,4 @@
+#include "tests/e2e/ClipboardClients.h"
 #include "tests/e2e/StowlineProcess.h"
 
 #include <QDir>
@@ -68,4 +69,48 @@ TEST(SettingsEndToEnd, CtrlCommaOpensTheSettingsWhereARecordedShortcutGoesLive) 
     ASSERT_TRUE(stowline.waitForInstanceToEnd());
     QSettings stored(home.preferencesPath(), QSettings::IniFormat);
     EXPECT_TRUE(stored.value(u"shortcutConfiguration"_s).toByteArray().contains("Ctrl+Alt+K"));
+}
+
+TEST(SettingsEndToEnd, AHistoryLimitTypedInTheSettingsIsStoredAndApplied) {
+    StowlineHome home;
+    {
+        QDir().mkpath(QFileInfo(home.preferencesPath()).path());
+        QSettings stored(home.preferencesPath(), QSettings::IniFormat);
+        stored.setValue(u"selectedSettingsTab"_s, u"history"_s);
+        stored.setValue(u"historyLimit"_s, 3);
+        stored.setValue(u"preferencesSchema"_s, 4);
+    }
+    StowlineProcess stowline(home);
+    ASSERT_TRUE(stowline.startInBackground());
+    ClipboardClients clients;
+    ASSERT_TRUE(clients.openPasteTarget());
+    for (const QByteArray text : {"one", "two", "three"})
+        ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, text));
+    ASSERT_TRUE(waitUntil([&] { return statusValue(stowline, u"clips"_s) == u"3"_s; }));
+
+    ASSERT_EQ(stowline.run({u"show"_s}).exitCode, 0);
+    ASSERT_TRUE(waitUntil([&] { return xdotool({u"getactivewindow"_s, u"getwindowname"_s}) == u"Stowline"_s; }));
+    ASSERT_TRUE(xdotool({u"key"_s, u"--clearmodifiers"_s, u"ctrl+comma"_s}));
+    QString settings;
+    ASSERT_TRUE(waitUntil([&] {
+        settings = visibleWindowNamed(u"History \u2014 Stowline Settings"_s);
+        return !settings.isEmpty();
+    }));
+    // The field under "Unlimited items" (the window opens at its default size on the History pane).
+    ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, settings, u"97"_s, u"220"_s, u"click"_s, u"1"_s}));
+    ASSERT_TRUE(xdotool({u"key"_s, u"ctrl+a"_s}));
+    ASSERT_TRUE(xdotool({u"type"_s, u"2"_s}));
+    ASSERT_TRUE(xdotool({u"key"_s, u"Return"_s}));
+    QSettings stored(home.preferencesPath(), QSettings::IniFormat);
+    EXPECT_TRUE(waitUntil([&] {
+        stored.sync();
+        return stored.value(u"historyLimit"_s).toInt() == 2;
+    }));
+
+    // Another application copies again: the history keeps two clips.
+    ASSERT_TRUE(xdotool({u"search"_s, u"--name"_s, u"paste target"_s, u"windowactivate"_s, u"--sync"_s}));
+    ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "four"));
+    EXPECT_TRUE(waitUntil([&] { return statusValue(stowline, u"clips"_s) == u"2"_s; }));
+    EXPECT_EQ(stowline.run({u"list"_s}).output, u"1\ttext\tfour\n2\ttext\tthree\n"_s);
+    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
 }
