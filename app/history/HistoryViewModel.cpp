@@ -104,15 +104,21 @@ void HistoryViewModel::moveSelection(int step) {
 }
 
 void HistoryViewModel::resetInteraction() {
-    // With a search to clear, the list waits for the debounce of the empty query, so no list of the old search
-    // under the new filter chooses the selection in between.
-    if (!m_query.isEmpty() && m_filter != HistoryFilter::all) {
-        m_filter = HistoryFilter::all;
-        Q_EMIT filterChanged(m_filter);
-    }
-    setQuery(QString());
-    setFilter(HistoryFilter::all);
+    // The whole history comes back at once: waiting for the debounce would show the old search's list, with
+    // nothing selected, under an empty search field.
+    m_debounce->stop();
+    const bool queryChanged = !m_query.isEmpty();
+    const bool filterChanged = m_filter != HistoryFilter::all;
+    m_query.clear();
+    m_search = parse(m_query);
+    m_filter = HistoryFilter::all;
     setSelectedID(std::nullopt);
+    if (queryChanged)
+        Q_EMIT this->queryChanged(m_query);
+    if (filterChanged)
+        Q_EMIT this->filterChanged(m_filter);
+    m_debouncedQuery = m_query;
+    recompute();
 }
 
 } // namespace stowline

@@ -53,7 +53,8 @@ public:
     // Moves by a signed step, clamped to the visible list; from no visible selection the step counts from the
     // first entry.
     void moveSelection(int step);
-    // Empties the search, shows all kinds and clears the selection; the list follows after the debounce.
+    // Empties the search, shows all kinds and clears the selection; the whole list follows without waiting for
+    // the debounce, and its first entry becomes the selection.
     void resetInteraction();
 
     // Blocks until the filtering posted so far has run; its results still arrive through the event loop.

@@ -49,15 +49,14 @@ HistoryWindowManager::HistoryWindowManager(ClipboardStore& store, AppPreferences
     , m_reinforceSecond(timers())
     , m_paste(timers()) {
     connect(m_inactivityTimer.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::dismiss);
-    connect(m_reinforceFirst.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::bringForward);
-    connect(m_reinforceSecond.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::bringForward);
+    connect(m_reinforceFirst.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::reinforce);
+    connect(m_reinforceSecond.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::reinforce);
     connect(m_paste.get(), &OneShotTimer::timeout, this, [this] { (void)m_actions.postPasteKeystroke(); });
     // A settings change takes effect at once while the panel is open.
     connect(&m_preferences, &AppPreferences::inactivityCloseEnabledChanged, this,
             &HistoryWindowManager::resetInactivityTimer);
     connect(&m_preferences, &AppPreferences::inactivitySecondsChanged, this,
             &HistoryWindowManager::resetInactivityTimer);
-    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &HistoryWindowManager::focusChanged);
 }
 
 HistoryWindowManager::~HistoryWindowManager() {
@@ -118,6 +117,7 @@ void HistoryWindowManager::show(bool preservingState) {
     m_window->setContent(new HistoryView(m_store, m_preferences, *m_viewModel, std::move(callbacks)));
 
     position();
+    m_wasActivated = false;
     m_window->show();
     m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
     m_floatingWindows.showOnAllWorkspaces(*m_window->windowHandle());
@@ -157,6 +157,22 @@ void HistoryWindowManager::bringForward() {
         m_floatingWindows.activate(*handle);
 }
 
+void HistoryWindowManager::reinforce() {
+    syncActivation();
+    // Once the panel had the keyboard, a later request would take it back from where the user went since.
+    if (!isActive())
+        bringForward();
+}
+
+void HistoryWindowManager::syncActivation() {
+    // The toolkit misses the focus coming back to a window that was hidden while it had it, and then never
+    // reports it active nor, later, its loss to another application; the display server knows better.
+    QWindow* panel = m_window ? m_window->windowHandle() : nullptr;
+    if (!panel || !isVisible() || m_window->isActiveWindow() || !m_floatingWindows.hasKeyboardFocus(*panel))
+        return;
+    QApplication::setActiveWindow(m_window);
+}
+
 void HistoryWindowManager::reinforceActivation() {
     // Window managers may still be settling the previous application's focus; asking twice more wins.
     m_reinforceFirst->start(reinforceFirstMilliseconds);
@@ -168,7 +184,6 @@ void HistoryWindowManager::hideSteps() {
         m_window->hide();
         m_window->setContent(nullptr);
     }
-    m_hadFocus = false;
     m_reinforceFirst->stop();
     m_reinforceSecond->stop();
     stopInactivityTracking();
@@ -253,17 +268,13 @@ bool HistoryWindowManager::settingsVisible() const {
     return window && window->isVisible();
 }
 
-void HistoryWindowManager::focusChanged(QWindow* focused) {
+void HistoryWindowManager::resignedKey() {
     if (!isVisible())
         return;
-    QWindow* panel = m_window->windowHandle();
-    if (focused == panel) {
-        m_hadFocus = true;
-        return;
-    }
     // Only a loss to another application counts as a click elsewhere; the editor and the settings take the
     // focus from the panel on purpose.
-    if (!m_hadFocus || focused != nullptr || m_isOpeningEditor || m_editorManager->isVisible() || settingsVisible())
+    if (QGuiApplication::focusWindow() != nullptr || m_isOpeningEditor || m_editorManager->isVisible() ||
+        settingsVisible())
         return;
     dismiss();
 }
@@ -277,12 +288,24 @@ void HistoryWindowManager::installActivityMonitor() {
 
 bool HistoryWindowManager::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::WindowActivate:
+        if (watched == m_window.data())
+            m_wasActivated = true;
+        break;
+    case QEvent::WindowDeactivate:
+        // Decided once the focus has settled: another of this application's windows may be taking it.
+        if (watched == m_window.data())
+            QMetaObject::invokeMethod(this, &HistoryWindowManager::resignedKey, Qt::QueuedConnection);
+        break;
     case QEvent::Expose: {
         // A busy window manager may map the panel after both reinforcing requests; once it shows, it is asked
         // again for the keyboard.
         QWindow* panel = m_window ? m_window->windowHandle() : nullptr;
-        if (watched == panel && panel->isExposed() && QGuiApplication::focusWindow() != panel)
-            m_floatingWindows.activate(*panel);
+        if (watched == panel && panel->isExposed()) {
+            syncActivation();
+            if (!isActive())
+                m_floatingWindows.activate(*panel);
+        }
         break;
     }
     case QEvent::MouseButtonPress:

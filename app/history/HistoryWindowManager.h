@@ -57,6 +57,8 @@ public:
     // The hide steps, then back to the previous application when it still runs.
     void dismiss();
     bool isVisible() const;
+    // Visible and given the keyboard during this showing.
+    bool isActive() const { return isVisible() && (m_wasActivated || m_window->isActiveWindow()); }
 
     // Null until the first showing.
     HistoryWindow* window() const { return m_window; }
@@ -84,9 +86,12 @@ private:
     void position();
     void bringForward();
     void reinforceActivation();
+    void reinforce();
+    void syncActivation();
     void installActivityMonitor();
     void resetInactivityTimer();
-    void focusChanged(QWindow* focused);
+    // The panel lost the keyboard: dismissed when it went to another application.
+    void resignedKey();
     bool settingsVisible() const;
 
     ClipboardStore& m_store;
@@ -106,7 +111,8 @@ private:
     bool m_activityMonitor = false;
     bool m_isOpeningEditor = false;
     bool m_hasShown = false;
-    bool m_hadFocus = false;
+    // The panel became active during this showing.
+    bool m_wasActivated = false;
 };
 
 } // namespace stowline

@@ -205,6 +205,7 @@ QString InstanceCommands::statusReport() const {
     HistoryWindowManager& history = m_application.history();
     report += u"panel="_s +
               (history.isVisible() ? QString::number(history.viewModel().visibleItems().size()) : u"hidden"_s) + u'\n';
+    report += u"panelActive="_s + (history.isActive() ? u"1"_s : u"0"_s) + u'\n';
     report += u"shortcut="_s + (shortcut ? shortcut->displayText : QString()) + u'\n';
     report += u"clips="_s + QString::number(store.items().size()) + u'\n';
     report += u"lastError="_s + store.lastError().value_or(QString()) + u'\n';

@@ -17,8 +17,8 @@ public:
 
     void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
 
-    // Lines of "key=value": pid, panelRequests, panel (the number of clips the panel lists, or "hidden"), shortcut,
-    // clips, lastError.
+    // Lines of "key=value": pid, panelRequests, panel (the number of clips the panel lists, or "hidden"),
+    // panelActive (1 once the shown panel has the keyboard), shortcut, clips, lastError.
     QString statusReport() const;
 
 private:

@@ -15,6 +15,8 @@ public:
     // Asks the window manager, as for a user's request, to make the window active and give it the keyboard;
     // window managers that prevent focus stealing honour this.
     virtual void activate(QWindow& window) = 0;
+    // Whether the window holds the keyboard focus now, as the display server says.
+    virtual bool hasKeyboardFocus(QWindow& window) const = 0;
 };
 
 } // namespace stowline

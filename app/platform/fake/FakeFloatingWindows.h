@@ -20,6 +20,8 @@ public:
         window.requestActivate();
     }
 
+    bool hasKeyboardFocus(QWindow& window) const override { return window.isActive(); }
+
     int stickyRequests() const { return m_stickyRequests; }
     int activations() const { return m_activations; }
     QWindow* lastWindow() const { return m_lastWindow; }

@@ -53,4 +53,12 @@ void X11FloatingWindows::activate(QWindow& window) {
     xcb_flush(m_connection.get());
 }
 
+bool X11FloatingWindows::hasKeyboardFocus(QWindow& window) const {
+    if (!m_connection.isValid())
+        return false;
+    const XcbPointer<xcb_get_input_focus_reply_t> reply(
+        xcb_get_input_focus_reply(m_connection.get(), xcb_get_input_focus(m_connection.get()), nullptr));
+    return reply && reply->focus == static_cast<xcb_window_t>(window.winId());
+}
+
 } // namespace stowline

@@ -146,8 +146,10 @@ TEST_F(HistoryViewModelTest, ResetReturnsToTheWholeHistoryWithTheFirstEntrySelec
     settle();
     ASSERT_EQ(model.visibleItems().size(), 1);
 
+    // No debounce to wait for.
     model.resetInteraction();
-    settle();
+    model.waitForSearchQueue();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(model.query().isEmpty());
     EXPECT_EQ(model.filter(), HistoryFilter::all);
     EXPECT_EQ(visibleTitles(), QStringList({u"beta"_s, u"alpha"_s}));
