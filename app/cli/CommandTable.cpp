@@ -122,6 +122,8 @@ constexpr CommandDescription table[] = {
      CommandReach::startsInstance, noOptions, none},
     {InstanceCommand::toggle, u"toggle", u"", u"show the history panel, or hide it when it is showing", u"toggle",
      CommandReach::startsInstance, noOptions, none},
+    {InstanceCommand::settings, u"settings", u"", u"open the settings window of the running Stowline", u"settings",
+     CommandReach::runningInstance, noOptions, none},
     {InstanceCommand::quit, u"quit", u"", u"save the history and end Stowline", u"quit", CommandReach::runningInstance,
      noOptions, none},
     {InstanceCommand::status, u"status", u"", u"tell whether Stowline runs, with its shortcut and last message",

@@ -112,6 +112,7 @@ int run(const CommandLine& commandLine, const OfflineEnvironment& environment, C
         return changeHistory(commandLine.request, store, mode, output);
     case InstanceCommand::show:
     case InstanceCommand::toggle:
+    case InstanceCommand::settings:
     case InstanceCommand::quit:
     case InstanceCommand::status:
     case InstanceCommand::copy:

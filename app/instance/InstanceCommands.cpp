@@ -61,6 +61,10 @@ void InstanceCommands::handle(const InstanceRequest& request, const SingleInstan
         m_application.togglePanel();
         respond({0, {}});
         return;
+    case InstanceCommand::settings:
+        m_application.showSettings();
+        respond({0, {}});
+        return;
     case InstanceCommand::status:
         respond({0, statusReport()});
         return;

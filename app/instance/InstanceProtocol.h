@@ -13,6 +13,7 @@ namespace stowline {
 enum class InstanceCommand {
     show,          // bring the history panel forward
     toggle,        // show the panel, or hide it when it is showing
+    settings,      // bring the settings window forward
     quit,          // write pending saves and end
     status,        // report the state of the running instance
     exportHistory, // write the history's export into the file named by the one argument

@@ -4,7 +4,7 @@ _stowline() {
     local cur prev words cword
     _init_completion || return
 
-    local commands="show toggle quit status list search copy pause resume clear favorite delete export import"
+    local commands="show toggle settings quit status list search copy pause resume clear favorite delete export import"
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in

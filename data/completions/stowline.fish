@@ -1,6 +1,6 @@
 # fish completion for stowline
 
-set -l commands show toggle quit status list search copy pause resume clear favorite delete export import
+set -l commands show toggle settings quit status list search copy pause resume clear favorite delete export import
 set -l none "not __fish_seen_subcommand_from $commands"
 
 complete -c stowline -f
@@ -10,6 +10,7 @@ complete -c stowline -n $none -l version -d 'Show the version'
 
 complete -c stowline -n $none -a show -d 'Show the history panel'
 complete -c stowline -n $none -a toggle -d 'Show or hide the history panel'
+complete -c stowline -n $none -a settings -d 'Open the settings window'
 complete -c stowline -n $none -a quit -d 'Save the history and end Stowline'
 complete -c stowline -n $none -a status -d 'Tell whether Stowline runs'
 complete -c stowline -n $none -a list -d 'The clips, newest first'

@@ -45,6 +45,7 @@ TEST(CommandLine, CommandsBecomeTheRequestTheInstanceReceives) {
     } cases[] = {
         {{u"show"_s}, {InstanceCommand::show, {}}, true},
         {{u"toggle"_s}, {InstanceCommand::toggle, {}}, true},
+        {{u"settings"_s}, {InstanceCommand::settings, {}}, false},
         {{u"quit"_s}, {InstanceCommand::quit, {}}, false},
         {{u"status"_s}, {InstanceCommand::status, {}}, false},
         {{u"list"_s}, {InstanceCommand::list, {u"--filter"_s, u"All"_s, u"--limit"_s, u"0"_s, u"--"_s}}, false},
