@@ -131,6 +131,8 @@ TEST_F(StatusMenuControllerTest, Screenshots) {
 
     for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
         StowlineStyle::apply(appearance);
+        // The light one while capturing, the dark one while paused.
+        preferences.setCaptureEnabled(appearance == Appearance::light);
         openMenu();
         test::saveScreenshot(*controller.menu(),
                              appearance == Appearance::dark ? u"tray-menu-dark"_s : u"tray-menu-light"_s);
