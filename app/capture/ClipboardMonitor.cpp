@@ -62,8 +62,7 @@ void ClipboardMonitor::stop() {
 
 void ClipboardMonitor::finishPendingCaptures() {
     m_processingQueue.waitUntilIdle();
-    // The results wait as queued calls on this object; deliver them now.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    m_processingQueue.deliverResults();
 }
 
 void ClipboardMonitor::markOwnWrite() {

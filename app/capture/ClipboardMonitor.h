@@ -86,6 +86,7 @@ private:
     QTimer m_timer;
     qint64 m_lastChangeCount;
     qint64 m_ownChangeCount = -1;
+    // Last, so its jobs and results never outlive the members they read.
     SerialQueue m_processingQueue;
 };
 

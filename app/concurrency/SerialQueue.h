@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
@@ -32,19 +33,22 @@ public:
     void post(std::function<void()> job);
     // Blocks until every job posted before the call has finished.
     void waitUntilIdle();
+    // Hands the results of finished `run` jobs to their callbacks now instead of through the event loop; on the
+    // thread that created the queue.
+    void deliverResults() { QCoreApplication::sendPostedEvents(&m_receiver, QEvent::MetaCall); }
 
-    // Runs `work` on the queue and hands its result to `done` on the thread of `context`; `done` is dropped when
-    // `context` is gone by then (the caller is held weakly).
+    // Runs `work` on the queue and hands its result to `done` on the thread that created the queue, which must be
+    // the thread of `context`; `done` is dropped when `context` is gone by then (the caller is held weakly). The
+    // guard is read only on that thread, when the result arrives.
     template <typename Work, typename Done>
     void run(QObject* context, Work work, Done done) {
+        Q_ASSERT(context && context->thread() == m_receiver.thread());
         QPointer<QObject> guard(context);
-        post([guard, work = std::move(work), done = std::move(done)]() mutable {
+        post([receiver = &m_receiver, guard, work = std::move(work), done = std::move(done)]() mutable {
             auto result = work();
-            if (!guard)
-                return;
             QMetaObject::invokeMethod(
-                guard.data(),
-                [guard, done = std::move(done), result = std::move(result)]() mutable {
+                receiver,
+                [guard = std::move(guard), done = std::move(done), result = std::move(result)]() mutable {
                     if (guard)
                         done(std::move(result));
                 },
@@ -57,6 +61,9 @@ private:
 
     QString m_label;
     Priority m_priority;
+    // Lives on the creating thread and receives the results; results still on their way when the queue goes are
+    // dropped with it. The worker has stopped by then.
+    QObject m_receiver;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;

@@ -10,9 +10,9 @@ namespace stowline {
 HistoryViewModel::HistoryViewModel(ClipboardStore& store, TimerFactory timers, QObject* parent)
     : QObject(parent)
     , m_store(store)
-    , m_searchQueue(AppIdentity::applicationIdentifier() + u".search")
     , m_debounce(timers())
-    , m_search(parse(QString())) {
+    , m_search(parse(QString()))
+    , m_searchQueue(AppIdentity::applicationIdentifier() + u".search") {
     connect(m_debounce.get(), &OneShotTimer::timeout, this, [this] {
         m_debouncedQuery = m_query;
         recompute();

@@ -73,7 +73,6 @@ private:
     void updateSelectedIndex();
 
     ClipboardStore& m_store;
-    SerialQueue m_searchQueue;
     std::unique_ptr<OneShotTimer> m_debounce;
     QString m_query;
     SmartSearch m_search;
@@ -83,6 +82,8 @@ private:
     std::optional<QUuid> m_selectedID;
     qsizetype m_selectedIndex = -1;
     QList<SharedClipItem> m_visibleItems;
+    // Last, so its jobs and results never outlive the members they read.
+    SerialQueue m_searchQueue;
 };
 
 } // namespace stowline

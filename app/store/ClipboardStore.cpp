@@ -72,10 +72,10 @@ ClipboardStore::ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, A
                                bool persistenceEnabled, QObject* parent)
     : QObject(parent)
     , m_archive(std::move(archive))
-    , m_saveQueue(AppIdentity::applicationIdentifier() + u".save")
     , m_protectionMode(protectionMode)
     , m_queueMode(protectionMode)
-    , m_persistenceEnabled(persistenceEnabled && m_archive) {
+    , m_persistenceEnabled(persistenceEnabled && m_archive)
+    , m_saveQueue(AppIdentity::applicationIdentifier() + u".save") {
     m_pendingSave.setSingleShot(true);
     connect(&m_pendingSave, &QTimer::timeout, this, [this] { enqueueSave(*std::exchange(m_pendingHistory, {})); });
     m_reopen.setInterval(reopenIntervalMilliseconds);
@@ -400,7 +400,7 @@ void ClipboardStore::flush() {
             enqueueSave(*std::exchange(m_pendingHistory, {}));
         }
         m_saveQueue.waitUntilIdle();
-        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        m_saveQueue.deliverResults();
     }
 }
 

@@ -103,7 +103,6 @@ private:
     static QString messageFor(const ArchiveLoadError& error);
 
     std::unique_ptr<EncryptedArchiveStore> m_archive;
-    SerialQueue m_saveQueue;
     HistoryEngine m_engine;
     std::shared_ptr<const HistoryEngine> m_published = std::make_shared<const HistoryEngine>();
     mutable std::optional<QList<ClipItem>> m_items;
@@ -127,6 +126,8 @@ private:
     std::optional<HistoryEngine> m_onDisk;
     QTimer m_reopen;
     std::function<qint64()> m_historyLimit = [] { return qint64(0); };
+    // Last, so its jobs and results never outlive the members they read.
+    SerialQueue m_saveQueue;
 };
 
 } // namespace stowline

@@ -1,5 +1,7 @@
 #include "core/history/HistoryEngine.h"
 
+#include "core/detect/CredentialDetector.h"
+#include "core/detect/TextFormatDetector.h"
 #include "core/search/SmartSearch.h"
 
 #include <QtNumeric>
@@ -10,10 +12,6 @@
 namespace stowline {
 
 namespace {
-
-// The credential and text-format detector versions whose results a re-capture carries over.
-constexpr qint64 currentCredentialDetectorVersion = 1;
-constexpr qint64 currentTextFormatVersion = 1;
 
 struct OrderKey {
     bool isFavorite;
@@ -88,11 +86,11 @@ QUuid HistoryEngine::ingest(ClipItem item, qint64 limit) {
         ClipItem merged = m_nodes[*position]->item;
         merged.setLastUsedAt(item.lastUsedAt());
         if (item.credentialClassification() &&
-            item.credentialClassification()->detectorVersion == currentCredentialDetectorVersion)
+            item.credentialClassification()->detectorVersion == CredentialDetector::currentVersion)
             merged.setCredentialClassification(item.credentialClassification());
-        if (item.textFormatVersion() == currentTextFormatVersion) {
+        if (item.textFormatVersion() == TextFormatDetector::currentVersion) {
             merged.setTextFormat(item.textFormat());
-            merged.setTextFormatVersion(currentTextFormatVersion);
+            merged.setTextFormatVersion(TextFormatDetector::currentVersion);
         }
         id = merged.id();
         place(*position, makeNode(std::move(merged), *m_nodes[*position]), true);
