@@ -82,6 +82,11 @@ public:
 
     // Runs a save still waiting for its debounce and waits for the save queue to finish its work.
     void flush();
+    // Waits for the saves already handed to the save queue, leaving one that waits for its debounce waiting.
+    void waitForQueuedSaves() {
+        m_saveQueue.waitUntilIdle();
+        m_saveQueue.deliverResults();
+    }
     // Flushes, then folds the journal of changes into a rewritten archive (on the save queue) and waits for it.
     void compact();
 
