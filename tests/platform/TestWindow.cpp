@@ -26,7 +26,8 @@ TestWindow::TestWindow(const Properties& properties) : m_connection(xcb_connect(
         const quint32 pid = *properties.pid;
         setProperty("_NET_WM_PID", XCB_ATOM_CARDINAL, 32, QByteArray(reinterpret_cast<const char*>(&pid), 4));
     }
-    xcb_map_window(m_connection, m_window);
+    if (properties.mapped)
+        xcb_map_window(m_connection, m_window);
     xcb_flush(m_connection);
 }
 
@@ -45,6 +46,16 @@ void TestWindow::setProperty(const char* name, xcb_atom_t type, uint8_t format, 
 
 bool TestWindow::activate() const {
     return runClient(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, QString::number(m_window)}).exitCode == 0;
+}
+
+void TestWindow::claimActiveWindowProperty() const {
+    static constexpr char name[] = "_NET_ACTIVE_WINDOW";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        m_connection, xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, root, atom->atom, XCB_ATOM_WINDOW, 32, 1, &m_window);
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    std::free(atom);
 }
 
 void TestWindow::destroy() {

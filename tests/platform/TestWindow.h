@@ -17,6 +17,7 @@ public:
         QByteArray gtkApplicationId;
         QByteArray kdeDesktopFile;
         std::optional<quint32> pid;
+        bool mapped = true;
     };
 
     explicit TestWindow(const Properties& properties);
@@ -28,6 +29,8 @@ public:
     // Asks the window manager to focus the window and waits until it is active.
     bool activate() const;
     void destroy();
+    // Writes the root window's active-window property as a window manager would, naming this window.
+    void claimActiveWindowProperty() const;
 
 private:
     void setProperty(const char* name, xcb_atom_t type, uint8_t format, const QByteArray& value);

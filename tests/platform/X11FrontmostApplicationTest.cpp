@@ -114,3 +114,17 @@ TEST_F(X11FrontmostApplicationTest, ReactivatesARememberedWindowUntilItIsGone) {
     EXPECT_FALSE(m_frontmost.activate(*remembered));
     EXPECT_FALSE(m_frontmost.isTerminated(*frontmostOnceActive(second)));
 }
+
+TEST_F(X11FrontmostApplicationTest, AnActiveWindowPropertyNamingAnUnmappedWindowIsNoApplication) {
+    const TestWindow shown({"shown", "Shown", {}, {}, {}});
+    ASSERT_TRUE(frontmostOnceActive(shown).has_value());
+    // As after the focused window's client quit and another client's hidden window took over its id.
+    const TestWindow hidden({"hidden", "Hidden", {}, {}, {}, false});
+    hidden.claimActiveWindowProperty();
+    EXPECT_FALSE(m_frontmost.frontmost().has_value());
+
+    shown.claimActiveWindowProperty();
+    const std::optional<RunningApplication> back = m_frontmost.frontmost();
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->window, shown.id());
+}

@@ -70,6 +70,7 @@ std::optional<RunningApplication> X11FrontmostApplication::frontmost() const {
     const xcb_window_t window = *active;
 
     // Ask for everything at once so the GUI thread waits for one round trip.
+    const auto attributesCookie = xcb_get_window_attributes(m_connection.get(), window);
     const auto gtkCookie = requestProperty(m_connection, window, "_GTK_APPLICATION_ID");
     const auto kdeCookie = requestProperty(m_connection, window, "_KDE_NET_WM_DESKTOP_FILE");
     const auto classCookie = requestProperty(m_connection, window, "WM_CLASS");
@@ -80,6 +81,14 @@ std::optional<RunningApplication> X11FrontmostApplication::frontmost() const {
     const QString instance = QString::fromLocal8Bit(wmClass.value(0));
     const QString className = QString::fromLocal8Bit(wmClass.value(1));
     const std::optional<uint32_t> pid = propertyCardinal(m_connection, pidCookie);
+    // Some window managers leave the property naming a window that is gone; its id may since belong to an unmapped
+    // window of another client (even this one), which must not be taken for the application in front.
+    xcb_generic_error_t* attributesError = nullptr;
+    const XcbPointer<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(m_connection.get(), attributesCookie, &attributesError));
+    const XcbPointer<xcb_generic_error_t> ownedAttributesError(attributesError);
+    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+        return std::nullopt;
 
     RunningApplication application;
     application.window = window;
