@@ -47,11 +47,11 @@ double residentMegabytes() {
     return fields.value(1).toDouble() * 4096.0 / 1e6;
 }
 
-QByteArray thumbnailJpeg(int seed) {
+QByteArray thumbnailJpeg(int salt) {
     QImage image(256, 160, QImage::Format_RGB32);
-    image.fill(QColor::fromHsv(seed * 37 % 360, 120, 220));
+    image.fill(QColor::fromHsv(salt * 37 % 360, 120, 220));
     QPainter painter(&image);
-    painter.fillRect(20, 20, 120, 60, QColor::fromHsv(seed * 71 % 360, 200, 120));
+    painter.fillRect(20, 20, 120, 60, QColor::fromHsv(salt * 71 % 360, 200, 120));
     painter.end();
     QByteArray bytes;
     QBuffer buffer(&bytes);
