@@ -107,8 +107,9 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
 
 StowlineApplication::~StowlineApplication() = default;
 
-QString StowlineApplication::launchAtLoginFailedMessage() {
-    return QStringLiteral("Stowline could not update Open at Login. You can retry in Settings.");
+UserMessage StowlineApplication::launchAtLoginFailedMessage() {
+    return {UserMessage::Kind::launchAtLoginFailed,
+            QStringLiteral("Stowline could not update Open at Login. You can retry in Settings.")};
 }
 
 void StowlineApplication::start() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PlatformServices.h"
+#include "app/store/UserMessage.h"
 #include "core/model/ClipItem.h"
 
 #include <QObject>
@@ -76,7 +77,7 @@ public:
     // How often the history panel was asked for since start (shortcut, a later start, `show`, `toggle`).
     int panelRequestCount() const { return m_panelRequestCount; }
 
-    static QString launchAtLoginFailedMessage();
+    static UserMessage launchAtLoginFailedMessage();
 
 Q_SIGNALS:
     // The history panel should come forward.

@@ -236,9 +236,9 @@ void HistoryView::updateFooter() {
 }
 
 void HistoryView::updateBanner() {
-    const std::optional<QString>& error = m_store.lastError();
+    const std::optional<UserMessage>& error = m_store.lastError();
     m_banner->setVisible(error.has_value());
-    m_banner->setMessage(error.value_or(QString()));
+    m_banner->setMessage(error ? error->text : QString());
 }
 
 void HistoryView::showEvent(QShowEvent* event) {

@@ -103,7 +103,8 @@ InstanceReply InstanceCommands::exportHistory(const QStringList& arguments) {
     const QString& path = arguments.first();
     ClipboardStore& store = m_application.store();
     if (!store.isHistoryOpen())
-        return failure({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage(), {}});
+        return failure(
+            {ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage().text, {}});
     // Only into the owner-only file the asker created: the instance never creates files on request.
     QFile output(path);
     if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly))
@@ -121,7 +122,8 @@ InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
     ClipboardStore& store = m_application.store();
     // Clips merged into a history that is not open yet would be merged a second time once it opens.
     if (!store.isHistoryOpen())
-        return failure({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage(), {}});
+        return failure(
+            {ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage().text, {}});
     const auto bytes = ArchiveFiles::readAll(path);
     if (!bytes)
         return failure({ArchiveCommandError::Kind::inputUnreadable, bytes.error().reason, path});
@@ -173,7 +175,8 @@ InstanceReply InstanceCommands::changeHistory(const InstanceRequest& request) {
     ClipboardStore& store = m_application.store();
     // Changes wait for the history: made before it opens, they would be lost when it does.
     if (!store.isHistoryOpen())
-        return failure({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage(), {}});
+        return failure(
+            {ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage().text, {}});
     StoreHistory history(store);
     const QStringList& arguments = request.arguments;
     switch (request.command) {
@@ -212,7 +215,7 @@ QString InstanceCommands::statusReport() const {
     report += u"panelActive="_s + (history.isActive() ? u"1"_s : u"0"_s) + u'\n';
     report += u"shortcut="_s + (shortcut ? shortcut->displayText : QString()) + u'\n';
     report += u"clips="_s + QString::number(store.items().size()) + u'\n';
-    report += u"lastError="_s + store.lastError().value_or(QString()) + u'\n';
+    report += u"lastError="_s + (store.lastError() ? store.lastError()->text : QString()) + u'\n';
     return report;
 }
 

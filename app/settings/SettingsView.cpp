@@ -123,9 +123,9 @@ void SettingsView::showPane(SettingsPane pane) {
 }
 
 void SettingsView::followStoreMessage() {
-    const std::optional<QString>& message = m_context.store.lastError();
-    m_storeMessage->setText(message.value_or(QString()));
-    m_storeMessage->setVisible(message.has_value() && !message->isEmpty());
+    const std::optional<UserMessage>& message = m_context.store.lastError();
+    m_storeMessage->setText(message ? message->text : QString());
+    m_storeMessage->setVisible(message && !message->text.isEmpty());
 }
 
 QMessageBox* SettingsView::makeAlert(const QString& title, const QString& message) {

@@ -16,28 +16,35 @@ ShortcutCoordinator::ShortcutCoordinator(GlobalHotKey& hotKey, AppPreferences& p
     , m_refreshAccessibility(std::move(refreshAccessibility))
     , m_isBackgroundLaunch(isBackgroundLaunch) {}
 
-QString ShortcutCoordinator::accessibilityMessage(const HotKeyConfiguration& wanted, const QString& liveDisplayText) {
-    return wanted.displayText + u" needs Accessibility access. Allow it to use this shortcut, or keep " +
-           liveDisplayText + u'.';
+UserMessage ShortcutCoordinator::accessibilityMessage(const HotKeyConfiguration& wanted,
+                                                      const QString& liveDisplayText) {
+    return {UserMessage::Kind::shortcutNeedsAccessibility,
+            wanted.displayText + u" needs Accessibility access. Allow it to use this shortcut, or keep " +
+                liveDisplayText + u'.'};
 }
 
-QString ShortcutCoordinator::inUseMessage(const HotKeyConfiguration& wanted) {
-    return wanted.displayText + u" is already used by another application. The previous working shortcut remains "
-                                u"active; record another in Settings.";
+UserMessage ShortcutCoordinator::inUseMessage(const HotKeyConfiguration& wanted) {
+    return {UserMessage::Kind::shortcutUnavailable,
+            wanted.displayText + u" is already used by another application. The previous working shortcut remains "
+                                 u"active; record another in Settings."};
 }
 
-QString ShortcutCoordinator::defaultReplacedMessage(const HotKeyConfiguration& live) {
-    return HotKeyConfiguration::defaultShortcut().displayText +
-           u" is already used by another application, so Stowline is using " + live.displayText + u'.';
+UserMessage ShortcutCoordinator::defaultReplacedMessage(const HotKeyConfiguration& live) {
+    return {UserMessage::Kind::shortcutUnavailable,
+            HotKeyConfiguration::defaultShortcut().displayText +
+                u" is already used by another application, so Stowline is using " + live.displayText + u'.'};
 }
 
-QString ShortcutCoordinator::nothingRegisteredMessage(const HotKeyConfiguration& wanted) {
-    return u"Stowline could not register " + wanted.displayText +
-           u" or either built-in shortcut. Choose another shortcut in Settings.";
+UserMessage ShortcutCoordinator::nothingRegisteredMessage(const HotKeyConfiguration& wanted) {
+    return {UserMessage::Kind::shortcutUnavailable,
+            u"Stowline could not register " + wanted.displayText +
+                u" or either built-in shortcut. Choose another shortcut in Settings."};
 }
 
-QString ShortcutCoordinator::noBuiltInMessage() {
-    return QStringLiteral("Stowline could not register either built-in shortcut. Choose another shortcut in Settings.");
+UserMessage ShortcutCoordinator::noBuiltInMessage() {
+    return {
+        UserMessage::Kind::shortcutUnavailable,
+        QStringLiteral("Stowline could not register either built-in shortcut. Choose another shortcut in Settings.")};
 }
 
 void ShortcutCoordinator::start() {
@@ -101,8 +108,7 @@ void ShortcutCoordinator::registerHotKey(const HotKeyConfiguration& shortcut) {
     if (m_hotKey.registerShortcut(shortcut)) {
         m_activeShortcut = shortcut;
         m_preferences.setLastProvenShortcut(shortcut);
-        if (m_store.lastError() && m_store.lastError()->contains(u"Accessibility"))
-            m_store.setLastError(std::nullopt);
+        m_store.clearLastError(UserMessage::Kind::shortcutNeedsAccessibility);
         return;
     }
     if (shortcut.requiresAccessibilityInterception() && !m_refreshAccessibility()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/store/UserMessage.h"
 #include "core/shortcut/HotKeyConfiguration.h"
 
 #include <QObject>
@@ -36,11 +37,11 @@ public:
     // The shortcut the system delivers right now; nothing until a registration succeeded.
     const std::optional<HotKeyConfiguration>& activeShortcut() const { return m_activeShortcut; }
 
-    static QString accessibilityMessage(const HotKeyConfiguration& wanted, const QString& liveDisplayText);
-    static QString inUseMessage(const HotKeyConfiguration& wanted);
-    static QString defaultReplacedMessage(const HotKeyConfiguration& live);
-    static QString nothingRegisteredMessage(const HotKeyConfiguration& wanted);
-    static QString noBuiltInMessage();
+    static UserMessage accessibilityMessage(const HotKeyConfiguration& wanted, const QString& liveDisplayText);
+    static UserMessage inUseMessage(const HotKeyConfiguration& wanted);
+    static UserMessage defaultReplacedMessage(const HotKeyConfiguration& live);
+    static UserMessage nothingRegisteredMessage(const HotKeyConfiguration& wanted);
+    static UserMessage noBuiltInMessage();
 
 Q_SIGNALS:
     // Queued, never from inside a registration: the permission window should open, or re-evaluate what the

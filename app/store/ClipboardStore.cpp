@@ -9,45 +9,52 @@
 
 namespace stowline {
 
-QString ClipboardStore::unreadableArchiveMessage() {
-    return QStringLiteral("Stowline protected an unreadable archive and started a fresh history.");
+UserMessage ClipboardStore::unreadableArchiveMessage() {
+    return {UserMessage::Kind::archiveStartedFresh,
+            QStringLiteral("Stowline protected an unreadable archive and started a fresh history.")};
 }
 
-QString ClipboardStore::saveFailedMessage() {
-    return QStringLiteral("History could not be saved securely.");
+UserMessage ClipboardStore::saveFailedMessage() {
+    return {UserMessage::Kind::saveFailed, QStringLiteral("History could not be saved securely.")};
 }
 
-QString ClipboardStore::historyNotOpenMessage() {
-    return QStringLiteral("Your history is not unlocked yet: its key could not be read. New clips are kept and "
-                          "will be added to it once it opens.");
+UserMessage ClipboardStore::historyNotOpenMessage() {
+    return {UserMessage::Kind::historyClosed,
+            QStringLiteral("Your history is not unlocked yet: its key could not be read. New clips are kept and "
+                           "will be added to it once it opens.")};
 }
 
-QString ClipboardStore::archiveNotMovedMessage() {
-    return QStringLiteral("Stowline cannot read its archive and could not move it aside, so nothing will be saved "
-                          "over it. New clips are kept in memory until it can be moved.");
+UserMessage ClipboardStore::archiveNotMovedMessage() {
+    return {UserMessage::Kind::historyClosed,
+            QStringLiteral("Stowline cannot read its archive and could not move it aside, so nothing will be saved "
+                           "over it. New clips are kept in memory until it can be moved.")};
 }
 
-QString ClipboardStore::keyFileInvalidMessage() {
-    return QStringLiteral("Your history cannot be opened: its key file (Local Protection/archive.key) does not hold "
-                          "a valid key. Nothing will be saved over the archive; put back the key file from a backup "
-                          "to open it. New clips are kept in memory meanwhile.");
+UserMessage ClipboardStore::keyFileInvalidMessage() {
+    return {UserMessage::Kind::historyClosed,
+            QStringLiteral("Your history cannot be opened: its key file (Local Protection/archive.key) does not hold "
+                           "a valid key. Nothing will be saved over the archive; put back the key file from a backup "
+                           "to open it. New clips are kept in memory meanwhile.")};
 }
 
-QString ClipboardStore::keyringKeyInvalidMessage() {
-    return QStringLiteral("Your history cannot be opened: the archive key in the system keyring is not a valid key. "
-                          "Nothing will be saved over the archive. New clips are kept in memory meanwhile.");
+UserMessage ClipboardStore::keyringKeyInvalidMessage() {
+    return {UserMessage::Kind::historyClosed,
+            QStringLiteral("Your history cannot be opened: the archive key in the system keyring is not a valid key. "
+                           "Nothing will be saved over the archive. New clips are kept in memory meanwhile.")};
 }
 
-QString ClipboardStore::keyringFailedMessage() {
-    return QStringLiteral("Your history cannot be opened: the system keyring reported an error. Check that the "
-                          "keyring works; new clips are kept and will be added to the history once it opens.");
+UserMessage ClipboardStore::keyringFailedMessage() {
+    return {UserMessage::Kind::historyClosed,
+            QStringLiteral("Your history cannot be opened: the system keyring reported an error. Check that the "
+                           "keyring works; new clips are kept and will be added to the history once it opens.")};
 }
 
-QString ClipboardStore::fileUnreadableMessage(const QString& path) {
-    return QStringLiteral("Your history cannot be opened: %1 cannot be read. Check that you own the file and may "
-                          "read it (for example, fix its permissions); new clips are kept and will be added to "
-                          "the history once it opens.")
-        .arg(path);
+UserMessage ClipboardStore::fileUnreadableMessage(const QString& path) {
+    return {UserMessage::Kind::historyClosed,
+            QStringLiteral("Your history cannot be opened: %1 cannot be read. Check that you own the file and may "
+                           "read it (for example, fix its permissions); new clips are kept and will be added to "
+                           "the history once it opens.")
+                .arg(path)};
 }
 
 namespace {
@@ -114,11 +121,16 @@ void ClipboardStore::loadAtStartUp() {
     }
 }
 
-void ClipboardStore::setLastError(std::optional<QString> message) {
+void ClipboardStore::setLastError(std::optional<UserMessage> message) {
     if (m_lastError == message)
         return;
     m_lastError = std::move(message);
     Q_EMIT lastErrorChanged();
+}
+
+void ClipboardStore::clearLastError(UserMessage::Kind kind) {
+    if (m_lastError && m_lastError->kind == kind)
+        setLastError(std::nullopt);
 }
 
 void ClipboardStore::setArchiveDiskBytes(qint64 bytes) {
@@ -244,9 +256,7 @@ void ClipboardStore::enqueueSave(HistoryEngine history) {
 void ClipboardStore::historyStillClosed(const ArchiveLoadError& error) {
     m_historyOpen = false;
     m_openError = error;
-    // Remembered so that opening later clears this message and no other.
-    m_openMessage = messageFor(error);
-    setLastError(m_openMessage);
+    setLastError(messageFor(error));
     // Only what heals by itself is retried on a clock; the rest is retried with the next change.
     if (error.healsByItself()) {
         if (!m_reopen.isActive())
@@ -268,14 +278,13 @@ void ClipboardStore::openLate(QList<ClipItem> stored, bool startedFresh) {
     m_engine = mergedOnto(credentials.items, m_engine, m_historyLimit());
     if (startedFresh)
         setLastError(unreadableArchiveMessage());
-    else if (m_lastError == m_openMessage)
-        setLastError(std::nullopt);
-    m_openMessage.reset();
+    else
+        clearLastError(UserMessage::Kind::historyClosed);
     publishAndSave(true);
     Q_EMIT historyOpenedLate();
 }
 
-QString ClipboardStore::messageFor(const ArchiveLoadError& error) {
+UserMessage ClipboardStore::messageFor(const ArchiveLoadError& error) {
     using Disposition = ArchiveLoadError::Disposition;
     using Kind = ArchiveStoreError::Kind;
     if (error.disposition == Disposition::movedAside)

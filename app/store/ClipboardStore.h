@@ -2,6 +2,7 @@
 
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/concurrency/SerialQueue.h"
+#include "app/store/UserMessage.h"
 #include "core/archive/ArchiveProtectionMode.h"
 #include "core/history/HistoryEngine.h"
 
@@ -27,14 +28,14 @@ public:
     // While a history that exists could not be opened, opening is tried again this often.
     static constexpr int reopenIntervalMilliseconds = 30'000;
 
-    static QString unreadableArchiveMessage();
-    static QString saveFailedMessage();
-    static QString historyNotOpenMessage();
-    static QString archiveNotMovedMessage();
-    static QString keyFileInvalidMessage();
-    static QString keyringKeyInvalidMessage();
-    static QString keyringFailedMessage();
-    static QString fileUnreadableMessage(const QString& path);
+    static UserMessage unreadableArchiveMessage();
+    static UserMessage saveFailedMessage();
+    static UserMessage historyNotOpenMessage();
+    static UserMessage archiveNotMovedMessage();
+    static UserMessage keyFileInvalidMessage();
+    static UserMessage keyringKeyInvalidMessage();
+    static UserMessage keyringFailedMessage();
+    static UserMessage fileUnreadableMessage(const QString& path);
 
     // With `persistenceEnabled` false the store is memory-only and `archive` may be null.
     ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, ArchiveProtectionMode protectionMode,
@@ -47,8 +48,10 @@ public:
     const QList<ClipItem>& items() const;
     // The history as last published, shared: a reader on another thread keeps it alive and never copies it.
     std::shared_ptr<const HistoryEngine> publishedHistory() const { return m_published; }
-    const std::optional<QString>& lastError() const { return m_lastError; }
-    void setLastError(std::optional<QString> message);
+    const std::optional<UserMessage>& lastError() const { return m_lastError; }
+    void setLastError(std::optional<UserMessage> message);
+    // Clears the message only when it is of `kind`; any other message stays.
+    void clearLastError(UserMessage::Kind kind);
     bool isChangingProtection() const { return m_isChangingProtection; }
     qint64 archiveDiskBytes() const { return m_archiveDiskBytes; }
     ArchiveProtectionMode protectionMode() const { return m_protectionMode; }
@@ -105,13 +108,13 @@ private:
     void enqueueSave(HistoryEngine history);
     void openLate(QList<ClipItem> stored, bool startedFresh);
     void historyStillClosed(const ArchiveLoadError& error);
-    static QString messageFor(const ArchiveLoadError& error);
+    static UserMessage messageFor(const ArchiveLoadError& error);
 
     std::unique_ptr<EncryptedArchiveStore> m_archive;
     HistoryEngine m_engine;
     std::shared_ptr<const HistoryEngine> m_published = std::make_shared<const HistoryEngine>();
     mutable std::optional<QList<ClipItem>> m_items;
-    std::optional<QString> m_lastError;
+    std::optional<UserMessage> m_lastError;
     bool m_isChangingProtection = false;
     qint64 m_archiveDiskBytes = 0;
     ArchiveProtectionMode m_protectionMode;
@@ -121,7 +124,6 @@ private:
     bool m_persistenceEnabled;
     bool m_historyOpen = true;
     std::optional<ArchiveLoadError> m_openError;
-    std::optional<QString> m_openMessage;
     // A save was asked for while a protection change ran; it is made once the change has ended.
     bool m_saveAfterProtectionChange = false;
     QTimer m_pendingSave;

@@ -478,8 +478,10 @@ TEST_F(StowlineApplicationTest, AOneModifierShortcutWaitsForThePermissionWindowA
     auto application = launch(false, {}, {}, false);
     EXPECT_EQ(application->shortcuts().activeShortcut(), HotKeyConfiguration::defaultShortcut());
     EXPECT_EQ(application->preferences().shortcut(), kAltU);
-    EXPECT_EQ(application->store().lastError(),
-              u"Alt+U needs Accessibility access. Allow it to use this shortcut, or keep Alt+Shift+W."_s);
+    EXPECT_EQ(
+        application->store().lastError(),
+        (UserMessage{UserMessage::Kind::shortcutNeedsAccessibility,
+                     u"Alt+U needs Accessibility access. Allow it to use this shortcut, or keep Alt+Shift+W."_s}));
     QCoreApplication::processEvents();
     ASSERT_TRUE(application->permissions().isWindowVisible());
 
@@ -517,7 +519,7 @@ TEST_F(StowlineApplicationTest, ABackgroundStartNeverOpensThePermissionWindow) {
     auto application = launch(true, {}, {}, false);
     QCoreApplication::processEvents();
     EXPECT_FALSE(application->permissions().isWindowVisible());
-    EXPECT_TRUE(application->store().lastError().value_or(QString()).contains(u"needs Accessibility access"));
+    EXPECT_EQ(application->store().lastError()->kind, UserMessage::Kind::shortcutNeedsAccessibility);
 
     // Choosing it again from the settings does open it.
     application->preferences().setShortcut(kAltU);

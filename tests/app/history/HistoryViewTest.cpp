@@ -152,7 +152,7 @@ TEST_F(HistoryViewTest, ContentStatesAndTheirTexts) {
     EXPECT_EQ(view().emptyState()->message(), u"Resume from the menu bar when you’re ready."_s);
     EXPECT_EQ(view().filterBar()->statusLabel()->text(), u"Paused"_s);
 
-    store.setLastError(u"History could not be saved securely."_s);
+    store.setLastError(ClipboardStore::saveFailedMessage());
     EXPECT_TRUE(view().errorBanner()->isVisible());
     QTest::mouseClick(view().errorBanner()->dismissButton(), Qt::LeftButton);
     EXPECT_FALSE(store.lastError());

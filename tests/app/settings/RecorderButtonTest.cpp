@@ -107,7 +107,7 @@ TEST_F(RecorderButtonTest, ATakenShortcutKeepsTheWorkingOneAndSaysWhy) {
     EXPECT_EQ(preferences->shortcut(), initial);
     EXPECT_EQ(recorder->text(), initial.displayText);
     EXPECT_TRUE(grabbed(initial));
-    EXPECT_EQ(view().storeMessage()->text(), ShortcutCoordinator::inUseMessage(kControlAltK));
+    EXPECT_EQ(view().storeMessage()->text(), ShortcutCoordinator::inUseMessage(kControlAltK).text);
     EXPECT_TRUE(view().storeMessage()->isVisible());
 
     view().shortcutsPane()->resetButton()->click();

@@ -54,7 +54,7 @@ protected:
         coordinator->start();
     }
 
-    QString lastError() const { return store.lastError().value_or(QString()); }
+    QString lastError() const { return store.lastError() ? store.lastError()->text : QString(); }
 
     QTemporaryDir dir;
     FakeHotKeyService service;
@@ -184,12 +184,19 @@ TEST_F(ShortcutCoordinatorTest, ChoosingAOneModifierShortcutWithoutPermissionKee
     EXPECT_EQ(changes.count(), 1);
 }
 
-TEST_F(ShortcutCoordinatorTest, ASuccessfulRegistrationClearsOnlyPermissionMessages) {
+TEST_F(ShortcutCoordinatorTest, ASuccessfulRegistrationClearsOnlyPermissionMessagesWhateverTheirWording) {
     startUp();
-    store.setLastError(ClipboardStore::saveFailedMessage());
+    // Decided by kind: a permission message worded without "Accessibility" goes, another message using the word stays.
+    const UserMessage saveFailed{UserMessage::Kind::saveFailed, u"Accessibility of the archive failed."_s};
+    store.setLastError(saveFailed);
     preferences->setShortcut(kControlAltK);
     EXPECT_EQ(coordinator->activeShortcut(), kControlAltK);
-    EXPECT_EQ(lastError(), ClipboardStore::saveFailedMessage());
+    EXPECT_EQ(store.lastError(), saveFailed);
+
+    store.setLastError(UserMessage{UserMessage::Kind::shortcutNeedsAccessibility, u"Alt+U waits for a permission."_s});
+    preferences->setShortcut(kDefault);
+    EXPECT_EQ(coordinator->activeShortcut(), kDefault);
+    EXPECT_FALSE(store.lastError());
 }
 
 TEST_F(ShortcutCoordinatorTest, TheRejectedShortcutIsNeverAFallbackCandidate) {
@@ -226,7 +233,7 @@ TEST_F(ShortcutCoordinatorTest, RevertingAOneModifierChoiceReturnsToAShortcutTha
         ASSERT_EQ(coordinator->activeShortcut(), kAltU);
         accessibility.setAvailable(false);
         service.setTaken(c.taken);
-        store.setLastError(u"Alt+U needs Accessibility access."_s);
+        store.setLastError(ShortcutCoordinator::accessibilityMessage(kAltU, kDefault.displayText));
 
         coordinator->revertPermissionDependentChoices();
         EXPECT_EQ(coordinator->activeShortcut(), c.expected);

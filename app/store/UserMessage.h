@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace stowline {
+
+// The one message the windows show, written by the store, the shortcut handling and the start-at-login step.
+// Code decides by `kind` only; `text` is what the user reads, so rewording it never changes behaviour.
+struct UserMessage {
+    enum class Kind {
+        // An unreadable archive was moved aside and a fresh history started.
+        archiveStartedFresh,
+        saveFailed,
+        // An archive that exists could not be opened yet; it goes once the history opens.
+        historyClosed,
+        // A one-modifier shortcut waits for the permission; it goes with the next successful registration.
+        shortcutNeedsAccessibility,
+        shortcutUnavailable,
+        launchAtLoginFailed,
+    };
+
+    Kind kind;
+    QString text;
+
+    friend bool operator==(const UserMessage&, const UserMessage&) = default;
+};
+
+} // namespace stowline
