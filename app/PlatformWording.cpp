@@ -8,53 +8,35 @@ namespace {
 
 struct Entry {
     Wording wording;
-    const char16_t* original;
     const char16_t* localText;
 };
 
 constexpr std::array<Entry, 16> table{{
-    {Wording::appearanceFollowsSystem, u"Follows the current macOS appearance.",
-     u"Follows the current desktop appearance."},
-    {Wording::appearanceOverridesSystem, u"Overrides macOS for Stowline only.",
-     u"Overrides the desktop for Stowline only."},
-    {Wording::permissionNeeded, u"One macOS permission is needed for your current settings.",
-     u"One desktop permission is needed for your current settings."},
+    {Wording::appearanceFollowsSystem, u"Follows the current desktop appearance."},
+    {Wording::appearanceOverridesSystem, u"Overrides the desktop for Stowline only."},
+    {Wording::permissionNeeded, u"One desktop permission is needed for your current settings."},
     {Wording::permissionCompleteInSettings,
-     u"Complete the change in the macOS prompt or System Settings, then return to Stowline. This window checks "
-     u"again automatically.",
      u"Complete the change in your desktop's settings, then return to Stowline. This window checks again "
      u"automatically."},
-    {Wording::permissionRequestButton, u"Open macOS Permission", u"Check Again"},
+    {Wording::permissionRequestButton, u"Check Again"},
     {Wording::emptyHistoryMessage,
-     u"Text, links, images, files, and credentials will appear here\u2014encrypted on this Mac.",
      u"Text, links, images, files, and credentials will appear here\u2014encrypted on this computer."},
-    {Wording::accessSection, u"MACOS ACCESS", u"DESKTOP ACCESS"},
+    {Wording::accessSection, u"DESKTOP ACCESS"},
     {Wording::identifiersNote,
-     u"Adds technical identifiers such as com.apple.Preview beneath each clip. Off by default.",
      u"Adds technical identifiers such as org.gnome.Loupe beneath each clip. Off by default."},
-    {Wording::keychainToggle, u"Protect encryption key with macOS Keychain",
-     u"Protect encryption key with the system keyring"},
-    {Wording::keychainAlertTitle, u"Enable Keychain protection?", u"Enable keyring protection?"},
+    {Wording::keychainToggle, u"Protect encryption key with the system keyring"},
+    {Wording::keychainAlertTitle, u"Enable keyring protection?"},
     {Wording::keychainAlertMessage,
-     u"Stowline will move its encryption key into macOS Keychain and re-encrypt your history. macOS may ask for "
-     u"your account password now or on later access.",
      u"Stowline will move its encryption key into the system keyring and re-encrypt your history. The desktop may "
      u"ask for your account password now or on later access."},
     {Wording::keychainProtectionNote,
-     u"Stronger protection is enabled. macOS may ask for your password when Stowline accesses the key.",
      u"Stronger protection is enabled. The desktop may ask for your password when Stowline accesses the key."},
     {Wording::localFileProtectionNote,
      u"Standard protection avoids password prompts and protects against casual inspection. Someone with access to "
-     u"your Mac account files could recover its local key.",
-     u"Standard protection avoids password prompts and protects against casual inspection. Someone with access to "
      u"your account files on this computer could recover its local key."},
-    {Wording::storedOnlyHere, u"AES-256-GCM encrypted \u2022 Stored only on this Mac",
-     u"AES-256-GCM encrypted \u2022 Stored only on this computer"},
-    {Wording::privacyIntroduction, u"Local encryption, exclusions, and macOS access.",
-     u"Local encryption, exclusions, and desktop access."},
+    {Wording::storedOnlyHere, u"AES-256-GCM encrypted \u2022 Stored only on this computer"},
+    {Wording::privacyIntroduction, u"Local encryption, exclusions, and desktop access."},
     {Wording::shortcutNote,
-     u"Click the shortcut, then type modifier key(s) plus one key. Escape cancels. Single-modifier shortcuts such as "
-     u"Option-U need Accessibility for reliable interception; multi-modifier shortcuts do not.",
      u"Click the shortcut, then type modifier key(s) plus one key. Escape cancels. Single-modifier shortcuts such as "
      u"Alt+U need Accessibility for reliable interception; multi-modifier shortcuts do not."},
 }};
@@ -71,10 +53,6 @@ const Entry& entry(Wording wording) {
 
 QString text(Wording wording) {
     return QString::fromUtf16(entry(wording).localText);
-}
-
-QString original(Wording wording) {
-    return QString::fromUtf16(entry(wording).original);
 }
 
 } // namespace stowline::PlatformWording

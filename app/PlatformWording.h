@@ -28,8 +28,6 @@ enum class Wording {
 namespace PlatformWording {
 
 QString text(Wording wording);
-// The original wording, kept beside each text so the two stay in step.
-QString original(Wording wording);
 
 } // namespace PlatformWording
 

@@ -25,8 +25,8 @@
 #include "app/store/ClipboardStore.h"
 #include "tests/support/ClipBuilders.h"
 #include "tests/support/Wait.h"
+#include "tests/support/TestFiles.h"
 
-#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -318,15 +318,7 @@ TEST_F(StowlineApplicationTest, CapturesWhatOthersCopyAfterTheLaunchButNotItsOwn
 }
 
 TEST_F(StowlineApplicationTest, StartUpQueuesStoredImagesThatNeedRecognition) {
-    QList<QByteArray> images;
-    for (const QColor colour : {QColor(Qt::red), QColor(Qt::blue)}) {
-        QImage image(8, 8, QImage::Format_RGB32);
-        image.fill(colour);
-        QBuffer png;
-        png.open(QIODevice::WriteOnly);
-        image.save(&png, "PNG");
-        images.append(png.data());
-    }
+    const QByteArray images[] = {test::encodedImage(8, 8, Qt::red), test::encodedImage(8, 8, Qt::blue)};
     {
         EncryptedArchiveStore archive(archiveDirectory(), readSecrets);
         const Timestamp now = Timestamp::now();

@@ -1,10 +1,10 @@
 #include "tests/e2e/ClipboardClients.h"
 #include "tests/e2e/StowlineProcess.h"
+#include "tests/support/TestFiles.h"
 
 #include "app/preferences/AppPreferences.h"
 #include "core/archive/StowlineArchive.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -76,19 +76,7 @@ QByteArray renderedWords() {
     painter.setPen(Qt::black);
     painter.drawText(image.rect(), Qt::AlignCenter, u"Harbour lantern"_s);
     painter.end();
-    QBuffer png;
-    png.open(QIODevice::WriteOnly);
-    image.save(&png, "PNG");
-    return png.data();
-}
-
-QByteArray pngOfSize(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(QColor(30, 110, 200));
-    QBuffer png;
-    png.open(QIODevice::WriteOnly);
-    image.save(&png, "PNG");
-    return png.data();
+    return test::encoded(image);
 }
 
 std::string storedTypes(const ClipItem& item) {
@@ -176,7 +164,7 @@ TEST(CaptureEndToEnd, GtkAndQtOwnersAreCapturedWithOneImageEach) {
     const QString text = u"Grüße aus Köln — 東京 ✓"_s;
     ASSERT_TRUE(clients.copyTextWithGtk(text));
     ASSERT_TRUE(reachesCount(stowline, 1));
-    ASSERT_TRUE(clients.copyImageWithGtk(pngOfSize(1120, 320)));
+    ASSERT_TRUE(clients.copyImageWithGtk(test::encodedImage(1120, 320)));
     EXPECT_TRUE(ClipboardClients::paste(u"TARGETS"_s).contains("image/tiff"));
     ASSERT_TRUE(reachesCount(stowline, 2));
     QTemporaryDir folder;
@@ -190,7 +178,8 @@ TEST(CaptureEndToEnd, GtkAndQtOwnersAreCapturedWithOneImageEach) {
     }
     ASSERT_TRUE(clients.copyFilesWithGtk(paths));
     ASSERT_TRUE(reachesCount(stowline, 3));
-    ASSERT_TRUE(clients.copyFromWindow(u"stowline-e2e-writer"_s, {{u"application/x-qt-image"_s, pngOfSize(100, 50)}}));
+    ASSERT_TRUE(
+        clients.copyFromWindow(u"stowline-e2e-writer"_s, {{u"application/x-qt-image"_s, test::encodedImage(100, 50)}}));
     EXPECT_TRUE(ClipboardClients::paste(u"TARGETS"_s).contains("image/tiff"));
     ASSERT_TRUE(reachesCount(stowline, 4));
 

@@ -1,6 +1,6 @@
 #include "app/platform/tesseract/TesseractTextRecognizer.h"
+#include "tests/support/TestFiles.h"
 
-#include <QBuffer>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -27,11 +27,7 @@ QByteArray renderedText(const QStringList& lines, const char* format = "PNG") {
     for (qsizetype i = 0; i < lines.size(); ++i)
         painter.drawText(60, 100 + 100 * static_cast<int>(i), lines[i]);
     painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
+    return test::encoded(image, format);
 }
 
 } // namespace

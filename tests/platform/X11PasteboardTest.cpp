@@ -1,8 +1,8 @@
 #include "app/platform/x11/X11Pasteboard.h"
 
 #include "tests/platform/XClients.h"
+#include "tests/support/TestFiles.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 
@@ -20,11 +20,7 @@ QByteArray encodedImage(const char* format) {
     QImage image(64, 32, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     QPainter(&image).fillRect(8, 8, 16, 16, Qt::yellow);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
+    return test::encoded(image, format);
 }
 
 // Another application copies; returns once this process has seen the change.

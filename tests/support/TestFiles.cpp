@@ -1,5 +1,6 @@
 #include "tests/support/TestFiles.h"
 
+#include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -38,6 +39,20 @@ QStringList titles(const QList<ClipItem>& items) {
     for (const ClipItem& item : items)
         result.append(item.title());
     return result;
+}
+
+QByteArray encoded(const QImage& image, const char* format, int quality) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, format, quality)) << format;
+    return bytes;
+}
+
+QByteArray encodedImage(int width, int height, const QColor& colour, const char* format) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return encoded(image, format);
 }
 
 } // namespace stowline::test

@@ -3,7 +3,9 @@
 #include "core/model/ClipItem.h"
 
 #include <QByteArray>
+#include <QColor>
 #include <QFileDevice>
+#include <QImage>
 #include <QMap>
 #include <QString>
 
@@ -22,5 +24,11 @@ QMap<QString, QByteArray> snapshot(const QString& root);
 QFileDevice::Permissions permissionsOf(const QString& path);
 
 QStringList titles(const QList<ClipItem>& items);
+
+// The image as a file of `format` holds it.
+QByteArray encoded(const QImage& image, const char* format = "PNG", int quality = -1);
+
+// A one-colour image, encoded.
+QByteArray encodedImage(int width, int height, const QColor& colour = Qt::darkCyan, const char* format = "PNG");
 
 } // namespace stowline::test

@@ -8,8 +8,8 @@
 #include "app/style/StowlineStyle.h"
 #include "tests/app/ManualTimer.h"
 #include "tests/support/ClipBuilders.h"
+#include "tests/support/TestFiles.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
@@ -36,11 +36,7 @@ QByteArray jpegThumbnail() {
     painter.fillRect(16, 80, 150, 12, QColor(0xdd, 0xdd, 0xdd));
     painter.fillRect(16, 104, 110, 12, QColor(0xdd, 0xdd, 0xdd));
     painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 78);
-    return bytes;
+    return test::encoded(image, "JPEG", 78);
 }
 
 ClipItem remade(const ClipItem& base, ClipKind kind, const QString& title, const QString& preview,

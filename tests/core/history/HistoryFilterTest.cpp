@@ -7,18 +7,6 @@
 using namespace stowline;
 using namespace Qt::StringLiterals;
 
-TEST(HistoryFilter, CasesAndRawValues) {
-    QStringList raw;
-    for (HistoryFilter filter : allCases<HistoryFilter>()) {
-        raw << rawValue(filter);
-        EXPECT_EQ(label(filter), rawValue(filter));
-        EXPECT_EQ(fromRawValue<HistoryFilter>(rawValue(filter)), filter);
-    }
-    EXPECT_EQ(raw, (QStringList{u"All"_s, u"Text"_s, u"Links"_s, u"Images"_s, u"Files"_s, u"Credentials"_s}));
-    EXPECT_FALSE(fromRawValue<HistoryFilter>(u"all"_s).has_value());
-    EXPECT_FALSE(fromRawValue<HistoryFilter>(u"Image"_s).has_value());
-}
-
 TEST(HistoryFilter, PassesByKindAndCredential) {
     const ClipItem base = test::textClip(u"x"_s);
     for (ClipKind kind : allCases<ClipKind>()) {

@@ -4,11 +4,10 @@
 #include "core/metadata/ClipboardStatistics.h"
 
 #include "tests/support/ClipBuilders.h"
+#include "tests/support/TestFiles.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -18,16 +17,6 @@ using namespace Qt::StringLiterals;
 using Dimensions = CapturedContentMetadata::PixelDimensions;
 
 namespace {
-
-QByteArray encodedImage(int width, int height, const char* format) {
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format)) << format;
-    return bytes;
-}
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, qsizetype size) {
     const QString path = dir.filePath(name);
@@ -74,8 +63,8 @@ TEST(CapturedContentMetadata, SizesOnlyRegularFiles) {
 }
 
 TEST(CapturedContentMetadata, PixelSizesFromImageHeaders) {
-    const QByteArray png = encodedImage(37, 21, "png");
-    const QByteArray tiff = encodedImage(640, 3, "tiff");
+    const QByteArray png = test::encodedImage(37, 21, Qt::darkCyan, "png");
+    const QByteArray tiff = test::encodedImage(640, 3, Qt::darkCyan, "tiff");
     ASSERT_FALSE(tiff.isEmpty()) << "TIFF support needs qt6-image-formats-plugins";
     QByteArray damaged = png;
     damaged[16] = char(0x7F); // width inside the header, now failing its checksum
@@ -84,7 +73,7 @@ TEST(CapturedContentMetadata, PixelSizesFromImageHeaders) {
         {tiff, Dimensions{640, 3}},
         {damaged, std::nullopt},
         {png.left(20), std::nullopt},
-        {encodedImage(8, 8, "bmp"), std::nullopt},
+        {test::encodedImage(8, 8, Qt::darkCyan, "bmp"), std::nullopt},
         {QByteArray(), std::nullopt},
         {QByteArray("II*\0garbage", 11), std::nullopt},
     };
@@ -98,7 +87,7 @@ TEST(CapturedContentMetadata, UpgradeDerivesMissingFieldsOnce) {
     QTemporaryDir dir;
     const QString a = writeFile(dir, u"a"_s, 2500);
     ASSERT_TRUE(QDir(dir.path()).mkdir(u"folder"_s));
-    QByteArray damagedPng = encodedImage(5, 5, "png");
+    QByteArray damagedPng = test::encodedImage(5, 5, Qt::darkCyan, "png");
     damagedPng[16] = char(0x7F);
 
     const ClipItem text = test::textClip(u"hello"_s);
@@ -106,9 +95,10 @@ TEST(CapturedContentMetadata, UpgradeDerivesMissingFieldsOnce) {
     ClipItem mixed = clip(ClipKind::file, {fileRepresentation(a, 0), fileRepresentation(dir.filePath(u"folder"_s), 1)});
     ClipItem sized = clip(ClipKind::file, {fileRepresentation(a, 0)});
     sized.setCapturedFileSizeBytes(99);
-    ClipItem image = clip(ClipKind::image, {{0, TypeIdentifier::png, damagedPng},
-                                            {0, u"public.jpeg"_s, encodedImage(9, 9, "png")},
-                                            {0, TypeIdentifier::tiff, encodedImage(300, 200, "tiff")}});
+    ClipItem image =
+        clip(ClipKind::image, {{0, TypeIdentifier::png, damagedPng},
+                               {0, u"public.jpeg"_s, test::encodedImage(9, 9, Qt::darkCyan, "png")},
+                               {0, TypeIdentifier::tiff, test::encodedImage(300, 200, Qt::darkCyan, "tiff")}});
     ClipItem current = clip(ClipKind::file, {fileRepresentation(a, 0)});
     current.setContentMetadataVersion(1);
     ClipItem textWithoutVersion = text;

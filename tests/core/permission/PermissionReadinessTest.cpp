@@ -47,12 +47,3 @@ TEST(PermissionReadinessPolicy, OnlyAOneModifierShortcutNeedsThePermission) {
         EXPECT_EQ(requirements.requiresAccessibility(), c.signature.has_value());
     }
 }
-
-TEST(AccessibilityPurpose, RawValuesAndReasons) {
-    EXPECT_EQ(fromRawValue<AccessibilityPurpose>(u"instantPaste"), paste);
-    EXPECT_EQ(fromRawValue<AccessibilityPurpose>(u"singleModifierShortcut"), shortcut);
-    EXPECT_EQ(fromRawValue<AccessibilityPurpose>(u"InstantPaste"), std::nullopt);
-    EXPECT_EQ(reasonLine(shortcut), u"Recognize your one-modifier global shortcut in every app.");
-    EXPECT_EQ(reasonLine(paste), u"Paste a selected clip into the app you were using.");
-    EXPECT_EQ(allCases<AccessibilityPurpose>().front(), shortcut);
-}

@@ -15,79 +15,65 @@ constexpr Phase allPhases[] = {Phase::idle, Phase::presented, Phase::awaitingSys
 // Drives a fresh machine into `phase` through its public operations only.
 PermissionRequestStateMachine machineIn(Phase phase) {
     PermissionRequestStateMachine machine;
-    switch (phase) {
-    case Phase::idle:
-        break;
-    case Phase::presented:
-        (void)machine.present(false);
-        break;
-    case Phase::awaitingSystem:
-        (void)machine.present(false);
+    if (phase != Phase::idle)
+        (void)machine.present(phase == Phase::granted);
+    if (phase == Phase::awaitingSystem)
         machine.beginSystemRequest();
-        break;
-    case Phase::granted:
-        (void)machine.present(true);
-        break;
-    case Phase::declined:
-        (void)machine.present(false);
+    if (phase == Phase::declined)
         (void)machine.declineExplicitly();
-        break;
-    }
     EXPECT_EQ(machine.phase(), phase);
     return machine;
 }
 
-struct Operation {
-    const char* name;
-    std::function<Effect(PermissionRequestStateMachine&)> run;
+struct Step {
+    Phase phase;
+    Effect effect = Effect::none;
 };
 
-const Operation operations[] = {
-    {"present(true)", [](auto& m) { return m.present(true); }},
-    {"present(false)", [](auto& m) { return m.present(false); }},
+// One operation and where it leads from each phase, in the order of `allPhases`.
+struct Row {
+    const char* name;
+    std::function<Effect(PermissionRequestStateMachine&)> run;
+    Step from[5];
+};
+
+constexpr Step idle{Phase::idle}, presented{Phase::presented}, awaiting{Phase::awaitingSystem}, granted{Phase::granted},
+    declined{Phase::declined};
+constexpr Step commit{Phase::granted, Effect::commit}, rollback{Phase::declined, Effect::rollback};
+
+const Row transitions[] = {
+    {"present(true)", [](auto& m) { return m.present(true); }, {commit, commit, commit, commit, commit}},
+    {"present(false)",
+     [](auto& m) { return m.present(false); },
+     {presented, presented, presented, presented, presented}},
     {"beginSystemRequest",
      [](auto& m) {
          m.beginSystemRequest();
          return Effect::none;
-     }},
-    {"observeTrust(true)", [](auto& m) { return m.observeTrust(true); }},
-    {"observeTrust(false)", [](auto& m) { return m.observeTrust(false); }},
-    {"declineExplicitly", [](auto& m) { return m.declineExplicitly(); }},
+     },
+     {idle, awaiting, awaiting, granted, declined}},
+    {"observeTrust(true)", [](auto& m) { return m.observeTrust(true); }, {idle, commit, commit, granted, declined}},
+    {"observeTrust(false)",
+     [](auto& m) { return m.observeTrust(false); },
+     {idle, presented, awaiting, granted, declined}},
+    {"declineExplicitly", [](auto& m) { return m.declineExplicitly(); }, {idle, rollback, rollback, granted, declined}},
     {"reset",
      [](auto& m) {
          m.reset();
          return Effect::none;
-     }},
+     },
+     {idle, idle, idle, idle, idle}},
 };
-
-std::pair<Phase, Effect> expectedStep(const std::string& operation, Phase from) {
-    const bool open = from == Phase::presented || from == Phase::awaitingSystem;
-    if (operation == "present(true)")
-        return {Phase::granted, Effect::commit};
-    if (operation == "present(false)")
-        return {Phase::presented, Effect::none};
-    if (operation == "beginSystemRequest")
-        return {open ? Phase::awaitingSystem : from, Effect::none};
-    if (operation == "observeTrust(true)")
-        return open ? std::pair{Phase::granted, Effect::commit} : std::pair{from, Effect::none};
-    if (operation == "declineExplicitly")
-        return open ? std::pair{Phase::declined, Effect::rollback} : std::pair{from, Effect::none};
-    if (operation == "reset")
-        return {Phase::idle, Effect::none};
-    return {from, Effect::none}; // observeTrust(false)
-}
 } // namespace
 
 TEST(PermissionRequestStateMachine, EveryOperationFromEveryPhase) {
     EXPECT_EQ(PermissionRequestStateMachine().phase(), Phase::idle);
-    for (Phase from : allPhases) {
-        for (const Operation& operation : operations) {
-            SCOPED_TRACE(testing::Message() << operation.name << " from phase " << int(from));
-            PermissionRequestStateMachine machine = machineIn(from);
-            const Effect effect = operation.run(machine);
-            const auto [phase, expectedEffect] = expectedStep(operation.name, from);
-            EXPECT_EQ(machine.phase(), phase);
-            EXPECT_EQ(effect, expectedEffect);
+    for (const Row& row : transitions) {
+        for (int i = 0; i < 5; ++i) {
+            SCOPED_TRACE(testing::Message() << row.name << " from phase " << i);
+            PermissionRequestStateMachine machine = machineIn(allPhases[i]);
+            EXPECT_EQ(row.run(machine), row.from[i].effect);
+            EXPECT_EQ(machine.phase(), row.from[i].phase);
         }
     }
 }

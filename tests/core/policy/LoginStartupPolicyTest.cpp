@@ -31,5 +31,4 @@ TEST(LoginStartupPolicy, InitialValueFollowsTheTable) {
                                         << " explicit=" << c.explicitChoice << " schema=" << c.schema);
         EXPECT_EQ(LoginStartupPolicy::initialEnabled(c.stored, c.explicitChoice, c.schema), c.expected);
     }
-    EXPECT_EQ(LoginStartupPolicy::preferenceSchema, 4);
 }
