@@ -168,8 +168,7 @@ int run(const QStringList& arguments) {
     AppPreferences preferences(std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s)));
     preferences.setInactivityCloseEnabled(false);
     ClipboardStore store(nullptr, ArchiveProtectionMode::localFile, false);
-    store.engine() = HistoryEngine(mixedHistory(clips));
-    store.publishAndSave(false);
+    store.merge(mixedHistory(clips), 0);
     FakePasteboard pasteboard;
     FakeKeystrokePoster keystrokes;
     ClipboardActions actions(pasteboard, keystrokes);

@@ -113,29 +113,6 @@ Result<QList<ClipItem>, ArchiveCommandError> ArchiveCommands::readExport(QIODevi
     return std::move(archive->items);
 }
 
-ImportSummary ArchiveCommands::merge(HistoryEngine& history, QList<ClipItem> imported, qint64 historyLimit) {
-    ImportSummary summary;
-    const qsizetype before = history.size();
-    QList<ClipItem> items = upgraded(std::move(imported));
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        ClipItem& item = items[i];
-        if (const ClipItem* held = history.itemWithContentHash(item.contentHash())) {
-            if (held->lastUsedAt() > item.lastUsedAt())
-                item.setLastUsedAt(held->lastUsedAt());
-            ++summary.mergedCount;
-        } else {
-            ++summary.addedCount;
-        }
-        // The limit applies once, to the whole merged history: pruning after every entry would drop held
-        // entries that a later imported copy of the same content should have merged into.
-        history.ingest(std::move(item), i + 1 == items.size() ? historyLimit : 0);
-        ++summary.importedCount;
-    }
-    summary.historyCount = history.size();
-    summary.removedByLimitCount = before + summary.addedCount - summary.historyCount;
-    return summary;
-}
-
 QString ArchiveCommands::describe(const ImportSummary& summary, qint64 historyLimit) {
     QString line = QStringLiteral("imported %1 entries (%2 new, %3 already in the history); the history holds %4")
                        .arg(summary.importedCount)
@@ -161,7 +138,7 @@ Result<ImportSummary, ArchiveCommandError> ArchiveCommands::importHistory(Encryp
     if (!items)
         return fail(items.error());
     HistoryEngine history(*items);
-    const ImportSummary summary = merge(history, std::move(imported).value(), historyLimit);
+    const ImportSummary summary = history.merge(upgraded(std::move(imported).value()), historyLimit);
     if (auto saved = store.save(history.items(), mode); !saved)
         return fail(ArchiveCommandError{Kind::saveFailed, saved.error().describe(), {}});
     return summary;

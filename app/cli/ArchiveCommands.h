@@ -44,19 +44,11 @@ struct ExportSummary {
     qsizetype itemCount = 0;
 };
 
-struct ImportSummary {
-    qsizetype importedCount = 0;
-    // Entries whose content was not in the history yet.
-    qsizetype addedCount = 0;
-    // Entries merged into an entry of the same content.
-    qsizetype mergedCount = 0;
-    // Entries the history limit dropped, from the history or from the import.
-    qsizetype removedByLimitCount = 0;
-    qsizetype historyCount = 0;
-};
+using ImportSummary = HistoryEngine::MergeSummary;
 
 // The history's JSON export and import, on an archive store in one protection mode. Used by the command line
-// when no instance runs; a running instance holds the history itself and uses `exportJson` and `merge`.
+// when no instance runs; a running instance holds the history itself, exports with `exportJson` and imports
+// through its store.
 class ArchiveCommands {
 public:
     // The archive of `mode` with the load-time upgrades applied, as the application holds it after start-up.
@@ -79,11 +71,6 @@ public:
     // Decodes an export of any supported schema from `input` (opened for reading when it is not open yet);
     // `inputName` names it in messages.
     static Result<QList<ClipItem>, ArchiveCommandError> readExport(QIODevice& input, const QString& inputName);
-
-    // Brings `imported` up to the current rules and takes it into `history` entry by entry as captures are taken
-    // in, pruning to `historyLimit` (below 1: no limit). An entry already held keeps the later of its two
-    // last-use times, so an old backup does not push back entries used since.
-    static ImportSummary merge(HistoryEngine& history, QList<ClipItem> imported, qint64 historyLimit);
 
     // The line that reports an import, without the program name and the newline.
     static QString describe(const ImportSummary& summary, qint64 historyLimit);

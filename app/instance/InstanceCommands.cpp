@@ -131,8 +131,7 @@ InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
     if (!archive)
         return failure({ArchiveCommandError::Kind::invalidInput, archive.error().describe(), path});
     const qint64 limit = m_application.preferences().historyLimit();
-    const ImportSummary summary = ArchiveCommands::merge(store.engine(), std::move(archive->items), limit);
-    store.publishAndSave(true);
+    const ImportSummary summary = store.merge(std::move(archive->items), limit);
     // Answered once the merged history is on disk, as an import without a running instance would be.
     store.flush();
     m_application.queueRecognition(store.items());

@@ -152,6 +152,14 @@ QUuid ClipboardStore::capture(ClipItem item, qint64 limit) {
     return id;
 }
 
+HistoryEngine::MergeSummary ClipboardStore::merge(QList<ClipItem> items, qint64 limit) {
+    ClipListUpgrade metadata = CapturedContentMetadata::upgrade(std::move(items));
+    const HistoryEngine::MergeSummary summary =
+        m_engine.merge(CredentialDetector::upgrade(std::move(metadata.items)).items, limit);
+    publishAndSave(true);
+    return summary;
+}
+
 void ClipboardStore::use(const QUuid& id) {
     m_engine.markUsed(id, Timestamp::now());
     publishAndSave(false);

@@ -60,13 +60,14 @@ public:
     bool isHistoryOpen() const { return m_historyOpen; }
 
     std::optional<ClipItem> item(const QUuid& id) const;
-    // For callers that change the engine themselves and then call publishAndSave.
-    HistoryEngine& engine() { return m_engine; }
     // The history limit used when clips held in memory are merged into an archive that opened late or into the
     // result of a protection change.
     void setHistoryLimitProvider(std::function<qint64()> provider) { m_historyLimit = std::move(provider); }
 
     QUuid capture(ClipItem item, qint64 limit);
+    // Entries from outside (an import), brought up to the current rules as stored entries are when loaded, taken
+    // in by the history's merge rule; the result is saved at once.
+    HistoryEngine::MergeSummary merge(QList<ClipItem> items, qint64 limit);
     void use(const QUuid& id);
     void toggleFavorite(const QUuid& id);
     void deleteItem(const QUuid& id);

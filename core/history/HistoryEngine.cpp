@@ -101,6 +101,28 @@ QUuid HistoryEngine::ingest(ClipItem item, qint64 limit) {
     return id;
 }
 
+HistoryEngine::MergeSummary HistoryEngine::merge(QList<ClipItem> items, qint64 limit) {
+    MergeSummary summary;
+    const qsizetype before = size();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        ClipItem& item = items[i];
+        if (const ClipItem* held = itemWithContentHash(item.contentHash())) {
+            if (held->lastUsedAt() > item.lastUsedAt())
+                item.setLastUsedAt(held->lastUsedAt());
+            ++summary.mergedCount;
+        } else {
+            ++summary.addedCount;
+        }
+        // The limit applies once, to the whole merged history: pruning after every entry would drop held
+        // entries that a later copy of the same content should have merged into.
+        ingest(std::move(item), i + 1 == items.size() ? limit : 0);
+        ++summary.importedCount;
+    }
+    summary.historyCount = size();
+    summary.removedByLimitCount = before + summary.addedCount - summary.historyCount;
+    return summary;
+}
+
 bool HistoryEngine::markUsed(const QUuid& id, Timestamp at) {
     const auto position = firstPosition(m_byId, id);
     if (!position || m_nodes[*position]->item.lastUsedAt() == at)

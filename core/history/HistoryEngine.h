@@ -46,6 +46,20 @@ public:
 
     // Returns the id under which the content now lives; it may name an entry that pruning just removed.
     QUuid ingest(ClipItem item, qint64 limit);
+    struct MergeSummary {
+        qsizetype importedCount = 0;
+        // Entries whose content was not in the history yet.
+        qsizetype addedCount = 0;
+        // Entries merged into an entry of the same content.
+        qsizetype mergedCount = 0;
+        // Entries the limit dropped, from the history or from the ones taken in.
+        qsizetype removedByLimitCount = 0;
+        qsizetype historyCount = 0;
+    };
+    // Takes `items` in one by one as captures are taken in, then prunes to `limit` (below 1: no limit). An entry
+    // already held keeps the later of its two last-use times, so an old backup does not push back entries used
+    // since.
+    MergeSummary merge(QList<ClipItem> items, qint64 limit);
     // Each of these returns whether the history changed.
     bool markUsed(const QUuid& id, Timestamp at);
     bool toggleFavorite(const QUuid& id);

@@ -76,7 +76,6 @@ TEST_F(ClipboardStoreTest, BurstOfCapturesIsSavedOnceAfterTheLastChange) {
     QTest::qWait(400);
     EXPECT_EQ(archiveInode(), first) << "a burst must produce exactly one save";
     EXPECT_EQ(stored().size(), 10);
-    EXPECT_EQ(store->items(), store->engine().items());
     EXPECT_GT(store->archiveDiskBytes(), 28);
 }
 
