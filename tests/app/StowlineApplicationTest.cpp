@@ -23,6 +23,7 @@
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/ClipboardStore.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
 #include "tests/support/Wait.h"
 #include "tests/support/TestFiles.h"
@@ -43,6 +44,7 @@ using namespace stowline;
 using namespace Qt::StringLiterals;
 using stowline::test::imageClip;
 using stowline::test::textClip;
+using stowline::test::titles;
 using stowline::test::waitUntil;
 
 namespace {
@@ -64,12 +66,7 @@ protected:
     }
 
     // What the next start-up would read from disk.
-    QList<ClipItem> stored() {
-        EncryptedArchiveStore archive(archiveDirectory(), readSecrets);
-        auto loaded = archive.load(ArchiveProtectionMode::localFile);
-        EXPECT_TRUE(loaded.ok());
-        return loaded.ok() ? loaded->items : QList<ClipItem>();
-    }
+    QList<ClipItem> stored() { return test::stored(archiveDirectory(), readSecrets); }
 
     PlatformServices fakeServices(const QString& configHome = {}) {
         PlatformServices services;
@@ -115,13 +112,6 @@ protected:
         application.monitor().tick();
     }
 
-    static QStringList titles(const QList<ClipItem>& items) {
-        QStringList result;
-        for (const ClipItem& item : items)
-            result.append(item.title());
-        return result;
-    }
-
     static InstanceReply ask(StowlineApplication& application, InstanceCommand command,
                              const QStringList& arguments = {}) {
         std::optional<InstanceReply> reply;
@@ -150,8 +140,7 @@ TEST_F(StowlineApplicationTest, BackgroundStartRegistersTheShortcutWithoutShowin
     EXPECT_TRUE(QFile::exists(autostartFile()));
 
     hotKeyService->press(*GlobalHotKey::hotKeyFor(HotKeyConfiguration::defaultShortcut()));
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(panelRequests->wait(5000));
     EXPECT_EQ(panelRequests->count(), 1);
     EXPECT_EQ(application->panelRequestCount(), 1);
 }
@@ -308,7 +297,7 @@ TEST_F(StowlineApplicationTest, CapturesWhatOthersCopyAfterTheLaunchButNotItsOwn
     EXPECT_EQ(copied.status, 0) << copied.output.toStdString();
     EXPECT_EQ(pasteboard->contents(), older.representations());
     application->monitor().tick();
-    QCoreApplication::processEvents();
+    application->monitor().finishPendingCaptures();
     QStringList held = titles(application->store().items());
     held.sort();
     EXPECT_EQ(held, (QStringList{u"first copy"_s, u"second copy"_s}));
@@ -454,7 +443,7 @@ TEST_F(StowlineApplicationTest, TerminateStopsCapturingAndWritesPendingSaves) {
     EXPECT_EQ(titles(stored()), QStringList{u"pending at the signal"_s});
     pasteboard->copy({test::textRepresentation(u"after the end"_s)});
     QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+    application->monitor().finishPendingCaptures();
     EXPECT_EQ(application->store().items().size(), 1);
     EXPECT_EQ(quitRequests.count(), 1);
 }

@@ -1,20 +1,10 @@
 #include "app/actions/ClipboardActions.h"
 
-#include "app/capture/ClipboardMonitor.h"
-#include "app/platform/fake/FakeFrontmostApplication.h"
-#include "app/platform/fake/FakeKeystrokePoster.h"
-#include "app/platform/fake/FakePasteboard.h"
-#include "app/platform/fake/FakeSecretStore.h"
-#include "app/platform/fake/FakeTextRecognizer.h"
-#include "app/preferences/AppPreferences.h"
-#include "app/recognition/ImageTextRecognitionCoordinator.h"
-#include "app/store/ClipboardStore.h"
 #include "core/classify/ContentClassifier.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -33,14 +23,12 @@ ClipRepresentation plain(const QByteArray& bytes) {
     return {0, TypeIdentifier::plainText, bytes};
 }
 
-class ClipboardActionsTest : public ::testing::Test {
+class ClipboardActionsTest : public test::AppFixture {
 protected:
     ClipboardActionsTest() {
         // Copied before the monitor exists, so it is launch content and never becomes an entry.
         pasteboard.copy({plain("the user's own clipboard")});
-        monitor = std::make_unique<ClipboardMonitor>(pasteboard, frontmost, store, preferences, coordinator);
-        actions.setMonitor(monitor.get());
-        monitor->start();
+        launchMonitor().start();
     }
 
     // What the user had on the clipboard is still there.
@@ -53,23 +41,9 @@ protected:
     void expectMarkedOwn() {
         EXPECT_EQ(monitor->lastChangeCount(), pasteboard.changeCount());
         EXPECT_EQ(monitor->ownChangeCount(), pasteboard.changeCount());
-        monitor->tick();
-        QTest::qWait(50);
+        EXPECT_FALSE(poll());
         EXPECT_TRUE(store.items().isEmpty());
     }
-
-    QTemporaryDir dir;
-    FakeSecretStore secrets;
-    ClipboardStore store{std::make_unique<EncryptedArchiveStore>(dir.path(), secrets), ArchiveProtectionMode::localFile,
-                         true};
-    AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"config/Stowline.conf"_s))};
-    FakePasteboard pasteboard;
-    FakeFrontmostApplication frontmost;
-    FakeTextRecognizer recognizer;
-    FakeKeystrokePoster keystrokes;
-    ImageTextRecognitionCoordinator coordinator{store, recognizer};
-    std::unique_ptr<ClipboardMonitor> monitor;
-    ClipboardActions actions{pasteboard, keystrokes};
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/platform/fake/FakeSecretStore.h"
 #include "core/archive/StowlineArchive.h"
 #include "core/model/ClipJson.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
 #include "tests/support/TestFiles.h"
 
@@ -56,9 +57,7 @@ protected:
     }
 
     QList<ClipItem> stored(Mode mode = Mode::localFile) {
-        auto loaded = m_store.load(mode);
-        EXPECT_TRUE(loaded.ok());
-        return loaded ? loaded->items : QList<ClipItem>();
+        return test::stored(m_store.directoryPath(), m_secrets, mode);
     }
 
     QTemporaryDir m_home;

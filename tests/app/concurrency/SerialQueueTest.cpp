@@ -68,12 +68,11 @@ TEST(SerialQueue, DeliversResultsOnTheContextThreadAndDropsThemForAGoneContext) 
 
     bool calledForGone = false;
     auto gone = std::make_unique<QObject>();
-    queue.post([] { QThread::msleep(50); });
     queue.run(
         gone.get(), [] { return 1; }, [&](int) { calledForGone = true; });
     gone.reset();
     queue.waitUntilIdle();
-    QCoreApplication::processEvents();
+    queue.deliverResults();
     EXPECT_FALSE(calledForGone);
 }
 

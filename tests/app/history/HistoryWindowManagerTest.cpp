@@ -1,7 +1,5 @@
 #include "app/history/HistoryWindowManager.h"
 
-#include "app/actions/ClipboardActions.h"
-#include "app/capture/ClipboardMonitor.h"
 #include "app/editor/EditBeforeUseTextView.h"
 #include "app/editor/EditBeforeUseViewController.h"
 #include "app/editor/EditBeforeUseWindow.h"
@@ -9,16 +7,11 @@
 #include "app/history/HistoryViewModel.h"
 #include "app/history/HistoryWindow.h"
 #include "app/platform/fake/FakeFloatingWindows.h"
-#include "app/platform/fake/FakeFrontmostApplication.h"
-#include "app/platform/fake/FakeKeystrokePoster.h"
-#include "app/platform/fake/FakePasteboard.h"
-#include "app/preferences/AppPreferences.h"
-#include "app/store/ClipboardStore.h"
 #include "tests/app/ManualTimer.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -29,15 +22,12 @@ using namespace stowline::test;
 
 namespace {
 
-const RunningApplication editor{42, u"Editor"_s, u"org.example.Editor"_s, 4242};
+const RunningApplication& editor = editorApplication;
 
 // The panel over fake desktop services, a memory-only history and timers the test fires.
-class HistoryWindowManagerTest : public ::testing::Test {
+class HistoryWindowManagerTest : public AppFixture {
 protected:
-    HistoryWindowManagerTest() {
-        frontmost.setFrontmost(editor);
-        actions.refreshAccessibility();
-    }
+    HistoryWindowManagerTest() { actions.refreshAccessibility(); }
 
     QUuid add(const ClipItem& item) { return store.capture(item, 0); }
     void settle() {
@@ -53,13 +43,6 @@ protected:
         return {};
     }
 
-    QTemporaryDir dir;
-    AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s))};
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, false};
-    FakePasteboard pasteboard;
-    FakeKeystrokePoster keystrokes;
-    ClipboardActions actions{pasteboard, keystrokes};
-    FakeFrontmostApplication frontmost;
     FakeFloatingWindows floating;
     ManualTimers timers;
     HistoryWindowManager manager{store, preferences, actions, frontmost, floating, timers.factory()};

@@ -1,12 +1,9 @@
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
 
-#include "app/platform/fake/FakeSecretStore.h"
-#include "app/platform/fake/FakeTextRecognizer.h"
-#include "app/store/ClipboardStore.h"
+#include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -16,7 +13,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class ImageTextRecognitionCoordinatorTest : public ::testing::Test {
+class ImageTextRecognitionCoordinatorTest : public test::AppFixture {
 protected:
     // An image clip in the history, whose bytes the fake recogniser reads as `lines` ("text of <bytes>" by
     // default).
@@ -47,12 +44,6 @@ protected:
             5000));
     }
 
-    QTemporaryDir dir;
-    FakeSecretStore secrets;
-    ClipboardStore store{std::make_unique<EncryptedArchiveStore>(dir.path(), secrets), ArchiveProtectionMode::localFile,
-                         true};
-    FakeTextRecognizer recognizer;
-    ImageTextRecognitionCoordinator coordinator{store, recognizer};
     QSignalSpy completed{&coordinator, &ImageTextRecognitionCoordinator::completed};
 
 private:
