@@ -1,10 +1,5 @@
 #include "tests/e2e/StowlineProcess.h"
 
-#include "core/archive/StowlineArchive.h"
-#include "tests/support/ClipBuilders.h"
-
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -101,73 +96,4 @@ TEST(InstanceEndToEnd, StartsThatRaceLeaveExactlyOneInstance) {
     EXPECT_EQ(status->value(u"pid"_s).toLongLong(), winner.processId());
     EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
     EXPECT_TRUE(waitUntil([&] { return winner.state() == QProcess::NotRunning; }));
-}
-
-TEST(InstanceEndToEnd, TheCommandLineRejectsWhatItDoesNotKnow) {
-    StowlineHome home;
-    StowlineProcess stowline(home);
-    const Finished unknown = stowline.run({u"frobnicate"_s});
-    EXPECT_EQ(unknown.exitCode, 2);
-    EXPECT_TRUE(unknown.errors.contains(u"frobnicate"));
-    const Finished help = stowline.run({u"--help"_s});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.output.contains(u"toggle"));
-}
-
-TEST(InstanceEndToEnd, ImportAndExportGoThroughTheRunningInstance) {
-    StowlineHome home;
-    StowlineProcess stowline(home);
-    ASSERT_TRUE(stowline.startInBackground());
-    const QString backup = home.dataHome() + u"/backup.json"_s;
-    {
-        StowlineArchive archive;
-        archive.items = {textClip(u"imported while running"_s, Timestamp::now())};
-        QFile file(backup);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(archive.encode());
-    }
-    const Finished imported = stowline.run({u"import"_s, backup});
-    ASSERT_EQ(imported.exitCode, 0) << imported.errors.toStdString();
-    EXPECT_TRUE(imported.errors.contains(u"imported 1 entries (1 new, 0 already in the history)"_s));
-    EXPECT_EQ(stowline.status()->value(u"clips"_s), u"1"_s);
-
-    // A file that is not an export is named and changes nothing.
-    const QString broken = home.dataHome() + u"/broken.json"_s;
-    {
-        QFile file(broken);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("{\"schemaVersion\":");
-    }
-    const Finished refused = stowline.run({u"import"_s, broken});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.errors.contains(broken));
-    EXPECT_EQ(stowline.status()->value(u"clips"_s), u"1"_s);
-
-    // The export comes from the running history, to a file or to standard output, with the offline warnings.
-    const QString exportedPath = home.dataHome() + u"/exported.json"_s;
-    const Finished toFile = stowline.run({u"export"_s, exportedPath});
-    ASSERT_EQ(toFile.exitCode, 0) << toFile.errors.toStdString();
-    EXPECT_TRUE(toFile.errors.contains(u"holds the history unencrypted"_s));
-    EXPECT_EQ(QFile::permissions(exportedPath) &
-                  ~(QFile::ReadUser | QFile::WriteUser | QFile::ReadOwner | QFile::WriteOwner),
-              QFile::Permissions());
-    const Finished toOutput = stowline.run({u"export"_s});
-    ASSERT_EQ(toOutput.exitCode, 0);
-    EXPECT_TRUE(toOutput.errors.contains(u"not encrypted"_s));
-    QFile exportedFile(exportedPath);
-    ASSERT_TRUE(exportedFile.open(QIODevice::ReadOnly));
-    EXPECT_EQ(exportedFile.readAll(), toOutput.output.toUtf8());
-    auto decoded = StowlineArchive::decode(toOutput.output.toUtf8());
-    ASSERT_TRUE(decoded.ok());
-    ASSERT_EQ(decoded->items.size(), 1);
-    EXPECT_EQ(decoded->items.first().title(), u"imported while running"_s);
-    // No exchange file is left beside the socket.
-    EXPECT_EQ(QDir(home.runtimeDir()).entryList({u"*.json"_s}, QDir::Files), QStringList());
-
-    EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
-    ASSERT_TRUE(stowline.waitForInstanceToEnd());
-    // It was on disk before the answer to the import.
-    const Finished offline = stowline.run({u"list"_s});
-    EXPECT_TRUE(offline.output.startsWith(u"1\t"_s)) << offline.output.toStdString();
-    EXPECT_TRUE(offline.output.endsWith(u"\ttext\timported while running\n"_s)) << offline.output.toStdString();
 }
