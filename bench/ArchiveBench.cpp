@@ -26,9 +26,16 @@ constexpr int imageClips = 100;
 constexpr qsizetype imageBytes = 1024 * 1024;
 
 ClipItem clipOf(ClipKind kind, const QString& title, ClipRepresentations representations, double createdAt) {
-    return ClipItem(QUuid::createUuid(), Timestamp{createdAt}, std::nullopt, kind, false, title, title.left(120),
-                    u"Editor"_s, u"org.example.Editor"_s, ContentClassifier::hash(representations),
-                    ContentClassifier::byteCount(representations), representations);
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = Timestamp{createdAt},
+                     .kind = kind,
+                     .title = title,
+                     .preview = title.left(120),
+                     .sourceAppName = u"Editor"_s,
+                     .sourceBundleIdentifier = u"org.example.Editor"_s,
+                     .contentHash = ContentClassifier::hash(representations),
+                     .byteCount = ContentClassifier::byteCount(representations),
+                     .representations = representations});
 }
 
 QList<ClipItem> makeHistory() {

@@ -69,13 +69,15 @@ QList<ClipItem> mixedHistory(int count) {
     for (int i = 0; i < items.size(); ++i) {
         const ClipItem& base = items[i];
         const auto remade = [&](ClipKind kind, const QString& title, const QString& preview) {
-            return ClipItem(base.id(), base.createdAt(), base.lastUsedAt(), kind, base.isFavorite(), title, preview,
-                            base.sourceAppName(), base.sourceBundleIdentifier(), base.contentHash(), base.byteCount(),
-                            base.representations());
+            ClipCore core = base.core();
+            core.kind = kind;
+            core.title = title;
+            core.preview = preview;
+            core.thumbnailData = std::nullopt;
+            return ClipItem(std::move(core));
         };
         switch (i % 10) {
         case 1:
-            items[i].setTextFormat(TextContentFormat::python);
             items[i] = remade(ClipKind::text, base.title(),
                               u"def handler(event):\n    return {'id': %1, 'ok': True}\n# "_s.arg(i) + base.preview());
             items[i].setTextFormat(TextContentFormat::python);
@@ -88,10 +90,17 @@ QList<ClipItem> mixedHistory(int count) {
                               u"#%1"_s.arg(i % 0xFFFFFF, 6, 16, QChar(u'0')));
             break;
         case 7: {
-            ClipItem image(base.id(), base.createdAt(), base.lastUsedAt(), ClipKind::image, false, u"Image"_s,
-                           u"Image from Viewer"_s, u"Viewer"_s, std::nullopt, base.contentHash(), 40000,
-                           {ClipRepresentation{0, TypeIdentifier::png, QByteArray(16, 'x')}},
-                           thumbnails[i % thumbnails.size()]);
+            ClipItem image({.id = base.id(),
+                            .createdAt = base.createdAt(),
+                            .lastUsedAt = base.lastUsedAt(),
+                            .kind = ClipKind::image,
+                            .title = u"Image"_s,
+                            .preview = u"Image from Viewer"_s,
+                            .sourceAppName = u"Viewer"_s,
+                            .contentHash = base.contentHash(),
+                            .byteCount = 40000,
+                            .representations = {ClipRepresentation{0, TypeIdentifier::png, QByteArray(16, 'x')}},
+                            .thumbnailData = thumbnails[i % thumbnails.size()]});
             image.setImagePixelWidth(1280);
             image.setImagePixelHeight(800);
             image.setRecognizedText(base.title() + u"\nTotal 42.00"_s);

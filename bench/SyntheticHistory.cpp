@@ -50,9 +50,17 @@ ClipItem syntheticClip(int serial, unsigned salt, Timestamp lastUsedAt) {
     const QString title = preview.left(1 + qsizetype(random() % 80));
     const QByteArray data = preview.toUtf8();
     const QString hash = QString::number(salt, 16) + u'-' + QString::number(serial);
-    return ClipItem(QUuid::createUuid(), lastUsedAt, std::nullopt, ClipKind::text, serial % 50 == 0, title, preview,
-                    u"Editor"_s, u"org.example.Editor"_s, hash, data.size(),
-                    {ClipRepresentation{0, TypeIdentifier::plainText, data}});
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = lastUsedAt,
+                     .kind = ClipKind::text,
+                     .isFavorite = serial % 50 == 0,
+                     .title = title,
+                     .preview = preview,
+                     .sourceAppName = u"Editor"_s,
+                     .sourceBundleIdentifier = u"org.example.Editor"_s,
+                     .contentHash = hash,
+                     .byteCount = data.size(),
+                     .representations = {ClipRepresentation{0, TypeIdentifier::plainText, data}}});
 }
 
 QList<ClipItem> syntheticHistory(int count, unsigned salt) {

@@ -141,10 +141,17 @@ std::optional<ClipItem> ClipboardMonitor::makeItem(const Snapshot& snapshot) {
         pixels = imagePixelDimensions(representations);
     }
 
-    ClipItem item(QUuid::createUuid(), Timestamp::now(), std::nullopt, description->kind, false, description->title,
-                  description->preview, snapshot.sourceName, snapshot.sourceBundleID,
-                  ContentClassifier::hash(representations), ContentClassifier::byteCount(representations),
-                  representations, thumbnail);
+    ClipItem item({.id = QUuid::createUuid(),
+                   .createdAt = Timestamp::now(),
+                   .kind = description->kind,
+                   .title = description->title,
+                   .preview = description->preview,
+                   .sourceAppName = snapshot.sourceName,
+                   .sourceBundleIdentifier = snapshot.sourceBundleID,
+                   .contentHash = ContentClassifier::hash(representations),
+                   .byteCount = ContentClassifier::byteCount(representations),
+                   .representations = representations,
+                   .thumbnailData = thumbnail});
     if (description->kind == ClipKind::file)
         item.setCapturedFileSizeBytes(
             CapturedContentMetadata::aggregateRegularFileSize(CapturedContentMetadata::fileUrls(representations)));

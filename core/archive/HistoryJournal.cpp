@@ -58,9 +58,10 @@ bool sameContent(const ClipItem& a, const ClipItem& b) {
 
 // `fields` with the representations and thumbnail of `content`.
 ClipItem combined(const ClipItem& fields, const ClipItem& content) {
-    ClipItem item(fields.id(), fields.createdAt(), fields.lastUsedAt(), fields.kind(), fields.isFavorite(),
-                  fields.title(), fields.preview(), fields.sourceAppName(), fields.sourceBundleIdentifier(),
-                  fields.contentHash(), fields.byteCount(), content.representations(), content.thumbnailData());
+    ClipCore core = fields.core();
+    core.representations = content.representations();
+    core.thumbnailData = content.thumbnailData();
+    ClipItem item(std::move(core));
     item.setCapturedFileSizeBytes(fields.capturedFileSizeBytes());
     item.setImagePixelWidth(fields.imagePixelWidth());
     item.setImagePixelHeight(fields.imagePixelHeight());
@@ -257,8 +258,8 @@ std::optional<JournalChange> JournalChange::between(const HistoryEngine& before,
         const auto from = departedById.constFind(item.id());
         if (from != departedById.cend() && sameContent(before.at(*from), item)) {
             arrival.contentFrom = *from;
-            arrival.item = combined(item, ClipItem(item.id(), item.createdAt(), {}, item.kind(), false, {}, {}, {}, {},
-                                                   {}, 0, {}, std::nullopt));
+            arrival.item =
+                combined(item, ClipItem({.id = item.id(), .createdAt = item.createdAt(), .kind = item.kind()}));
         }
         change.arrivals.push_back(std::move(arrival));
     }

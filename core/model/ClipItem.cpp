@@ -2,22 +2,35 @@
 
 namespace stowline {
 
-ClipItem::ClipItem(QUuid id, Timestamp createdAt, std::optional<Timestamp> lastUsedAt, ClipKind kind, bool isFavorite,
-                   QString title, QString preview, std::optional<QString> sourceAppName,
-                   std::optional<QString> sourceBundleIdentifier, QString contentHash, qint64 byteCount,
-                   ClipRepresentations representations, std::optional<QByteArray> thumbnailData)
-    : m_id(id)
-    , m_createdAt(createdAt)
-    , m_lastUsedAt(lastUsedAt.value_or(createdAt))
-    , m_kind(kind)
-    , m_isFavorite(isFavorite)
-    , m_title(std::move(title))
-    , m_preview(std::move(preview))
-    , m_sourceAppName(std::move(sourceAppName))
-    , m_sourceBundleIdentifier(std::move(sourceBundleIdentifier))
-    , m_contentHash(std::move(contentHash))
-    , m_byteCount(byteCount)
-    , m_representations(std::move(representations))
-    , m_thumbnailData(std::move(thumbnailData)) {}
+ClipItem::ClipItem(ClipCore core)
+    : m_id(core.id)
+    , m_createdAt(core.createdAt)
+    , m_lastUsedAt(core.lastUsedAt.value_or(core.createdAt))
+    , m_kind(core.kind)
+    , m_isFavorite(core.isFavorite)
+    , m_title(std::move(core.title))
+    , m_preview(std::move(core.preview))
+    , m_sourceAppName(std::move(core.sourceAppName))
+    , m_sourceBundleIdentifier(std::move(core.sourceBundleIdentifier))
+    , m_contentHash(std::move(core.contentHash))
+    , m_byteCount(core.byteCount)
+    , m_representations(std::move(core.representations))
+    , m_thumbnailData(std::move(core.thumbnailData)) {}
+
+ClipCore ClipItem::core() const {
+    return {.id = m_id,
+            .createdAt = m_createdAt,
+            .lastUsedAt = m_lastUsedAt,
+            .kind = m_kind,
+            .isFavorite = m_isFavorite,
+            .title = m_title,
+            .preview = m_preview,
+            .sourceAppName = m_sourceAppName,
+            .sourceBundleIdentifier = m_sourceBundleIdentifier,
+            .contentHash = m_contentHash,
+            .byteCount = m_byteCount,
+            .representations = m_representations,
+            .thumbnailData = m_thumbnailData};
+}
 
 } // namespace stowline

@@ -14,15 +14,34 @@
 
 namespace stowline {
 
+// The part of a history entry fixed at capture, named field by field so a call site cannot swap two neighbours of
+// the same type. A missing `lastUsedAt` means "used when created". Every field has an initialiser so designated
+// initialisers may leave any of them out.
+struct ClipCore {
+    QUuid id{};
+    Timestamp createdAt{};
+    std::optional<Timestamp> lastUsedAt{};
+    ClipKind kind = ClipKind::text;
+    bool isFavorite = false;
+    QString title{};
+    QString preview{};
+    std::optional<QString> sourceAppName{};
+    std::optional<QString> sourceBundleIdentifier{};
+    QString contentHash{};
+    qint64 byteCount = 0;
+    ClipRepresentations representations{};
+    std::optional<QByteArray> thumbnailData{};
+};
+
 // One history entry: a core fixed at capture plus the fields later passes fill in. A value; payload bytes are
 // implicitly shared, so copying an entry never copies clipboard data.
 class ClipItem {
 public:
     ClipItem() = default;
-    ClipItem(QUuid id, Timestamp createdAt, std::optional<Timestamp> lastUsedAt, ClipKind kind, bool isFavorite,
-             QString title, QString preview, std::optional<QString> sourceAppName,
-             std::optional<QString> sourceBundleIdentifier, QString contentHash, qint64 byteCount,
-             ClipRepresentations representations, std::optional<QByteArray> thumbnailData = std::nullopt);
+    explicit ClipItem(ClipCore core);
+
+    // The capture core of this entry, to build a variant of it: `ClipCore c = item.core(); c.kind = ...;`.
+    ClipCore core() const;
 
     const QUuid& id() const { return m_id; }
     Timestamp createdAt() const { return m_createdAt; }

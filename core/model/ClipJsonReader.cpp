@@ -323,9 +323,19 @@ Result<ClipItem, JsonDecodeError> read(value v) {
             return fail(JsonDecodeError{
                 Reason::missingKey, QString::fromLatin1(requiredKeys[i].data(), qsizetype(requiredKeys[i].size()))});
     }
-    ClipItem item(f.id, Timestamp{f.createdAt}, Timestamp{f.lastUsedAt}, f.kind, f.isFavorite, std::move(f.title),
-                  std::move(f.preview), std::move(f.sourceAppName), std::move(f.sourceBundleIdentifier),
-                  std::move(f.contentHash), f.byteCount, std::move(f.representations), std::move(f.thumbnailData));
+    ClipItem item({.id = f.id,
+                   .createdAt = Timestamp{f.createdAt},
+                   .lastUsedAt = Timestamp{f.lastUsedAt},
+                   .kind = f.kind,
+                   .isFavorite = f.isFavorite,
+                   .title = std::move(f.title),
+                   .preview = std::move(f.preview),
+                   .sourceAppName = std::move(f.sourceAppName),
+                   .sourceBundleIdentifier = std::move(f.sourceBundleIdentifier),
+                   .contentHash = std::move(f.contentHash),
+                   .byteCount = f.byteCount,
+                   .representations = std::move(f.representations),
+                   .thumbnailData = std::move(f.thumbnailData)});
     item.setCapturedFileSizeBytes(f.capturedFileSizeBytes);
     item.setImagePixelWidth(f.imagePixelWidth);
     item.setImagePixelHeight(f.imagePixelHeight);

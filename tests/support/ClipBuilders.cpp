@@ -11,17 +11,29 @@ ClipRepresentation textRepresentation(const QString& text, qint64 itemIndex) {
 ClipItem textClip(const QString& text, Timestamp createdAt) {
     const ClipRepresentations representations{textRepresentation(text)};
     const ClipKind kind = ContentClassifier::kind(text, false);
-    return ClipItem(QUuid::createUuid(), createdAt, std::nullopt, kind, false, ContentClassifier::title(text, kind),
-                    ContentClassifier::preview(text, ContentClassifier::capturePreviewLimit), QStringLiteral("Editor"),
-                    QStringLiteral("org.example.Editor"), ContentClassifier::hash(representations),
-                    ContentClassifier::byteCount(representations), representations);
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = createdAt,
+                     .kind = kind,
+                     .title = ContentClassifier::title(text, kind),
+                     .preview = ContentClassifier::preview(text, ContentClassifier::capturePreviewLimit),
+                     .sourceAppName = QStringLiteral("Editor"),
+                     .sourceBundleIdentifier = QStringLiteral("org.example.Editor"),
+                     .contentHash = ContentClassifier::hash(representations),
+                     .byteCount = ContentClassifier::byteCount(representations),
+                     .representations = representations});
 }
 
 ClipItem imageClip(const QByteArray& png, Timestamp createdAt) {
     const ClipRepresentations representations{{0, TypeIdentifier::png, png}};
-    return ClipItem(QUuid::createUuid(), createdAt, std::nullopt, ClipKind::image, false, label(ClipKind::image),
-                    QStringLiteral("Image from Viewer"), QStringLiteral("Viewer"), std::nullopt,
-                    ContentClassifier::hash(representations), png.size(), representations);
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = createdAt,
+                     .kind = ClipKind::image,
+                     .title = label(ClipKind::image),
+                     .preview = QStringLiteral("Image from Viewer"),
+                     .sourceAppName = QStringLiteral("Viewer"),
+                     .contentHash = ContentClassifier::hash(representations),
+                     .byteCount = png.size(),
+                     .representations = representations});
 }
 
 ClipItem fullClip() {
@@ -30,12 +42,19 @@ ClipItem fullClip() {
         {0, TypeIdentifier::plainText, QByteArray("caption \"quoted\"\n\ttab \\ back\x01")},
         {1, TypeIdentifier::fileUrl, QByteArray()},
     };
-    ClipItem item(QUuid::fromString(u"0f8fad5b-d9cb-469f-a165-70867728950e"), Timestamp{-1234.5678901234},
-                  Timestamp{786451200.125}, ClipKind::image, true, QStringLiteral("Image \u00e9\U0001F600"),
-                  QStringLiteral("line one\nline two \u4e2d\u6587"), QStringLiteral("Viewer"),
-                  QStringLiteral("org.gnome.Loupe"), ContentClassifier::hash(representations),
-                  ContentClassifier::byteCount(representations), representations,
-                  QByteArray("\xff\xd8\xff\xe0jpeg", 8));
+    ClipItem item({.id = QUuid::fromString(u"0f8fad5b-d9cb-469f-a165-70867728950e"),
+                   .createdAt = Timestamp{-1234.5678901234},
+                   .lastUsedAt = Timestamp{786451200.125},
+                   .kind = ClipKind::image,
+                   .isFavorite = true,
+                   .title = QStringLiteral("Image \u00e9\U0001F600"),
+                   .preview = QStringLiteral("line one\nline two \u4e2d\u6587"),
+                   .sourceAppName = QStringLiteral("Viewer"),
+                   .sourceBundleIdentifier = QStringLiteral("org.gnome.Loupe"),
+                   .contentHash = ContentClassifier::hash(representations),
+                   .byteCount = ContentClassifier::byteCount(representations),
+                   .representations = representations,
+                   .thumbnailData = QByteArray("\xff\xd8\xff\xe0jpeg", 8)});
     item.setCapturedFileSizeBytes(9007199254740993LL);
     item.setImagePixelWidth(1920);
     item.setImagePixelHeight(1080);

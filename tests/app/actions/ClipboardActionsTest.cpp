@@ -14,9 +14,14 @@ using namespace Qt::StringLiterals;
 namespace {
 
 ClipItem clipOf(const ClipRepresentations& representations) {
-    return ClipItem(QUuid::createUuid(), Timestamp{1000}, std::nullopt, ClipKind::richText, false, u"clip"_s, u"clip"_s,
-                    std::nullopt, std::nullopt, ContentClassifier::hash(representations),
-                    ContentClassifier::byteCount(representations), representations);
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = Timestamp{1000},
+                     .kind = ClipKind::richText,
+                     .title = u"clip"_s,
+                     .preview = u"clip"_s,
+                     .contentHash = ContentClassifier::hash(representations),
+                     .byteCount = ContentClassifier::byteCount(representations),
+                     .representations = representations});
 }
 
 ClipRepresentation plain(const QByteArray& bytes) {

@@ -41,9 +41,15 @@ QByteArray jpegThumbnail() {
 
 ClipItem remade(const ClipItem& base, ClipKind kind, const QString& title, const QString& preview,
                 std::optional<QByteArray> thumbnail = std::nullopt) {
-    return ClipItem(QUuid::createUuid(), base.createdAt(), base.lastUsedAt(), kind, false, title, preview,
-                    base.sourceAppName(), base.sourceBundleIdentifier(), base.contentHash() + title, base.byteCount(),
-                    base.representations(), std::move(thumbnail));
+    ClipCore core = base.core();
+    core.id = QUuid::createUuid();
+    core.kind = kind;
+    core.isFavorite = false;
+    core.title = title;
+    core.preview = preview;
+    core.contentHash += title;
+    core.thumbnailData = std::move(thumbnail);
+    return ClipItem(std::move(core));
 }
 
 class HistoryScreenshotTest : public ::testing::Test {

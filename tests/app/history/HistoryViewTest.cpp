@@ -25,10 +25,9 @@ using namespace stowline::test;
 namespace {
 
 ClipItem kindClip(const QString& text, ClipKind kind) {
-    ClipItem base = textClip(text);
-    return ClipItem(QUuid::createUuid(), base.createdAt(), std::nullopt, kind, false, base.title(), base.preview(),
-                    base.sourceAppName(), base.sourceBundleIdentifier(), base.contentHash(), base.byteCount(),
-                    base.representations());
+    ClipCore core = textClip(text).core();
+    core.kind = kind;
+    return ClipItem(std::move(core));
 }
 
 ClipItem recognizedImage(const QString& text) {

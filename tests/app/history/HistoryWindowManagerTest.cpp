@@ -100,9 +100,11 @@ TEST_F(HistoryWindowManagerTest, UsingAClipCopiesMarksItUsedReturnsAndPastesLate
 
     // Nothing that can be written: the panel stays and nothing is pasted.
     manager.show(false);
-    ClipItem empty = textClip(u"empty"_s);
-    empty = ClipItem(empty.id(), empty.createdAt(), std::nullopt, ClipKind::text, false, u"empty"_s, u"empty"_s,
-                     std::nullopt, std::nullopt, u"hash-of-nothing"_s, 0, {});
+    const ClipItem empty({.id = QUuid::createUuid(),
+                          .createdAt = Timestamp{1000},
+                          .title = u"empty"_s,
+                          .preview = u"empty"_s,
+                          .contentHash = u"hash-of-nothing"_s});
     manager.use(empty, false);
     EXPECT_TRUE(manager.isVisible());
     EXPECT_FALSE(timers.at(4)->isActive());

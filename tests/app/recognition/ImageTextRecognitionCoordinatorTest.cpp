@@ -118,8 +118,14 @@ TEST_F(ImageTextRecognitionCoordinatorTest, FailuresAreDroppedWithoutAVersionAnd
     EXPECT_EQ(ImageTextRecognitionCoordinator::describe(RecognitionError::missingImageRepresentation),
               u"The image has no supported representation."_s);
 
-    ClipItem gif(QUuid::createUuid(), Timestamp{1000}, std::nullopt, ClipKind::image, false, u"Image"_s, u"Image"_s,
-                 std::nullopt, std::nullopt, u"gif-hash"_s, 6, {{0, u"com.compuserve.gif"_s, "GIF89a"}});
+    ClipItem gif({.id = QUuid::createUuid(),
+                  .createdAt = Timestamp{1000},
+                  .kind = ClipKind::image,
+                  .title = u"Image"_s,
+                  .preview = u"Image"_s,
+                  .contentHash = u"gif-hash"_s,
+                  .byteCount = 6,
+                  .representations = {{0, u"com.compuserve.gif"_s, "GIF89a"}}});
     const auto missing = ImageTextRecognitionCoordinator::recognizeText(gif, recognizer);
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error(), RecognitionError::missingImageRepresentation);

@@ -174,8 +174,13 @@ TEST(StowlineCipher, OpensLargeArchivesWithPayloadsIntact) {
     for (qsizetype i = 0; i < image.size(); ++i)
         image[i] = char(i * 131 % 251);
     const ClipRepresentations representations{{0, TypeIdentifier::png, image}};
-    const ClipItem clip(QUuid::createUuid(), Timestamp{5}, std::nullopt, ClipKind::image, false, u"Image"_s, u""_s,
-                        std::nullopt, std::nullopt, u"hash"_s, image.size(), representations);
+    const ClipItem clip({.id = QUuid::createUuid(),
+                         .createdAt = Timestamp{5},
+                         .kind = ClipKind::image,
+                         .title = u"Image"_s,
+                         .contentHash = u"hash"_s,
+                         .byteCount = image.size(),
+                         .representations = representations});
     archive.items = {clip, test::textClip(u"after"_s)};
     const auto sealed = StowlineCipher::seal(archive, key());
     ASSERT_TRUE(sealed.ok());

@@ -9,6 +9,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+ClipItem clipOf(ClipKind kind, const QString& preview, ClipRepresentations representations) {
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = Timestamp{1},
+                     .kind = kind,
+                     .title = u"t"_s,
+                     .preview = preview,
+                     .contentHash = u"h"_s,
+                     .representations = std::move(representations)});
+}
+
 struct Case {
     QString text;
     bool expected;
@@ -140,34 +150,30 @@ TEST(CredentialDetector, ClassifiesStoredClipsFromTheirOwnData) {
     EXPECT_EQ(CredentialDetector::classify(fromText), (CredentialClassification{1, true}));
 
     // Invalid UTF-8 falls back to the preview.
-    ClipItem broken(QUuid::createUuid(), Timestamp{1}, std::nullopt, ClipKind::text, false, u"t"_s, u"token=abcdef"_s,
-                    std::nullopt, std::nullopt, u"h"_s, 2, {{0, TypeIdentifier::plainText, QByteArray("\xff\xfe")}});
+    const ClipItem broken(
+        clipOf(ClipKind::text, u"token=abcdef"_s, {{0, TypeIdentifier::plainText, QByteArray("\xff\xfe")}}));
     EXPECT_TRUE(CredentialDetector::classify(broken).isCredential);
 
     // An image without text is classified from its preview.
-    ClipItem image(QUuid::createUuid(), Timestamp{1}, std::nullopt, ClipKind::image, false, u"Image"_s,
-                   u"jane@example.org"_s, std::nullopt, std::nullopt, u"h"_s, 4,
-                   {{0, TypeIdentifier::png, QByteArray("\x89PNG")}});
+    const ClipItem image(
+        clipOf(ClipKind::image, u"jane@example.org"_s, {{0, TypeIdentifier::png, QByteArray("\x89PNG")}}));
     EXPECT_TRUE(CredentialDetector::classify(image).isCredential);
 
     // Only the first plain-text representation counts, also under its legacy name.
-    ClipItem legacy(QUuid::createUuid(), Timestamp{1}, std::nullopt, ClipKind::text, false, u"t"_s, u"plain"_s,
-                    std::nullopt, std::nullopt, u"h"_s, 2,
-                    {{0, u"NSStringPboardType"_s, QByteArray("api_key=zzzz")},
-                     {0, TypeIdentifier::plainText, QByteArray("harmless")}});
+    const ClipItem legacy(clipOf(ClipKind::text, u"plain"_s,
+                                 {{0, u"NSStringPboardType"_s, QByteArray("api_key=zzzz")},
+                                  {0, TypeIdentifier::plainText, QByteArray("harmless")}}));
     EXPECT_TRUE(CredentialDetector::classify(legacy).isCredential);
 }
 
 TEST(CredentialDetector, HugeStoredTextIsCutBeforeScanning) {
     QByteArray huge(16 * 1024 * 1024, ' ');
     huge.replace(8 * 1024 * 1024, 18, "password: hunter22");
-    ClipItem item(QUuid::createUuid(), Timestamp{1}, std::nullopt, ClipKind::text, false, u"t"_s, u"p"_s, std::nullopt,
-                  std::nullopt, u"h"_s, huge.size(), {{0, TypeIdentifier::plainText, huge}});
+    ClipItem item = clipOf(ClipKind::text, u"p"_s, {{0, TypeIdentifier::plainText, huge}});
     // Surrounded by blanks only, so the trimmed text is short and is a credential.
     EXPECT_TRUE(CredentialDetector::classify(item).isCredential);
     huge[huge.size() - 1] = 'x';
-    item = ClipItem(QUuid::createUuid(), Timestamp{1}, std::nullopt, ClipKind::text, false, u"t"_s, u"p"_s,
-                    std::nullopt, std::nullopt, u"h"_s, huge.size(), {{0, TypeIdentifier::plainText, huge}});
+    item = clipOf(ClipKind::text, u"p"_s, {{0, TypeIdentifier::plainText, huge}});
     EXPECT_FALSE(CredentialDetector::classify(item).isCredential);
 }
 

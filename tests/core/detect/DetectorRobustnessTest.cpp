@@ -19,8 +19,14 @@ using namespace Qt::StringLiterals;
 namespace {
 
 ClipItem clipWithBytes(ClipKind kind, const QByteArray& bytes, const QString& type) {
-    return ClipItem(QUuid::createUuid(), Timestamp{1}, std::nullopt, kind, false, u"t"_s, u"preview"_s, std::nullopt,
-                    std::nullopt, u"h"_s, bytes.size(), {{0, type, bytes}});
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = Timestamp{1},
+                     .kind = kind,
+                     .title = u"t"_s,
+                     .preview = u"preview"_s,
+                     .contentHash = u"h"_s,
+                     .byteCount = bytes.size(),
+                     .representations = {{0, type, bytes}}});
 }
 
 QString randomUnits(QRandomGenerator& random, qsizetype length) {

@@ -111,9 +111,14 @@ ClipItem randomClip(std::mt19937& random, int serial) {
     ClipItem item;
     if (random() % 4 == 0) {
         const ClipRepresentations representations{{0, TypeIdentifier::png, content.toUtf8()}};
-        item = ClipItem(QUuid::createUuid(), at, std::nullopt, ClipKind::image, random() % 5 == 0,
-                        u"Image "_s + QString::number(serial), QString(), std::nullopt, std::nullopt,
-                        u"img:"_s + content, 1, representations);
+        item = ClipItem({.id = QUuid::createUuid(),
+                         .createdAt = at,
+                         .kind = ClipKind::image,
+                         .isFavorite = random() % 5 == 0,
+                         .title = u"Image "_s + QString::number(serial),
+                         .contentHash = u"img:"_s + content,
+                         .byteCount = 1,
+                         .representations = representations});
     } else {
         item = test::textClip(content, at);
         item.setIsFavorite(random() % 5 == 0);

@@ -24,8 +24,13 @@ QStringList titles(const HistoryEngine& engine) {
 
 ClipItem imageClip(const QString& hash) {
     const ClipRepresentations representations{{0, TypeIdentifier::png, hash.toUtf8()}};
-    return ClipItem(QUuid::createUuid(), Timestamp{5}, std::nullopt, ClipKind::image, false, u"Image"_s, QString(),
-                    std::nullopt, std::nullopt, hash, 1, representations);
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = Timestamp{5},
+                     .kind = ClipKind::image,
+                     .title = u"Image"_s,
+                     .contentHash = hash,
+                     .byteCount = 1,
+                     .representations = representations});
 }
 
 } // namespace
@@ -161,9 +166,9 @@ TEST(HistoryEngine, RemovalsKeepOrder) {
 
 TEST(HistoryEngine, DeleteRemovesEveryEntryWithTheId) {
     const ClipItem a = clip(u"a"_s, 1);
-    ClipItem twin = clip(u"twin"_s, 3);
-    twin = ClipItem(a.id(), twin.createdAt(), std::nullopt, twin.kind(), false, twin.title(), twin.preview(),
-                    std::nullopt, std::nullopt, twin.contentHash(), twin.byteCount(), twin.representations());
+    ClipCore twinCore = clip(u"twin"_s, 3).core();
+    twinCore.id = a.id();
+    const ClipItem twin(std::move(twinCore));
     HistoryEngine engine({a, clip(u"b"_s, 2), twin});
     EXPECT_EQ(engine.item(a.id())->title(), u"twin"_s);
     EXPECT_TRUE(engine.deleteItem(a.id()));

@@ -12,8 +12,9 @@ TEST(HistoryFilter, PassesByKindAndCredential) {
     for (ClipKind kind : allCases<ClipKind>()) {
         for (bool credential : {false, true}) {
             SCOPED_TRACE(rawValue(kind).toStdString() + (credential ? " credential" : ""));
-            ClipItem item(base.id(), base.createdAt(), std::nullopt, kind, false, base.title(), base.preview(),
-                          std::nullopt, std::nullopt, base.contentHash(), 1, base.representations());
+            ClipCore core = base.core();
+            core.kind = kind;
+            ClipItem item(std::move(core));
             item.setCredentialClassification(CredentialClassification{1, credential});
             const bool textual = kind == ClipKind::text || kind == ClipKind::richText || kind == ClipKind::color;
             EXPECT_TRUE(passes(HistoryFilter::all, item));

@@ -31,8 +31,14 @@ ClipRepresentation fileRepresentation(const QString& path, qint64 itemIndex) {
 }
 
 ClipItem clip(ClipKind kind, ClipRepresentations representations, qint64 byteCount = 0) {
-    return ClipItem(QUuid::createUuid(), Timestamp{1}, std::nullopt, kind, false, u"t"_s, u"p"_s, std::nullopt,
-                    std::nullopt, u"h"_s, byteCount, std::move(representations));
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = Timestamp{1},
+                     .kind = kind,
+                     .title = u"t"_s,
+                     .preview = u"p"_s,
+                     .contentHash = u"h"_s,
+                     .byteCount = byteCount,
+                     .representations = std::move(representations)});
 }
 
 } // namespace

@@ -35,12 +35,9 @@ TEST(ClipItem, EqualityCoversMutableFieldsAndRepresentationOrder) {
     unfavoured.setIsFavorite(false);
     EXPECT_NE(base, unfavoured);
 
-    ClipRepresentations reversed = base.representations();
-    std::reverse(reversed.begin(), reversed.end());
-    const ClipItem reordered(base.id(), base.createdAt(), base.lastUsedAt(), base.kind(), base.isFavorite(),
-                             base.title(), base.preview(), base.sourceAppName(), base.sourceBundleIdentifier(),
-                             base.contentHash(), base.byteCount(), reversed, base.thumbnailData());
-    EXPECT_NE(base.representations(), reordered.representations());
+    ClipCore reordered = base.core();
+    std::reverse(reordered.representations.begin(), reordered.representations.end());
+    EXPECT_NE(ClipItem(base.core()), ClipItem(reordered));
 
     ClipItem noVersion = base;
     noVersion.setTextFormatVersion(std::nullopt);

@@ -40,8 +40,11 @@ TEST(ClipJson, FullClipRoundTripsExactly) {
 }
 
 TEST(ClipJson, MinimalClipWritesExactlyTheRequiredKeys) {
-    const ClipItem item(QUuid::createUuid(), Timestamp{1}, std::nullopt, ClipKind::text, false, u"t"_s, u"p"_s,
-                        std::nullopt, std::nullopt, u"00"_s, 0, {});
+    const ClipItem item({.id = QUuid::createUuid(),
+                         .createdAt = Timestamp{1},
+                         .title = u"t"_s,
+                         .preview = u"p"_s,
+                         .contentHash = u"00"_s});
     const QByteArray json = ClipJson::encode(item);
     QStringList keys = parsed(json).keys();
     keys.sort();

@@ -8,8 +8,12 @@ using namespace stowline;
 using namespace Qt::StringLiterals;
 
 TEST(ImageTextRecognitionPolicy, NeedsRecognitionOnlyForImagesWithoutCurrentVersion) {
-    ClipItem image(QUuid::createUuid(), Timestamp{1}, std::nullopt, ClipKind::image, false, u"Image"_s, u""_s,
-                   std::nullopt, std::nullopt, u"h"_s, 1, {});
+    ClipItem image({.id = QUuid::createUuid(),
+                    .createdAt = Timestamp{1},
+                    .kind = ClipKind::image,
+                    .title = u"Image"_s,
+                    .contentHash = u"h"_s,
+                    .byteCount = 1});
     EXPECT_TRUE(ImageTextRecognitionPolicy::needsRecognition(image));
     image.setTextRecognitionVersion(0);
     EXPECT_TRUE(ImageTextRecognitionPolicy::needsRecognition(image));

@@ -18,8 +18,13 @@ const TextFolder turkish(QLocale(u"tr_TR"_s));
 
 ClipItem imageClip(const QString& title) {
     const ClipRepresentations representations{{0, TypeIdentifier::png, title.toUtf8()}};
-    return ClipItem(QUuid::createUuid(), Timestamp{10}, std::nullopt, ClipKind::image, false, title, QString(),
-                    std::nullopt, std::nullopt, title, 1, representations);
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = Timestamp{10},
+                     .kind = ClipKind::image,
+                     .title = title,
+                     .contentHash = title,
+                     .byteCount = 1,
+                     .representations = representations});
 }
 
 } // namespace
