@@ -46,8 +46,9 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     m_store->setHistoryLimitProvider([preferences = m_preferences.get()] { return preferences->historyLimit(); });
 
     m_imageTextRecognition = std::make_unique<ImageTextRecognitionCoordinator>(*m_store, *m_platform.textRecognizer);
-    // A history that opens late gets what start-up gives a loaded one.
-    connect(m_store.get(), &ClipboardStore::historyOpenedLate, this, [this] {
+    // The stored history is read in the background (or opens late, once its key can be reached): when it is
+    // there it gets what start-up gives the history.
+    connect(m_store.get(), &ClipboardStore::historyOpened, this, [this] {
         m_store->applyRetention(m_preferences->retentionDays());
         queueRecognition(m_store->items());
     });

@@ -1,8 +1,13 @@
 // Building the history from the clips the archive just loaded, as start-up does on the main thread.
+#include "app/archive/EncryptedArchiveStore.h"
+#include "app/platform/fake/FakeSecretStore.h"
 #include "bench/BenchRegistry.h"
 #include "bench/SyntheticHistory.h"
+#include "core/detect/CredentialDetector.h"
 #include "core/history/HistoryEngine.h"
+#include "core/metadata/CapturedContentMetadata.h"
 
+#include <QTemporaryDir>
 #include <QTextStream>
 
 using namespace Qt::StringLiterals;
@@ -37,6 +42,39 @@ int run(const QStringList& arguments) {
     return 0;
 }
 
+// Where start-up time goes with a stored history: each step of opening it, once.
+int runPhases(const QStringList& arguments) {
+    const int clips = arguments.isEmpty() ? 100000 : arguments[0].toInt();
+    QTextStream out(stdout);
+    QTemporaryDir home;
+    FakeSecretStore secrets;
+    const QString folder = home.filePath(u"data"_s);
+    constexpr auto mode = ArchiveProtectionMode::localFile;
+    {
+        EncryptedArchiveStore writer(folder, secrets);
+        if (!writer.save(bench::syntheticHistory(clips, 11), mode).ok())
+            qFatal("write failed");
+    }
+    EncryptedArchiveStore store(folder, secrets);
+    QList<ClipItem> items;
+    const double load = bench::medianSeconds(3, [&] { items = store.load(mode)->items; });
+    ClipListUpgrade metadata;
+    const double upgradeMetadata = bench::medianSeconds(1, [&] { metadata = CapturedContentMetadata::upgrade(items); });
+    ClipListUpgrade credentials;
+    const double upgradeCredentials =
+        bench::medianSeconds(1, [&] { credentials = CredentialDetector::upgrade(metadata.items); });
+    std::optional<HistoryEngine> engine;
+    const double build = bench::medianSeconds(3, [&] { engine.emplace(items); });
+    const double copyOut = bench::medianSeconds(3, [&] { items = engine->items(); });
+    const double fold = bench::medianSeconds(1, [&] { engine->foldSearchableText(); });
+    out << "archive_mb=" << double(store.diskSize(mode)) / 1e6 << " load_ms=" << load * 1e3
+        << " upgrade_metadata_ms=" << upgradeMetadata * 1e3 << " upgrade_credentials_ms=" << upgradeCredentials * 1e3
+        << " engine_ms=" << build * 1e3 << " items_ms=" << copyOut * 1e3 << " fold_ms=" << fold * 1e3 << '\n';
+    out << "ratio=1\n";
+    return 0;
+}
+
 const bench::Registration registration(u"startup"_s, run);
+const bench::Registration phases(u"startup-phases"_s, runPhases);
 
 } // namespace

@@ -190,14 +190,16 @@ Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::replayJournal(A
     return archive;
 }
 
+bool EncryptedArchiveStore::holdsHistory(ArchiveProtectionMode mode) const {
+    return ArchiveFiles::exists(archivePath(mode)) ||
+           (mode == ArchiveProtectionMode::keychain && ArchiveFiles::exists(legacyKeychainArchivePath()));
+}
+
 Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::load(ArchiveProtectionMode mode) {
     journal(mode).reset();
-    QString path = archivePath(mode);
-    if (!ArchiveFiles::exists(path)) {
-        if (mode != ArchiveProtectionMode::keychain || !ArchiveFiles::exists(legacyKeychainArchivePath()))
-            return StowlineArchive{};
-        path = legacyKeychainArchivePath();
-    }
+    if (!holdsHistory(mode))
+        return StowlineArchive{};
+    const QString path = ArchiveFiles::exists(archivePath(mode)) ? archivePath(mode) : legacyKeychainArchivePath();
     auto archiveKey = key(mode);
     if (!archiveKey)
         return fail(leftInPlace(archiveKey.error()));

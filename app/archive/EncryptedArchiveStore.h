@@ -93,6 +93,8 @@ public:
     QString journalPath(ArchiveProtectionMode mode) const;
     const KeychainKeyStore& keyStore() const { return m_keyStore; }
 
+    // Whether `load` would read a file: the archive of `mode` (or, for the keyring, of the older layout) exists.
+    bool holdsHistory(ArchiveProtectionMode mode) const;
     // The archive of `mode` with its journal replayed, or an empty history when none exists (no key is created
     // then). A journal left from before the archive was last written is ignored; a torn last record is dropped.
     Result<StowlineArchive, ArchiveLoadError> load(ArchiveProtectionMode mode);

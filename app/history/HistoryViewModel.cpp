@@ -20,8 +20,13 @@ HistoryViewModel::HistoryViewModel(ClipboardStore& store, TimerFactory timers, Q
     connect(&m_store, &ClipboardStore::itemsChanged, this, &HistoryViewModel::recompute);
     // The empty query also waits for the debounce before the first list appears.
     m_debounce->start(debounceMilliseconds);
-    // Folding the history's texts now keeps that cost away from the first search.
-    m_searchQueue.post([history = m_store.publishedHistory()] { history->foldSearchableText(); });
+    // Folding the history's texts now keeps that cost away from the first search; the stored history may arrive
+    // after the view model.
+    const auto fold = [this] {
+        m_searchQueue.post([history = m_store.publishedHistory()] { history->foldSearchableText(); });
+    };
+    fold();
+    connect(&m_store, &ClipboardStore::historyOpened, this, fold);
 }
 
 HistoryViewModel::~HistoryViewModel() = default;

@@ -24,6 +24,29 @@ namespace {
 
 constexpr int failed = 1;
 
+bool readsHistory(InstanceCommand command) {
+    switch (command) {
+    case InstanceCommand::show:
+    case InstanceCommand::toggle:
+    case InstanceCommand::settings:
+    case InstanceCommand::pause:
+    case InstanceCommand::resume:
+    case InstanceCommand::quit:
+        return false;
+    case InstanceCommand::status:
+    case InstanceCommand::exportHistory:
+    case InstanceCommand::importHistory:
+    case InstanceCommand::list:
+    case InstanceCommand::search:
+    case InstanceCommand::copy:
+    case InstanceCommand::clear:
+    case InstanceCommand::favorite:
+    case InstanceCommand::deleteClip:
+        break;
+    }
+    return true;
+}
+
 InstanceReply notUnderstood() {
     return {2, u"the running Stowline did not understand the request"_s};
 }
@@ -50,6 +73,17 @@ private:
 } // namespace
 
 void InstanceCommands::handle(const InstanceRequest& request, const SingleInstance::Responder& respond) {
+    ClipboardStore& store = m_application.store();
+    if (store.isOpening() && readsHistory(request.command)) {
+        // Answered once the stored history has been read (a moment at start-up), not from the empty one.
+        QObject::connect(
+            &store, &ClipboardStore::openingFinished, &store,
+            [&application = m_application, request, respond] {
+                InstanceCommands(application).handle(request, respond);
+            },
+            Qt::SingleShotConnection);
+        return;
+    }
     switch (request.command) {
     case InstanceCommand::show:
         // A later start reopens the application, which makes it active.
@@ -213,8 +247,10 @@ QString InstanceCommands::statusReport() const {
               (history.isVisible() ? QString::number(history.viewModel().visibleItems().size()) : u"hidden"_s) + u'\n';
     report += u"panelActive="_s + (history.isActive() ? u"1"_s : u"0"_s) + u'\n';
     report += u"shortcut="_s + (shortcut ? shortcut->displayText : QString()) + u'\n';
-    report += u"clips="_s + QString::number(store.items().size()) + u'\n';
-    report += u"lastError="_s + (store.lastError() ? store.lastError()->text : QString()) + u'\n';
+    report += u"clips="_s + QString::number(store.publishedHistory()->size()) + u'
+';
+    report += u"lastError="_s + (store.lastError() ? store.lastError()->text : QString()) + u'
+';
     return report;
 }
 

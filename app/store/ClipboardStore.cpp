@@ -61,8 +61,7 @@ namespace {
 
 // The entries held in memory put onto `base`, oldest first so that among equal times the newer one ends up on
 // top as it was; a favourite set in memory stays one when its content was already in `base`.
-HistoryEngine mergedOnto(const QList<ClipItem>& base, const HistoryEngine& memory, qint64 limit) {
-    HistoryEngine merged(base, memory.folder());
+HistoryEngine mergedOnto(HistoryEngine merged, const HistoryEngine& memory, qint64 limit) {
     const QList<ClipItem> held = memory.items();
     for (auto it = held.crbegin(); it != held.crend(); ++it) {
         const QUuid id = merged.ingest(*it, limit);
@@ -87,38 +86,49 @@ ClipboardStore::ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, A
     connect(&m_pendingSave, &QTimer::timeout, this, [this] { enqueueSave(*std::exchange(m_pendingHistory, {})); });
     m_reopen.setInterval(reopenIntervalMilliseconds);
     connect(&m_reopen, &QTimer::timeout, this, [this] { publishAndSave(true); });
-    if (m_persistenceEnabled)
-        loadAtStartUp();
+    if (!m_persistenceEnabled)
+        return;
+    const bool stored = m_archive->holdsHistory(m_protectionMode);
+    openStoredHistory();
+    if (!stored) {
+        // Nothing to read: the store starts open.
+        m_saveQueue.waitUntilIdle();
+        m_saveQueue.deliverResults();
+    }
 }
 
 ClipboardStore::~ClipboardStore() {
     compact();
 }
 
-void ClipboardStore::loadAtStartUp() {
-    auto loaded = m_archive->load(m_protectionMode);
-    if (!loaded.ok()) {
-        if (loaded.error().disposition == ArchiveLoadError::Disposition::movedAside) {
-            setLastError(unreadableArchiveMessage());
-            return;
-        }
-        historyStillClosed(loaded.error());
-        return;
-    }
-    ClipListUpgrade metadata = CapturedContentMetadata::upgrade(std::move(loaded->items));
-    ClipListUpgrade credentials = CredentialDetector::upgrade(std::move(metadata.items));
-    m_engine = HistoryEngine(credentials.items);
-    m_published = std::make_shared<const HistoryEngine>(m_engine);
-    m_archiveDiskBytes = m_archive->diskSize(m_protectionMode);
-    if (metadata.changed || credentials.changed) {
-        // Upgraded entries are written once; a failure only means the upgrade runs again next time.
-        m_saveQueue.post([this, archive = m_archive.get(), history = m_engine, mode = m_protectionMode] {
-            if (archive->save(history.items(), mode).ok())
-                m_onDisk = history;
-        });
+void ClipboardStore::openStoredHistory() {
+    m_historyOpen = false;
+    m_opening = true;
+    m_saveQueue.run(
+        this,
+        [this, archive = m_archive.get(), mode = m_protectionMode, folder = m_engine.folder()]() -> Opened {
+            auto loaded = archive->load(mode);
+            if (!loaded.ok())
+                return fail(loaded.error());
+            StoredHistory stored{HistoryEngine(loaded->items, folder), archive->diskSize(mode)};
+            // What the archive holds, so the next save writes only what changed since.
+            m_onDisk = stored.history;
+            return stored;
+        },
+        [this](Opened opened) { finishOpening(std::move(opened)); });
+}
+
+void ClipboardStore::finishOpening(Opened opened) {
+    m_opening = false;
+    if (opened.ok()) {
+        setArchiveDiskBytes(opened->diskBytes);
+        adopt(std::move(opened->history), false);
+    } else if (opened.error().disposition == ArchiveLoadError::Disposition::movedAside) {
+        adopt(HistoryEngine({}, m_engine.folder()), true);
     } else {
-        m_saveQueue.post([this, history = m_engine] { m_onDisk = history; });
+        historyStillClosed(opened.error());
     }
+    Q_EMIT openingFinished();
 }
 
 void ClipboardStore::setLastError(std::optional<UserMessage> message) {
@@ -227,17 +237,10 @@ void ClipboardStore::enqueueSave(HistoryEngine history) {
         return;
     }
     if (!m_historyOpen) {
-        // Never write over a history that exists but could not be opened; try to open it instead.
-        m_saveQueue.run(
-            this, [archive, mode = m_protectionMode] { return archive->load(mode); },
-            [this](Result<StowlineArchive, ArchiveLoadError> loaded) {
-                if (loaded.ok())
-                    openLate(std::move(loaded->items), false);
-                else if (loaded.error().disposition == ArchiveLoadError::Disposition::movedAside)
-                    openLate({}, true);
-                else
-                    historyStillClosed(loaded.error());
-            });
+        // Never write over a history that exists but could not be opened; try to open it instead. What is held
+        // meanwhile is merged in and written once it opens.
+        if (!m_opening)
+            openStoredHistory();
         return;
     }
     m_saveQueue.run(
@@ -274,22 +277,73 @@ void ClipboardStore::historyStillClosed(const ArchiveLoadError& error) {
     }
 }
 
-void ClipboardStore::openLate(QList<ClipItem> stored, bool startedFresh) {
-    if (m_historyOpen)
-        return;
+void ClipboardStore::adopt(HistoryEngine stored, bool startedFresh) {
     m_historyOpen = true;
     m_openError.reset();
     m_reopen.stop();
-
-    ClipListUpgrade metadata = CapturedContentMetadata::upgrade(std::move(stored));
-    ClipListUpgrade credentials = CredentialDetector::upgrade(std::move(metadata.items));
-    m_engine = mergedOnto(credentials.items, m_engine, m_historyLimit());
+    // Clips taken in while the history was not open yet go on top of it.
+    const bool held = !m_engine.isEmpty();
+    m_engine = held ? mergedOnto(std::move(stored), m_engine, m_historyLimit()) : std::move(stored);
     if (startedFresh)
         setLastError(unreadableArchiveMessage());
     else
         clearLastError(UserMessage::Kind::historyClosed);
-    publishAndSave(true);
-    Q_EMIT historyOpenedLate();
+    if (held)
+        publishAndSave(true);
+    else
+        publish();
+    Q_EMIT historyOpened();
+    if (!m_engine.isEmpty())
+        upgradeStoredEntries();
+}
+
+void ClipboardStore::upgradeStoredEntries() {
+    using Upgraded = std::optional<HistoryEngine>;
+    m_saveQueue.run(
+        this,
+        [snapshot = m_published]() -> Upgraded {
+            ClipListUpgrade metadata = CapturedContentMetadata::upgrade(snapshot->items());
+            ClipListUpgrade credentials = CredentialDetector::upgrade(std::move(metadata.items));
+            if (!metadata.changed && !credentials.changed)
+                return std::nullopt;
+            HistoryEngine upgraded = *snapshot;
+            upgraded.applyUpgradedFields(credentials.items);
+            return upgraded;
+        },
+        [this, snapshot = m_published](Upgraded upgraded) {
+            if (!upgraded)
+                return;
+            // Changes made meanwhile stay: the upgraded fields go into the entries that are still there.
+            if (m_published == snapshot)
+                m_engine = std::move(*upgraded);
+            else
+                m_engine.applyUpgradedFields(upgraded->items());
+            publish();
+            if (m_isChangingProtection) {
+                m_saveAfterProtectionChange = true;
+            } else {
+                // Written once as a whole: as a change it would touch nearly every entry. A failure only means the
+                // upgrade runs again next time.
+                m_pendingSave.stop();
+                m_pendingHistory.reset();
+                m_saveQueue.run(
+                    this,
+                    [this, archive = m_archive.get(), history = *m_published]() -> std::optional<qint64> {
+                        const ArchiveProtectionMode mode = m_queueMode.load();
+                        if (!archive->save(history.items(), mode).ok()) {
+                            m_onDisk.reset();
+                            return std::nullopt;
+                        }
+                        m_onDisk = history;
+                        return archive->diskSize(mode);
+                    },
+                    [this](std::optional<qint64> diskBytes) {
+                        if (diskBytes)
+                            setArchiveDiskBytes(*diskBytes);
+                    });
+            }
+            Q_EMIT storedEntriesUpgraded();
+        });
 }
 
 UserMessage ClipboardStore::messageFor(const ArchiveLoadError& error) {
@@ -335,6 +389,11 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
         m_queueMode = to;
         setArchiveDiskBytes(0);
         completion(Unit{});
+        return;
+    }
+    if (m_opening) {
+        // The stored history is being read; the move can be asked for again in a moment.
+        completion(fail(ArchiveStoreError{ArchiveStoreError::Kind::protectionChangeInProgress, {}, {}, {}, {}}));
         return;
     }
     if (!m_historyOpen) {
@@ -383,7 +442,7 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
                         added.append(item);
                 }
                 if (!added.isEmpty()) {
-                    m_engine = mergedOnto(added, m_engine, m_historyLimit());
+                    m_engine = mergedOnto(HistoryEngine(added, m_engine.folder()), m_engine, m_historyLimit());
                     save = true;
                 }
             }

@@ -37,7 +37,10 @@ public:
     static UserMessage keyringFailedMessage();
     static UserMessage fileUnreadableMessage(const QString& path);
 
-    // With `persistenceEnabled` false the store is memory-only and `archive` may be null.
+    // With `persistenceEnabled` false the store is memory-only and `archive` may be null. A stored history is read
+    // on the save queue: it is published and `historyOpened` is emitted when it is there; until then the store
+    // holds what is captured meanwhile and merges it in. Stored entries that older rules produced are upgraded
+    // after that, also on the save queue.
     ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, ArchiveProtectionMode protectionMode,
                    bool persistenceEnabled, QObject* parent = nullptr);
     // Writes any change still waiting for its debounce before the history goes away.
@@ -55,9 +58,11 @@ public:
     bool isChangingProtection() const { return m_isChangingProtection; }
     qint64 archiveDiskBytes() const { return m_archiveDiskBytes; }
     ArchiveProtectionMode protectionMode() const { return m_protectionMode; }
-    // False while an archive that exists could not be opened (its key was out of reach); clips captured
-    // meanwhile are kept and merged into it once it opens.
+    // False while the stored history is being read, and while an archive that exists could not be opened (its key
+    // was out of reach); clips captured meanwhile are kept and merged into it once it opens.
     bool isHistoryOpen() const { return m_historyOpen; }
+    // True while the stored history is being read; `openingFinished` follows.
+    bool isOpening() const { return m_opening; }
 
     std::optional<ClipItem> item(const QUuid& id) const;
     // The history limit used when clips held in memory are merged into an archive that opened late or into the
@@ -99,15 +104,27 @@ Q_SIGNALS:
     void lastErrorChanged();
     void isChangingProtectionChanged();
     void archiveDiskBytesChanged();
-    // A history that could not be opened at start-up has opened and holds its stored entries now.
-    void historyOpenedLate();
+    // The stored history has been read and published: at start-up, or later once its key could be reached.
+    void historyOpened();
+    // A reading of the stored history has ended, whether the history opened or not.
+    void openingFinished();
+    // Stored entries from older rules have their upgraded fields now (published, and written once).
+    void storedEntriesUpgraded();
 
 private:
-    void loadAtStartUp();
+    struct StoredHistory {
+        HistoryEngine history;
+        qint64 diskBytes = 0;
+    };
+    using Opened = Result<StoredHistory, ArchiveLoadError>;
+
+    void openStoredHistory();
+    void finishOpening(Opened opened);
+    void adopt(HistoryEngine stored, bool startedFresh);
+    void upgradeStoredEntries();
     void publish();
     void setArchiveDiskBytes(qint64 bytes);
     void enqueueSave(HistoryEngine history);
-    void openLate(QList<ClipItem> stored, bool startedFresh);
     void historyStillClosed(const ArchiveLoadError& error);
     static UserMessage messageFor(const ArchiveLoadError& error);
 
@@ -124,6 +141,7 @@ private:
     std::atomic<ArchiveProtectionMode> m_queueMode;
     bool m_persistenceEnabled;
     bool m_historyOpen = true;
+    bool m_opening = false;
     std::optional<ArchiveLoadError> m_openError;
     // A save was asked for while a protection change ran; it is made once the change has ended.
     bool m_saveAfterProtectionChange = false;

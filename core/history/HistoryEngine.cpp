@@ -212,6 +212,43 @@ bool HistoryEngine::applyRecognizedText(const QUuid& id, const QString& expected
     return true;
 }
 
+bool HistoryEngine::applyUpgradedFields(const QList<ClipItem>& upgraded) {
+    QHash<QUuid, const ClipItem*> byId;
+    byId.reserve(upgraded.size());
+    for (const ClipItem& item : upgraded)
+        byId.insert(item.id(), &item);
+    bool changed = false;
+    for (NodePtr& node : m_nodes) {
+        const ClipItem* fresh = byId.value(node->item.id());
+        if (!fresh)
+            continue;
+        const ClipItem& current = node->item;
+        const bool metadata =
+            fresh->contentMetadataVersion() && current.contentMetadataVersion() != fresh->contentMetadataVersion();
+        const auto& credential = fresh->credentialClassification();
+        const bool classification =
+            credential && (!current.credentialClassification() ||
+                           current.credentialClassification()->detectorVersion != credential->detectorVersion);
+        if (!metadata && !classification)
+            continue;
+        ClipItem item = current;
+        if (metadata) {
+            item.setCapturedFileSizeBytes(fresh->capturedFileSizeBytes());
+            item.setImagePixelWidth(fresh->imagePixelWidth());
+            item.setImagePixelHeight(fresh->imagePixelHeight());
+            item.setContentMetadataVersion(fresh->contentMetadataVersion());
+        }
+        if (classification)
+            item.setCredentialClassification(credential);
+        NodePtr replaced = makeNode(std::move(item), *node);
+        unindex(node.get());
+        index(replaced.get());
+        node = std::move(replaced);
+        changed = true;
+    }
+    return changed;
+}
+
 QList<ClipItem> HistoryEngine::filtered(QStringView query, const QSet<ClipKind>& kinds) const {
     QList<ClipItem> result;
     forEachMatch(

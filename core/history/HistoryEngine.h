@@ -69,6 +69,10 @@ public:
     bool applyRetention(qint64 days, Timestamp now, const QTimeZone& timeZone = QTimeZone::systemTimeZone());
     bool applyRecognizedText(const QUuid& id, const QString& expectedContentHash, const std::optional<QString>& text,
                              qint64 version);
+    // Takes the capture metadata and the credential classification of each entry of `upgraded` into the entry
+    // with the same id, where that entry still holds them from other rule versions; the rest of the entry (use,
+    // favourite, recognised text) stays as it is now. Returns whether any entry changed.
+    bool applyUpgradedFields(const QList<ClipItem>& upgraded);
 
     QList<ClipItem> filtered(QStringView query, const QSet<ClipKind>& kinds) const;
     QList<ClipItem> filtered(QStringView query, HistoryFilter filter) const;
