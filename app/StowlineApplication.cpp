@@ -50,7 +50,7 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     // there it gets what start-up gives the history.
     connect(m_store.get(), &ClipboardStore::historyOpened, this, [this] {
         m_store->applyRetention(m_preferences->retentionDays());
-        queueRecognition(m_store->items());
+        queueRecognition();
     });
     // Whatever the clipboard holds at this moment counts as seen, so it never becomes a clip.
     m_monitor = std::make_unique<ClipboardMonitor>(*m_platform.pasteboard, *m_platform.frontmost, *m_store,
@@ -119,13 +119,16 @@ void StowlineApplication::start() {
     subscribeToPreferences();
     m_monitor->start();
     m_store->applyRetention(m_preferences->retentionDays());
-    queueRecognition(m_store->items());
+    queueRecognition();
     if (!m_isBackgroundLaunch)
         showPanel();
 }
 
-void StowlineApplication::queueRecognition(const QList<ClipItem>& items) {
-    for (const ClipItem& item : items) {
+void StowlineApplication::queueRecognition() {
+    // Read in place: a list of 100,000 clips is not copied to find the few images among them.
+    const std::shared_ptr<const HistoryEngine> history = m_store->publishedHistory();
+    for (qsizetype i = 0; i < history->size(); ++i) {
+        const ClipItem& item = history->at(i);
         if (ImageTextRecognitionPolicy::needsRecognition(item))
             m_imageTextRecognition->enqueue(item, true);
     }

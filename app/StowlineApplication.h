@@ -53,8 +53,8 @@ public:
     // Brings the history panel forward; toggling hides it when it is showing.
     void showPanel();
     void togglePanel();
-    // Queues text recognition for the image clips among `items` that need it.
-    void queueRecognition(const QList<ClipItem>& items);
+    // Queues text recognition for the image clips of the history that need it.
+    void queueRecognition();
 
     // One of Stowline's windows gained the focus, or a later start asked for the panel: the permission may have
     // been granted or taken away meanwhile.

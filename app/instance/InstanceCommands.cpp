@@ -168,7 +168,7 @@ InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
     const ImportSummary summary = store.merge(std::move(archive->items), limit);
     // Answered once the merged history is on disk, as an import without a running instance would be.
     store.flush();
-    m_application.queueRecognition(store.items());
+    m_application.queueRecognition();
     return {0, ArchiveCommands::describe(summary, limit)};
 }
 
@@ -247,10 +247,8 @@ QString InstanceCommands::statusReport() const {
               (history.isVisible() ? QString::number(history.viewModel().visibleItems().size()) : u"hidden"_s) + u'\n';
     report += u"panelActive="_s + (history.isActive() ? u"1"_s : u"0"_s) + u'\n';
     report += u"shortcut="_s + (shortcut ? shortcut->displayText : QString()) + u'\n';
-    report += u"clips="_s + QString::number(store.publishedHistory()->size()) + u'
-';
-    report += u"lastError="_s + (store.lastError() ? store.lastError()->text : QString()) + u'
-';
+    report += u"clips="_s + QString::number(store.publishedHistory()->size()) + u'\n';
+    report += u"lastError="_s + (store.lastError() ? store.lastError()->text : QString()) + u'\n';
     return report;
 }
 

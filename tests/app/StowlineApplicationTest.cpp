@@ -103,6 +103,9 @@ protected:
             std::move(services), StowlineApplication::Options{background, preferencesFile(), archiveDirectory()});
         panelRequests = std::make_unique<QSignalSpy>(application.get(), &StowlineApplication::panelRequested);
         application->start();
+        // The stored history is read, then upgraded, on the save queue while start-up goes on.
+        application->store().waitForQueuedSaves();
+        application->store().waitForQueuedSaves();
         return application;
     }
 

@@ -30,8 +30,15 @@ class ClipboardStoreTest : public ::testing::Test {
 protected:
     std::unique_ptr<ClipboardStore> makeStore(ArchiveProtectionMode mode = ArchiveProtectionMode::localFile,
                                               bool persistence = true) {
-        return std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets), mode,
-                                                persistence);
+        return opened(std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
+                                                       mode, persistence));
+    }
+
+    // A stored history is read, then upgraded, on the save queue.
+    static std::unique_ptr<ClipboardStore> opened(std::unique_ptr<ClipboardStore> store) {
+        store->waitForQueuedSaves();
+        store->waitForQueuedSaves();
+        return store;
     }
 
     // What is on disk, read through a separate archive store as the next start-up would.
@@ -145,6 +152,36 @@ TEST_F(ClipboardStoreTest, HistorySurvivesARestartInOrder) {
     // Loaded clips went through the upgrade passes.
     EXPECT_TRUE(reopened->items().first().credentialClassification().has_value());
     EXPECT_TRUE(reopened->items().first().contentMetadataVersion().has_value());
+}
+
+TEST_F(ClipboardStoreTest, ChangesMadeWhileStoredClipsAreUpgradedSurviveTheUpgrade) {
+    {
+        auto store = makeStore();
+        store->capture(test::textClip(u"kept"_s, Timestamp{10}), 0);
+        store->capture(test::textClip(u"deleted"_s, Timestamp{20}), 0);
+        store->capture(test::textClip(u"made a favourite"_s, Timestamp{30}), 0);
+    }
+    auto store = std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
+                                                  ArchiveProtectionMode::localFile, true);
+    QSignalSpy upgraded(store.get(), &ClipboardStore::storedEntriesUpgraded);
+    // The stored history is published; the upgrade's result waits for the event loop, which does not run here.
+    store->waitForQueuedSaves();
+    const QList<ClipItem> loaded = store->items();
+    ASSERT_EQ(titles(loaded), (QStringList{u"made a favourite"_s, u"deleted"_s, u"kept"_s}));
+    ASSERT_FALSE(loaded.first().credentialClassification());
+
+    store->capture(test::textClip(u"captured meanwhile"_s, Timestamp{40}), 0);
+    store->deleteItem(loaded[1].id());
+    store->toggleFavorite(loaded[0].id());
+    store->flush();
+
+    EXPECT_EQ(upgraded.size(), 1);
+    for (const QList<ClipItem>& history : {store->items(), stored()}) {
+        ASSERT_EQ(titles(history), (QStringList{u"made a favourite"_s, u"captured meanwhile"_s, u"kept"_s}));
+        EXPECT_TRUE(history[0].isFavorite());
+        EXPECT_TRUE(history[0].credentialClassification() && history[0].contentMetadataVersion());
+        EXPECT_TRUE(history[2].credentialClassification() && history[2].contentMetadataVersion());
+    }
 }
 
 TEST_F(ClipboardStoreTest, UnreadableArchiveStartsAFreshHistoryWithItsMessage) {
@@ -317,8 +354,8 @@ TEST_F(ClipboardStoreTest, AnUnreadableArchiveThatCannotBeMovedAsideIsNeverSaved
     folder += u'/' + QString(4060 - folder.size() - 1, u'e');
     ASSERT_TRUE(QDir().mkpath(folder));
     const auto open = [&] {
-        return std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(folder, secrets),
-                                                ArchiveProtectionMode::localFile, true);
+        return opened(std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(folder, secrets),
+                                                       ArchiveProtectionMode::localFile, true));
     };
     open()->capture(test::textClip(u"soon unreadable"_s), 0);
     const QString archive = folder + u"/history-local.stwl"_s;
