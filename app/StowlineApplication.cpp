@@ -41,8 +41,9 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     auto archive = std::make_unique<EncryptedArchiveStore>(
         options.archiveDirectory.isEmpty() ? EncryptedArchiveStore::defaultDirectory() : options.archiveDirectory,
         *m_platform.secrets);
-    m_store = std::make_unique<ClipboardStore>(
-        std::move(archive), protectionModeFromStoredValue(m_preferences->archiveProtectionModeID()), true);
+    m_store = std::make_unique<ClipboardStore>(std::move(archive),
+                                               protectionModeFromStoredValue(m_preferences->archiveProtectionModeID()),
+                                               ClipboardStore::Persistence::enabled);
     m_store->setHistoryLimitProvider([preferences = m_preferences.get()] { return preferences->historyLimit(); });
 
     m_imageTextRecognition = std::make_unique<ImageTextRecognitionCoordinator>(*m_store, *m_platform.textRecognizer);
@@ -68,9 +69,9 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     // Created ahead of its turn because the settings release its grab while recording; creating it registers
     // nothing.
     m_hotKey = std::make_unique<GlobalHotKey>(*m_platform.hotKeys, *m_platform.keystrokes, [this] { showPanel(); });
-    m_settings =
-        std::make_unique<SettingsWindowManager>(*m_preferences, *m_store, LaunchAtLoginManager(*m_platform.loginItem),
-                                                *m_hotKey, [this] { m_permissions->showIfNeeded(true); });
+    m_settings = std::make_unique<SettingsWindowManager>(
+        *m_preferences, *m_store, LaunchAtLoginManager(*m_platform.loginItem), *m_hotKey,
+        [this] { m_permissions->showIfNeeded(PermissionReadinessWindowManager::Showing::forced); });
     m_settings->setFloatingWindows(m_platform.floatingWindows.get());
     m_history->setSettingsManager({.show =
                                        [settings = QPointer(m_settings.get())] {
@@ -91,7 +92,7 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
         *m_hotKey, *m_preferences, *m_store, [this] { return m_actions->refreshAccessibility(); },
         m_isBackgroundLaunch);
     connect(m_shortcuts.get(), &ShortcutCoordinator::permissionWindowRequested, this,
-            [this] { m_permissions->showIfNeeded(true); });
+            [this] { m_permissions->showIfNeeded(PermissionReadinessWindowManager::Showing::forced); });
     connect(m_shortcuts.get(), &ShortcutCoordinator::permissionConfigurationChanged, m_permissions.get(),
             &PermissionReadinessWindowManager::configurationDidChange);
 
@@ -130,7 +131,7 @@ void StowlineApplication::queueRecognition() {
     for (qsizetype i = 0; i < history->size(); ++i) {
         const ClipItem& item = history->at(i);
         if (ImageTextRecognitionPolicy::needsRecognition(item))
-            m_imageTextRecognition->enqueue(item, true);
+            m_imageTextRecognition->enqueue(item, RecognitionOrigin::backfill);
     }
 }
 
@@ -187,7 +188,7 @@ void StowlineApplication::showSettings() {
 
 void StowlineApplication::showPanel() {
     ++m_panelRequestCount;
-    m_history->show(false);
+    m_history->show(HistoryWindowManager::PanelState::reset);
     Q_EMIT panelRequested();
 }
 

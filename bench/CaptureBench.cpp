@@ -275,7 +275,7 @@ int run(const QStringList&) {
     QTextStream out(stdout);
     const bool desktop = !qEnvironmentVariableIsEmpty("DISPLAY");
     QTemporaryDir dir;
-    ClipboardStore store(nullptr, ArchiveProtectionMode::localFile, false);
+    ClipboardStore store(nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly);
     AppPreferences preferences(std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s)));
     preferences.setPrivacyExclusionsEnabled(true);
     FakeTextRecognizer recognizer;

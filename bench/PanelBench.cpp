@@ -176,7 +176,7 @@ int run(const QStringList& arguments) {
     QTemporaryDir dir;
     AppPreferences preferences(std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s)));
     preferences.setInactivityCloseEnabled(false);
-    ClipboardStore store(nullptr, ArchiveProtectionMode::localFile, false);
+    ClipboardStore store(nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly);
     store.merge(mixedHistory(clips), 0);
     FakePasteboard pasteboard;
     FakeKeystrokePoster keystrokes;
@@ -210,7 +210,7 @@ int run(const QStringList& arguments) {
         watch.paints = 0;
         QElapsedTimer timer;
         timer.start();
-        manager.show(false);
+        manager.show(HistoryWindowManager::PanelState::reset);
         // The view of this showing; the previous one is on its way out.
         auto* list = manager.window()->content()->findChild<QListView*>(u"clipList"_s);
         list->viewport()->installEventFilter(&watch);

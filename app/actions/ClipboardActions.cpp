@@ -28,10 +28,10 @@ bool ClipboardActions::refreshAccessibility() {
     return m_accessibilityGranted;
 }
 
-bool ClipboardActions::restore(const ClipItem& item, bool plainTextOnly) {
+bool ClipboardActions::restore(const ClipItem& item, RestoreForm form) {
     // The entry is checked before the clipboard is touched, and the write replaces the clipboard's entry in
     // one step, so a restore that fails leaves the user's clipboard as it was.
-    if (plainTextOnly) {
+    if (form == RestoreForm::plainTextOnly) {
         const auto& representations = item.representations();
         const auto plain =
             std::find_if(representations.cbegin(), representations.cend(),

@@ -8,6 +8,9 @@
 
 namespace stowline {
 
+// What putting an entry back writes: all of its representations, or only its plain text.
+enum class RestoreForm { allRepresentations, plainTextOnly };
+
 class ClipboardMonitor;
 class KeystrokePoster;
 class Pasteboard;
@@ -28,9 +31,8 @@ public:
     // Asks again; observers hear only of a change.
     bool refreshAccessibility();
 
-    // All of the entry's representations, or only its plain text. Nothing is written, and what the clipboard
-    // held stays, when the entry has nothing that can be written.
-    [[nodiscard]] bool restore(const ClipItem& item, bool plainTextOnly);
+    // Nothing is written, and what the clipboard held stays, when the entry has nothing that can be written.
+    [[nodiscard]] bool restore(const ClipItem& item, RestoreForm form);
     // Refuses an empty text.
     [[nodiscard]] bool copyRecognizedText(const QString& text);
     // Writes an empty text too.

@@ -173,7 +173,7 @@ std::optional<ClipItem> ClipboardMonitor::makeItem(const Snapshot& snapshot) {
 void ClipboardMonitor::ingest(ClipItem item, qint64 limit) {
     const QUuid id = m_store.capture(std::move(item), limit);
     if (const std::optional<ClipItem> stored = m_store.item(id))
-        m_imageTextRecognition.enqueue(*stored, false);
+        m_imageTextRecognition.enqueue(*stored, RecognitionOrigin::capture);
     Q_EMIT captured(id);
 }
 

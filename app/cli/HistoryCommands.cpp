@@ -77,7 +77,7 @@ InstanceReply clear(CommandHistory& history, bool keepFavorites, bool confirmed)
                 QStringLiteral("this deletes all %1 clips; add --yes to go ahead%2\n")
                     .arg(deleted)
                     .arg(keepFavorites ? QString() : QStringLiteral(", or --keep-favorites to keep the favourites"))};
-    history.clear(keepFavorites);
+    history.clear(keepFavorites ? ClearScope::keepingFavorites : ClearScope::everything);
     return {0, kept > 0 ? QStringLiteral("deleted %1 clips and kept %2 favourites\n").arg(deleted).arg(kept)
                         : QStringLiteral("deleted %1 clips\n").arg(deleted)};
 }

@@ -18,7 +18,7 @@ public:
     virtual const HistoryEngine& history() const = 0;
     virtual void toggleFavorite(const QUuid& id) = 0;
     virtual void deleteItem(const QUuid& id) = 0;
-    virtual void clear(bool keepingFavorites) = 0;
+    virtual void clear(ClearScope scope) = 0;
 };
 
 // The commands that read or change the history, answered the same way by the running instance and, when none

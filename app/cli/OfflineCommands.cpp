@@ -55,7 +55,7 @@ public:
     const HistoryEngine& history() const override { return m_history; }
     void toggleFavorite(const QUuid& id) override { m_changed |= m_history.toggleFavorite(id); }
     void deleteItem(const QUuid& id) override { m_changed |= m_history.deleteItem(id); }
-    void clear(bool keepingFavorites) override { m_changed |= m_history.clear(keepingFavorites); }
+    void clear(ClearScope scope) override { m_changed |= m_history.clear(scope); }
     bool changed() const { return m_changed; }
 
 private:

@@ -50,9 +50,9 @@ EditorFindBar::EditorFindBar(QPlainTextEdit* editor, QWidget* parent)
     layout->addWidget(done);
 
     connect(m_field, &QLineEdit::textChanged, this, &EditorFindBar::findIncrementally);
-    connect(m_field, &QLineEdit::returnPressed, this, [this] { findNext(false); });
-    connect(m_previous, &QToolButton::clicked, this, [this] { findNext(true); });
-    connect(m_next, &QToolButton::clicked, this, [this] { findNext(false); });
+    connect(m_field, &QLineEdit::returnPressed, this, [this] { findNext(Direction::forward); });
+    connect(m_previous, &QToolButton::clicked, this, [this] { findNext(Direction::backward); });
+    connect(m_next, &QToolButton::clicked, this, [this] { findNext(Direction::forward); });
     connect(done, &QPushButton::clicked, this, &EditorFindBar::close);
     // Marks sit at fixed offsets; an edit moves the text under them.
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
@@ -85,7 +85,7 @@ void EditorFindBar::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && held == Qt::ShiftModifier) {
-        findNext(true);
+        findNext(Direction::backward);
         return;
     }
     QWidget::keyPressEvent(event);
@@ -108,19 +108,21 @@ void EditorFindBar::findIncrementally() {
         m_editor->setTextCursor(cursor);
         return;
     }
-    findFrom(m_anchor, false);
+    findFrom(m_anchor, Direction::forward);
     markMatches();
 }
 
-void EditorFindBar::findNext(bool backward) {
+void EditorFindBar::findNext(Direction direction) {
+    const bool backward = direction == Direction::backward;
     if (m_field->text().isEmpty())
         return;
     const QTextCursor current = m_editor->textCursor();
-    if (findFrom(backward ? current.selectionStart() : current.selectionEnd(), backward))
+    if (findFrom(backward ? current.selectionStart() : current.selectionEnd(), direction))
         m_anchor = m_editor->textCursor().selectionStart();
 }
 
-bool EditorFindBar::findFrom(int position, bool backward) {
+bool EditorFindBar::findFrom(int position, Direction direction) {
+    const bool backward = direction == Direction::backward;
     QTextDocument* document = m_editor->document();
     const QTextDocument::FindFlags flags = backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
     QTextCursor start(document);

@@ -32,8 +32,9 @@ protected:
 
 private:
     void findIncrementally();
-    void findNext(bool backward);
-    bool findFrom(int position, bool backward);
+    enum class Direction { forward, backward };
+    void findNext(Direction direction);
+    bool findFrom(int position, Direction direction);
     void markMatches();
     void clearMarks();
 

@@ -295,7 +295,8 @@ bool HistoryView::handleKey(const QKeyEvent& event) {
             return false;
         // A Return with nothing selected is still the panel's.
         if (selected && m_callbacks.onUse)
-            m_callbacks.onUse(*selected, modifiers.testFlag(Qt::ShiftModifier));
+            m_callbacks.onUse(*selected, modifiers.testFlag(Qt::ShiftModifier) ? RestoreForm::plainTextOnly
+                                                                               : RestoreForm::allRepresentations);
         return true;
     }
     case Qt::Key_Escape:

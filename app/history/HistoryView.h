@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/actions/ClipboardActions.h"
 #include "app/history/ClipRow.h"
 #include "core/history/HistoryEngine.h"
 
@@ -26,7 +27,7 @@ class KeyHintFooter;
 
 // What the panel's user asks for; the history window supplies these.
 struct HistoryViewCallbacks {
-    std::function<void(const ClipItem& item, bool plainText)> onUse;
+    std::function<void(const ClipItem& item, RestoreForm form)> onUse;
     std::function<void(const ClipItem& item)> onEdit;
     std::function<void(const QString& text)> onCopyRecognizedText;
     std::function<void()> onDismiss;

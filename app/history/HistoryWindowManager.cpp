@@ -80,8 +80,8 @@ void HistoryWindowManager::createWindow() {
     connect(m_window, &HistoryWindow::closeRequested, this, &HistoryWindowManager::dismiss);
 }
 
-void HistoryWindowManager::show(bool preservingState) {
-    if (m_hasShown && !preservingState)
+void HistoryWindowManager::show(PanelState state) {
+    if (m_hasShown && state == PanelState::reset)
         m_viewModel->resetInteraction();
     m_hasShown = true;
 
@@ -94,9 +94,9 @@ void HistoryWindowManager::show(bool preservingState) {
 
     HistoryViewCallbacks callbacks;
     QPointer<HistoryWindowManager> self(this);
-    callbacks.onUse = [self](const ClipItem& item, bool plainText) {
+    callbacks.onUse = [self](const ClipItem& item, RestoreForm form) {
         if (self)
-            self->use(item, plainText);
+            self->use(item, form);
     };
     callbacks.onEdit = [self](const ClipItem& item) {
         if (self)
@@ -132,7 +132,7 @@ void HistoryWindowManager::toggle() {
     if (isVisible())
         dismiss();
     else
-        show(false);
+        show(PanelState::reset);
 }
 
 void HistoryWindowManager::position() {
@@ -195,8 +195,8 @@ void HistoryWindowManager::dismiss() {
         m_frontmost.activate(*m_previousApp);
 }
 
-void HistoryWindowManager::use(const ClipItem& item, bool plainText) {
-    if (!m_actions.restore(item, plainText)) {
+void HistoryWindowManager::use(const ClipItem& item, RestoreForm form) {
+    if (!m_actions.restore(item, form)) {
         QApplication::beep();
         return;
     }
@@ -236,7 +236,7 @@ void HistoryWindowManager::edit(const ClipItem& item) {
         },
         [self] {
             if (self)
-                self->show(true);
+                self->show(PanelState::preserved);
         });
     m_isOpeningEditor = false;
 }
@@ -244,7 +244,7 @@ void HistoryWindowManager::edit(const ClipItem& item) {
 void HistoryWindowManager::finishEditing(const QUuid& id, const QString& draft) {
     if (!m_actions.copyEditedText(draft)) {
         QApplication::beep();
-        show(false);
+        show(PanelState::reset);
         return;
     }
     // Only the edited text goes to the clipboard; the stored clip stays as it was.

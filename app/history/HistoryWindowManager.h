@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/actions/ClipboardActions.h"
 #include "app/concurrency/OneShotTimer.h"
 #include "app/history/HistoryWindow.h"
 #include "app/platform/FrontmostApplication.h"
@@ -49,9 +50,11 @@ public:
                          TimerFactory timers = systemTimers(), QObject* parent = nullptr);
     ~HistoryWindowManager() override;
 
-    // Brings the panel forward; `preservingState` keeps the search, filter and selection (returning from the
-    // editor), otherwise every showing after the first starts afresh.
-    void show(bool preservingState);
+    // Returning from the editor keeps the search, filter and selection; every other showing after the first starts
+    // afresh.
+    enum class PanelState { reset, preserved };
+    // Brings the panel forward.
+    void show(PanelState state);
     // Hides the panel when it is visible, and shows it otherwise.
     void toggle();
     // The hide steps, then back to the previous application when it still runs.
@@ -69,7 +72,7 @@ public:
     void stopInactivityTracking();
 
     // The view's intentions, reachable for tests as the panel's keys and clicks reach them.
-    void use(const ClipItem& item, bool plainText);
+    void use(const ClipItem& item, RestoreForm form);
     void edit(const ClipItem& item);
     void copyRecognizedText(const QString& text);
     void showSettings();

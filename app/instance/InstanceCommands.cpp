@@ -63,7 +63,7 @@ public:
     const HistoryEngine& history() const override { return *m_snapshot; }
     void toggleFavorite(const QUuid& id) override { m_store.toggleFavorite(id); }
     void deleteItem(const QUuid& id) override { m_store.deleteItem(id); }
-    void clear(bool keepingFavorites) override { m_store.clear(keepingFavorites); }
+    void clear(ClearScope scope) override { m_store.clear(scope); }
 
 private:
     ClipboardStore& m_store;
@@ -188,7 +188,8 @@ InstanceReply InstanceCommands::copyClip(const QStringList& arguments) {
     const auto found = HistoryCommands::find(*m_application.store().publishedHistory(), arguments.first());
     if (!found)
         return found.error();
-    if (!m_application.actions().restore(found->item, plain))
+    if (!m_application.actions().restore(found->item,
+                                         plain ? RestoreForm::plainTextOnly : RestoreForm::allRepresentations))
         return {failed, u"clip %1 holds nothing that can be put on the clipboard"_s.arg(found->number)};
     m_application.store().use(found->item.id());
     if (paste && !m_application.actions().postPasteKeystroke())

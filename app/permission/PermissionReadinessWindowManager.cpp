@@ -58,7 +58,7 @@ PermissionReadinessRequirements PermissionReadinessWindowManager::requirements()
                                                    m_preferences.shortcut().requiresAccessibilityInterception());
 }
 
-bool PermissionReadinessWindowManager::showIfNeeded(bool force, std::function<void()> completion) {
+bool PermissionReadinessWindowManager::showIfNeeded(Showing showing, std::function<void()> completion) {
     const PermissionReadinessRequirements needed = requirements();
     const std::optional<QString> signature = needed.signature();
     m_preferences.notePermissionRequirements(signature);
@@ -66,7 +66,8 @@ bool PermissionReadinessWindowManager::showIfNeeded(bool force, std::function<vo
         close(m_actions.accessibilityGranted());
         return false;
     }
-    if (!force && m_preferences.defaults().string(K::dismissedPermissionSignature) == signature)
+    if (showing == Showing::unlessDismissed &&
+        m_preferences.defaults().string(K::dismissedPermissionSignature) == signature)
         return false;
 
     m_requestState.present(false);
@@ -124,12 +125,12 @@ void PermissionReadinessWindowManager::configurationDidChange() {
     if (needed.requiresAccessibility() && !m_actions.accessibilityGranted()) {
         if (isWindowVisible()) {
             // Rebuilt for the new requirements, keeping whoever waits for the window to close.
-            showIfNeeded(true, std::move(m_completion));
+            showIfNeeded(Showing::forced, std::move(m_completion));
             return;
         }
         if (dismissed == needed.signature())
             return;
-        showIfNeeded(false);
+        showIfNeeded(Showing::unlessDismissed);
         return;
     }
     close(m_actions.accessibilityGranted());

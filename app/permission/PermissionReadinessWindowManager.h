@@ -49,8 +49,10 @@ public:
 
     static QString windowTitle();
 
-    // True when the window is shown. A forced showing ignores the user's earlier dismissal.
-    bool showIfNeeded(bool force, std::function<void()> completion = {});
+    // A forced showing ignores the user's earlier dismissal.
+    enum class Showing { unlessDismissed, forced };
+    // True when the window is shown.
+    bool showIfNeeded(Showing showing, std::function<void()> completion = {});
     // Re-evaluates after a change of the shortcut or instant-paste preference.
     void configurationDidChange();
     void close(bool granted);

@@ -32,7 +32,7 @@ QString ImageTextRecognitionCoordinator::describe(RecognitionError error) {
     return {};
 }
 
-void ImageTextRecognitionCoordinator::enqueue(const ClipItem& item, bool isBackfill) {
+void ImageTextRecognitionCoordinator::enqueue(const ClipItem& item, RecognitionOrigin origin) {
     if (!ImageTextRecognitionPolicy::needsRecognition(item))
         return;
     {
@@ -40,7 +40,7 @@ void ImageTextRecognitionCoordinator::enqueue(const ClipItem& item, bool isBackf
         if (m_pendingHashes.contains(item.contentHash()))
             return;
         m_pendingHashes.insert(item.contentHash());
-        (isBackfill ? m_backfillJobs : m_recentJobs).append(Job{item, isBackfill});
+        (origin == RecognitionOrigin::backfill ? m_backfillJobs : m_recentJobs).append(Job{item, origin});
         if (m_workerRunning)
             return;
         m_workerRunning = true;
@@ -105,7 +105,7 @@ void ImageTextRecognitionCoordinator::complete(const Job& job, bool applied) {
         if (current.contentHash() != job.item.contentHash())
             continue;
         if (ImageTextRecognitionPolicy::needsRecognition(current))
-            enqueue(current, false);
+            enqueue(current, RecognitionOrigin::capture);
         return;
     }
 }

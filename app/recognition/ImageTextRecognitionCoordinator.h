@@ -17,6 +17,9 @@ namespace stowline {
 class ClipboardStore;
 class TextRecognizer;
 
+// Fresh captures are recognised before the clips queued at start-up.
+enum class RecognitionOrigin { capture, backfill };
+
 enum class RecognitionError {
     missingImageRepresentation,
     recognizerFailed,
@@ -36,7 +39,7 @@ public:
     static QString describe(RecognitionError error);
 
     // GUI thread. Queues the clip unless it needs no recognition or the same content is already pending.
-    void enqueue(const ClipItem& item, bool isBackfill);
+    void enqueue(const ClipItem& item, RecognitionOrigin origin);
 
     // The text of the clip's first PNG, TIFF or JPEG representation, normalised; nothing when it holds no text.
     static Result<std::optional<QString>, RecognitionError> recognizeText(const ClipItem& item,
@@ -49,7 +52,7 @@ Q_SIGNALS:
 private:
     struct Job {
         ClipItem item;
-        bool isBackfill = false;
+        RecognitionOrigin origin = RecognitionOrigin::capture;
     };
 
     void drain();

@@ -96,7 +96,8 @@ HistorySettingsPane::HistorySettingsPane(SettingsContext& context, QWidget* pare
     storage->addRow(buttons);
     storage->addNote(u"Linked files stay in their original locations; capture-time file sizes appear on individual "
                      u"history rows."_s);
-    connect(m_clearNonFavorites, &QPushButton::clicked, this, [this] { m_context.store.clear(true); });
+    connect(m_clearNonFavorites, &QPushButton::clicked, this,
+            [this] { m_context.store.clear(ClearScope::keepingFavorites); });
     connect(m_clearAll, &QPushButton::clicked, this, &HistorySettingsPane::clearAllRequested);
     layout->addWidget(storage);
     layout->addStretch();

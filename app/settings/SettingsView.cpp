@@ -168,7 +168,7 @@ void SettingsView::confirmClearAll() {
     QPushButton* clear = alert->addButton(u"Clear All"_s, QMessageBox::DestructiveRole);
     alert->setDefaultButton(cancel);
     alert->setEscapeButton(cancel);
-    connect(clear, &QPushButton::clicked, this, [this] { m_context.store.clear(false); });
+    connect(clear, &QPushButton::clicked, this, [this] { m_context.store.clear(ClearScope::everything); });
     present(alert);
 }
 

@@ -75,17 +75,17 @@ HistoryEngine mergedOnto(HistoryEngine merged, const HistoryEngine& memory, qint
 } // namespace
 
 ClipboardStore::ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, ArchiveProtectionMode protectionMode,
-                               bool persistenceEnabled, QObject* parent)
+                               Persistence persistence, QObject* parent)
     : QObject(parent)
     , m_archive(std::move(archive))
     , m_protectionMode(protectionMode)
     , m_queueMode(protectionMode)
-    , m_persistenceEnabled(persistenceEnabled && m_archive)
+    , m_persistenceEnabled(persistence == Persistence::enabled && m_archive)
     , m_saveQueue(AppIdentity::applicationIdentifier() + u".save") {
     m_pendingSave.setSingleShot(true);
     connect(&m_pendingSave, &QTimer::timeout, this, [this] { enqueueSave(*std::exchange(m_pendingHistory, {})); });
     m_reopen.setInterval(reopenIntervalMilliseconds);
-    connect(&m_reopen, &QTimer::timeout, this, [this] { publishAndSave(true); });
+    connect(&m_reopen, &QTimer::timeout, this, [this] { publishAndSave(SaveTiming::immediately); });
     if (!m_persistenceEnabled)
         return;
     const bool stored = m_archive->holdsHistory(m_protectionMode);
@@ -158,7 +158,7 @@ std::optional<ClipItem> ClipboardStore::item(const QUuid& id) const {
 
 QUuid ClipboardStore::capture(ClipItem item, qint64 limit) {
     const QUuid id = m_engine.ingest(std::move(item), limit);
-    publishAndSave(false);
+    publishAndSave(SaveTiming::afterDebounce);
     return id;
 }
 
@@ -166,40 +166,40 @@ HistoryEngine::MergeSummary ClipboardStore::merge(QList<ClipItem> items, qint64 
     ClipListUpgrade metadata = CapturedContentMetadata::upgrade(std::move(items));
     const HistoryEngine::MergeSummary summary =
         m_engine.merge(CredentialDetector::upgrade(std::move(metadata.items)).items, limit);
-    publishAndSave(true);
+    publishAndSave(SaveTiming::immediately);
     return summary;
 }
 
 void ClipboardStore::use(const QUuid& id) {
     m_engine.markUsed(id, Timestamp::now());
-    publishAndSave(false);
+    publishAndSave(SaveTiming::afterDebounce);
 }
 
 void ClipboardStore::toggleFavorite(const QUuid& id) {
     m_engine.toggleFavorite(id);
-    publishAndSave(false);
+    publishAndSave(SaveTiming::afterDebounce);
 }
 
 void ClipboardStore::deleteItem(const QUuid& id) {
     m_engine.deleteItem(id);
-    publishAndSave(false);
+    publishAndSave(SaveTiming::afterDebounce);
 }
 
-void ClipboardStore::clear(bool keepingFavorites) {
-    m_engine.clear(keepingFavorites);
-    publishAndSave(true);
+void ClipboardStore::clear(ClearScope scope) {
+    m_engine.clear(scope);
+    publishAndSave(SaveTiming::immediately);
 }
 
 void ClipboardStore::applyRetention(qint64 days) {
     m_engine.applyRetention(days, Timestamp::now());
-    publishAndSave(false);
+    publishAndSave(SaveTiming::afterDebounce);
 }
 
 bool ClipboardStore::applyRecognizedText(const QUuid& id, const QString& expectedContentHash,
                                          const std::optional<QString>& text, qint64 version) {
     if (!m_engine.applyRecognizedText(id, expectedContentHash, text, version))
         return false;
-    publishAndSave(false, recognizedTextSaveDelaySeconds);
+    publishAndSave(SaveTiming::afterRecognizedTextDebounce);
     return true;
 }
 
@@ -215,7 +215,7 @@ void ClipboardStore::publish() {
     Q_EMIT itemsChanged();
 }
 
-void ClipboardStore::publishAndSave(bool immediately, double delaySeconds) {
+void ClipboardStore::publishAndSave(SaveTiming timing) {
     publish();
     if (!m_persistenceEnabled) {
         setArchiveDiskBytes(0);
@@ -223,10 +223,13 @@ void ClipboardStore::publishAndSave(bool immediately, double delaySeconds) {
     }
     m_pendingSave.stop();
     m_pendingHistory = *m_published;
-    if (immediately)
+    if (timing == SaveTiming::immediately) {
         enqueueSave(*std::exchange(m_pendingHistory, {}));
-    else
-        m_pendingSave.start(qRound(delaySeconds * 1000));
+        return;
+    }
+    const double delaySeconds =
+        timing == SaveTiming::afterRecognizedTextDebounce ? recognizedTextSaveDelaySeconds : saveDelaySeconds;
+    m_pendingSave.start(qRound(delaySeconds * 1000));
 }
 
 void ClipboardStore::enqueueSave(HistoryEngine history) {
@@ -289,7 +292,7 @@ void ClipboardStore::adopt(HistoryEngine stored, bool startedFresh) {
     else
         clearLastError(UserMessage::Kind::historyClosed);
     if (held)
-        publishAndSave(true);
+        publishAndSave(SaveTiming::immediately);
     else
         publish();
     Q_EMIT historyOpened();
@@ -447,7 +450,7 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
                 }
             }
             if (save)
-                publishAndSave(true);
+                publishAndSave(SaveTiming::immediately);
             Q_EMIT isChangingProtectionChanged();
             if (result.first.ok())
                 completion(Unit{});

@@ -37,12 +37,16 @@ public:
     static UserMessage keyringFailedMessage();
     static UserMessage fileUnreadableMessage(const QString& path);
 
-    // With `persistenceEnabled` false the store is memory-only and `archive` may be null. A stored history is read
+    enum class Persistence { enabled, memoryOnly };
+    // When the next save of a published change starts.
+    enum class SaveTiming { afterDebounce, afterRecognizedTextDebounce, immediately };
+
+    // A memory-only store loads and saves nothing, and `archive` may be null. A stored history is read
     // on the save queue: it is published and `historyOpened` is emitted when it is there; until then the store
     // holds what is captured meanwhile and merges it in. Stored entries that older rules produced are upgraded
     // after that, also on the save queue.
     ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, ArchiveProtectionMode protectionMode,
-                   bool persistenceEnabled, QObject* parent = nullptr);
+                   Persistence persistence, QObject* parent = nullptr);
     // Writes any change still waiting for its debounce before the history goes away.
     ~ClipboardStore() override;
 
@@ -76,13 +80,13 @@ public:
     void use(const QUuid& id);
     void toggleFavorite(const QUuid& id);
     void deleteItem(const QUuid& id);
-    void clear(bool keepingFavorites);
+    void clear(ClearScope scope);
     void applyRetention(qint64 days);
     // True when the clip changed; only then the list is published and saved (after the longer delay).
     bool applyRecognizedText(const QUuid& id, const QString& expectedContentHash, const std::optional<QString>& text,
                              qint64 version);
 
-    void publishAndSave(bool immediately, double delaySeconds = saveDelaySeconds);
+    void publishAndSave(SaveTiming timing);
 
     using ProtectionCompletion = std::function<void(Status<ArchiveStoreError>)>;
     // Changes made while the move runs are kept: they are merged onto its result, and saves scheduled meanwhile

@@ -111,7 +111,7 @@ void StatusMenuController::showMenu(const QPoint& position) {
 
 void StatusMenuController::clearNonFavorites() {
     // No confirmation: favourites stay, everything else goes, and the result is saved at once.
-    m_store.clear(true);
+    m_store.clear(ClearScope::keepingFavorites);
 }
 
 } // namespace stowline

@@ -154,8 +154,8 @@ bool HistoryEngine::deleteItem(const QUuid& id) {
     return !positions.empty();
 }
 
-bool HistoryEngine::clear(bool keepingFavorites) {
-    return truncate(keepingFavorites ? favoriteCount() : 0);
+bool HistoryEngine::clear(ClearScope scope) {
+    return truncate(scope == ClearScope::keepingFavorites ? favoriteCount() : 0);
 }
 
 bool HistoryEngine::removeExpired(Timestamp olderThan) {

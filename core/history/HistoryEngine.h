@@ -21,6 +21,8 @@ namespace stowline {
 
 class SmartSearch;
 
+enum class ClearScope { keepingFavorites, everything };
+
 // An entry shared with the history that holds it: handing one out copies a pointer, not the entry.
 using SharedClipItem = std::shared_ptr<const ClipItem>;
 
@@ -64,7 +66,7 @@ public:
     bool markUsed(const QUuid& id, Timestamp at);
     bool toggleFavorite(const QUuid& id);
     bool deleteItem(const QUuid& id);
-    bool clear(bool keepingFavorites);
+    bool clear(ClearScope scope);
     bool removeExpired(Timestamp olderThan);
     bool applyRetention(qint64 days, Timestamp now, const QTimeZone& timeZone = QTimeZone::systemTimeZone());
     bool applyRecognizedText(const QUuid& id, const QString& expectedContentHash, const std::optional<QString>& text,

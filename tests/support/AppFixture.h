@@ -45,7 +45,7 @@ protected:
     QTemporaryDir dir;
     FakeSecretStore secrets;
     ClipboardStore store{std::make_unique<EncryptedArchiveStore>(dir.path(), secrets), ArchiveProtectionMode::localFile,
-                         true};
+                         ClipboardStore::Persistence::enabled};
     AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(QStringLiteral("config/Stowline.conf")))};
     FakePasteboard pasteboard;
     FakeFrontmostApplication frontmost;

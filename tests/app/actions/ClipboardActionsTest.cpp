@@ -60,14 +60,14 @@ TEST_F(ClipboardActionsTest, RestoreWritesItemsInIndexOrderAndMarksTheWriteOwn) 
         {1, TypeIdentifier::fileUrl, "file:///tmp/one"},
         {0, TypeIdentifier::html, "<b>zero</b>"},
     };
-    ASSERT_TRUE(actions.restore(clipOf(stored), false));
+    ASSERT_TRUE(actions.restore(clipOf(stored), RestoreForm::allRepresentations));
     EXPECT_EQ(pasteboard.contents(), (ClipRepresentations{stored[1], stored[3], stored[2], stored[0]}));
     expectMarkedOwn();
 }
 
 TEST_F(ClipboardActionsTest, PlainTextRestoreWritesOnlyTheText) {
     const ClipItem rich = clipOf({{0, TypeIdentifier::rtf, "{\\rtf1 bold}"}, plain("bold \u00e9")});
-    ASSERT_TRUE(actions.restore(rich, true));
+    ASSERT_TRUE(actions.restore(rich, RestoreForm::plainTextOnly));
     EXPECT_EQ(pasteboard.contents(), ClipRepresentations{plain("bold \u00e9")});
     expectMarkedOwn();
 }
@@ -77,18 +77,19 @@ TEST_F(ClipboardActionsTest, RestoreThatCannotWriteLeavesTheClipboardAlone) {
     struct Case {
         const char* name;
         ClipItem item;
-        bool plainTextOnly;
+        RestoreForm form;
     };
     const Case cases[] = {
-        {"plain text of an image", test::imageClip("\x89PNG"), true},
-        {"plain text that is not UTF-8", clipOf({plain("\xc3\x28 broken")}), true},
-        {"no representations", clipOf({}), false},
-        {"every type refused", clipOf({{0, u"com.example.private"_s, "x"}, {1, u"com.example.private"_s, "y"}}), false},
+        {"plain text of an image", test::imageClip("\x89PNG"), RestoreForm::plainTextOnly},
+        {"plain text that is not UTF-8", clipOf({plain("\xc3\x28 broken")}), RestoreForm::plainTextOnly},
+        {"no representations", clipOf({}), RestoreForm::allRepresentations},
+        {"every type refused", clipOf({{0, u"com.example.private"_s, "x"}, {1, u"com.example.private"_s, "y"}}),
+         RestoreForm::allRepresentations},
     };
     pasteboard.setUnwritableTypes({u"com.example.private"_s});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(actions.restore(c.item, c.plainTextOnly));
+        EXPECT_FALSE(actions.restore(c.item, c.form));
         expectUntouched(before);
     }
 }

@@ -111,7 +111,7 @@ protected:
 
     QTemporaryDir dir;
     AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s))};
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, false};
+    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
     ManualTimers timers;
     HistoryViewModel model{store, timers.factory()};
 };
@@ -156,7 +156,7 @@ TEST_F(HistoryScreenshotTest, EveryKindAndStateInBothAppearances) {
         store.setLastError(std::nullopt);
     }
     StowlineStyle::apply(Appearance::light);
-    ClipboardStore emptyStore{nullptr, ArchiveProtectionMode::localFile, false};
+    ClipboardStore emptyStore{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
     HistoryViewModel emptyModel{emptyStore, timers.factory()};
     timers.fire(HistoryViewModel::debounceMilliseconds);
     emptyModel.waitForSearchQueue();

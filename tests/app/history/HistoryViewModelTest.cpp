@@ -37,7 +37,7 @@ protected:
         return titles;
     }
 
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, false};
+    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
     ManualTimers timers;
     HistoryViewModel model{store, timers.factory()};
 };

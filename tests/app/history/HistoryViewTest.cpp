@@ -41,7 +41,9 @@ ClipItem recognizedImage(const QString& text) {
 class HistoryViewTest : public ::testing::Test {
 protected:
     HistoryViewTest() {
-        callbacks.onUse = [this](const ClipItem& item, bool plain) { used.append({item.title(), plain}); };
+        callbacks.onUse = [this](const ClipItem& item, RestoreForm form) {
+            used.append({item.title(), form == RestoreForm::plainTextOnly});
+        };
         callbacks.onEdit = [this](const ClipItem& item) { edited.append(item.title()); };
         callbacks.onCopyRecognizedText = [this](const QString& text) { copied.append(text); };
         callbacks.onDismiss = [this] { ++dismissed; };
@@ -76,7 +78,7 @@ protected:
 
     QTemporaryDir dir;
     AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s))};
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, false};
+    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
     ManualTimers timers;
     HistoryViewModel model{store, timers.factory()};
     HistoryViewCallbacks callbacks;

@@ -49,7 +49,7 @@ protected:
 };
 
 TEST_F(HistoryWindowManagerTest, ShowingBringsOneFloatingPanelForwardAndRemembersTheApplicationInFront) {
-    manager.show(false);
+    manager.show(HistoryWindowManager::PanelState::reset);
     HistoryWindow* window = manager.window();
     ASSERT_TRUE(window);
     EXPECT_TRUE(manager.isVisible());
@@ -70,7 +70,7 @@ TEST_F(HistoryWindowManagerTest, ShowingBringsOneFloatingPanelForwardAndRemember
     // search starts afresh.
     manager.viewModel().setQuery(u"abc"_s);
     frontmost.setFrontmost(RunningApplication{7, u"Stowline"_s, u"org.stowline.Stowline"_s, 1});
-    manager.show(false);
+    manager.show(HistoryWindowManager::PanelState::reset);
     EXPECT_EQ(manager.window(), window);
     EXPECT_EQ(manager.previousApp(), editor);
     EXPECT_TRUE(manager.viewModel().query().isEmpty());
@@ -84,7 +84,7 @@ TEST_F(HistoryWindowManagerTest, UsingAClipCopiesMarksItUsedReturnsAndPastesLate
     preferences.setInstantPaste(true);
     const QUuid older = add(textClip(u"older"_s, Timestamp{1}));
     add(textClip(u"newer"_s, Timestamp{2}));
-    manager.show(false);
+    manager.show(HistoryWindowManager::PanelState::reset);
     settle();
     manager.viewModel().moveSelection(1);
     QTest::keyClick(manager.window()->focusWidget() ? manager.window()->focusWidget() : manager.window(),
@@ -99,13 +99,13 @@ TEST_F(HistoryWindowManagerTest, UsingAClipCopiesMarksItUsedReturnsAndPastesLate
     EXPECT_EQ(keystrokes.pasteCount(), 1);
 
     // Nothing that can be written: the panel stays and nothing is pasted.
-    manager.show(false);
+    manager.show(HistoryWindowManager::PanelState::reset);
     const ClipItem empty({.id = QUuid::createUuid(),
                           .createdAt = Timestamp{1000},
                           .title = u"empty"_s,
                           .preview = u"empty"_s,
                           .contentHash = u"hash-of-nothing"_s});
-    manager.use(empty, false);
+    manager.use(empty, RestoreForm::allRepresentations);
     EXPECT_TRUE(manager.isVisible());
     EXPECT_FALSE(timers.at(4)->isActive());
 }
@@ -114,7 +114,7 @@ TEST_F(HistoryWindowManagerTest, EditingGoesThroughTheEditorAndLeavesTheStoredCl
     const QUuid image = add(imageClip(QByteArray("png")));
     const ClipItem link = textClip(u"https://example.com/a"_s, Timestamp{5});
     add(link);
-    manager.show(false);
+    manager.show(HistoryWindowManager::PanelState::reset);
     settle();
     manager.viewModel().setQuery(u"example"_s);
     settle();
@@ -144,7 +144,7 @@ TEST_F(HistoryWindowManagerTest, EditingGoesThroughTheEditorAndLeavesTheStoredCl
 
 TEST_F(HistoryWindowManagerTest, InactivityClosesAfterAtLeastASecondAndInputInThePanelRestartsIt) {
     preferences.setInactivitySeconds(0);
-    manager.show(false);
+    manager.show(HistoryWindowManager::PanelState::reset);
     ManualTimer* inactivity = timers.at(1);
     ASSERT_TRUE(inactivity->isActive());
     EXPECT_EQ(inactivity->interval(), 1000);
@@ -163,12 +163,12 @@ TEST_F(HistoryWindowManagerTest, InactivityClosesAfterAtLeastASecondAndInputInTh
 }
 
 TEST_F(HistoryWindowManagerTest, SettingsHideThePanelWithoutReturningToThePreviousApplication) {
-    manager.show(false);
+    manager.show(HistoryWindowManager::PanelState::reset);
     manager.showSettings();
     EXPECT_FALSE(manager.isVisible());
     int shown = 0;
     manager.setSettingsManager({[&] { ++shown; }, [] { return static_cast<QWidget*>(nullptr); }});
-    manager.show(false);
+    manager.show(HistoryWindowManager::PanelState::reset);
     manager.showSettings();
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(frontmost.activations().isEmpty());

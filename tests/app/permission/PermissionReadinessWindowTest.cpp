@@ -63,16 +63,16 @@ protected:
 TEST_F(PermissionReadinessWindowTest, NeededOnlyForAOneModifierShortcutWithoutAccess) {
     // Instant paste alone never asks.
     preferences.setInstantPaste(true);
-    EXPECT_FALSE(manager.showIfNeeded(true));
+    EXPECT_FALSE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
     EXPECT_FALSE(manager.window());
 
     preferences.setShortcut(kAltU);
     accessibility.setAvailable(true);
-    EXPECT_FALSE(manager.showIfNeeded(true));
+    EXPECT_FALSE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
     EXPECT_FALSE(manager.window());
 
     accessibility.setAvailable(false);
-    ASSERT_TRUE(manager.showIfNeeded(true));
+    ASSERT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
     EXPECT_TRUE(manager.isWindowVisible());
     EXPECT_EQ(manager.window()->windowTitle(), u"Finish setting up Stowline"_s);
     EXPECT_EQ(manager.window()->size(), QSize(460, 430));
@@ -94,7 +94,7 @@ TEST_F(PermissionReadinessWindowTest, NeededOnlyForAOneModifierShortcutWithoutAc
 TEST_F(PermissionReadinessWindowTest, CheckingAgainWaitsThenClosesOnceAccessArrives) {
     preferences.setShortcut(kAltU);
     int completions = 0;
-    ASSERT_TRUE(manager.showIfNeeded(true, [&] { ++completions; }));
+    ASSERT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced, [&] { ++completions; }));
 
     QTest::mouseClick(view()->primaryButton(), Qt::LeftButton);
     EXPECT_TRUE(view()->requestSent());
@@ -115,7 +115,7 @@ TEST_F(PermissionReadinessWindowTest, CheckingAgainWaitsThenClosesOnceAccessArri
 
 TEST_F(PermissionReadinessWindowTest, EscapeAndTheCloseButtonDeclineOnce) {
     preferences.setShortcut(kAltU);
-    ASSERT_TRUE(manager.showIfNeeded(true));
+    ASSERT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
     QTest::keyClick(manager.window(), Qt::Key_Escape);
     EXPECT_FALSE(manager.isWindowVisible());
     EXPECT_EQ(declined, 1);
@@ -124,7 +124,7 @@ TEST_F(PermissionReadinessWindowTest, EscapeAndTheCloseButtonDeclineOnce) {
     manager.window()->reject();
     EXPECT_EQ(declined, 1);
 
-    ASSERT_TRUE(manager.showIfNeeded(true));
+    ASSERT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
     manager.window()->close();
     EXPECT_FALSE(manager.isWindowVisible());
     EXPECT_EQ(declined, 2);
@@ -137,8 +137,8 @@ TEST_F(PermissionReadinessWindowTest, ADismissedSignatureSuppressesOnlyUnforcedS
                                      u"accessibility:singleModifierShortcut"_s);
     manager.configurationDidChange();
     EXPECT_FALSE(manager.isWindowVisible());
-    EXPECT_FALSE(manager.showIfNeeded(false));
-    EXPECT_TRUE(manager.showIfNeeded(true));
+    EXPECT_FALSE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::unlessDismissed));
+    EXPECT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
     manager.close(false);
 
     // A new signature forgets the dismissal, so the change shows the window.
@@ -174,7 +174,7 @@ TEST_F(PermissionReadinessWindowTest, Screenshots) {
     preferences.setInstantPaste(true);
     for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
         StowlineStyle::apply(appearance);
-        ASSERT_TRUE(manager.showIfNeeded(true));
+        ASSERT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
         const QString suffix = appearance == Appearance::dark ? u"-dark"_s : u"-light"_s;
         test::saveScreenshot(*manager.window(), u"permission-window"_s + suffix);
         QTest::mouseClick(view()->primaryButton(), Qt::LeftButton);

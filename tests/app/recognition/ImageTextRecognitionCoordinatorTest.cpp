@@ -32,7 +32,7 @@ protected:
     void settle() {
         const ClipItem sentinel = storedImage("sentinel-" + QByteArray::number(++m_sentinels));
         const qsizetype before = completed.count();
-        coordinator.enqueue(sentinel, true);
+        coordinator.enqueue(sentinel, RecognitionOrigin::backfill);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
                 for (qsizetype i = before; i < completed.count(); ++i) {
@@ -57,8 +57,8 @@ TEST_F(ImageTextRecognitionCoordinatorTest, OnlyImagesThatNeedRecognitionAreQueu
     ClipItem done = test::imageClip("already recognised");
     done.setTextRecognitionVersion(1);
     recognizer.setLines("already recognised", {u"again"_s});
-    coordinator.enqueue(text, false);
-    coordinator.enqueue(done, false);
+    coordinator.enqueue(text, RecognitionOrigin::capture);
+    coordinator.enqueue(done, RecognitionOrigin::capture);
     settle();
     EXPECT_EQ(recognizer.requests(), QByteArrayList{"sentinel-1"});
 }
@@ -67,8 +67,8 @@ TEST_F(ImageTextRecognitionCoordinatorTest, ResultIsNormalisedAndWrittenIntoTheC
     const ClipItem image =
         storedImage("screenshot", QStringList{u"  Total: 12 €  "_s, u"TOTAL: 12 €"_s, u"\n"_s, u"Ｆｏｏ\nfoo"_s});
     const ClipItem blank = storedImage("blank photo", QStringList());
-    coordinator.enqueue(image, false);
-    coordinator.enqueue(blank, false);
+    coordinator.enqueue(image, RecognitionOrigin::capture);
+    coordinator.enqueue(blank, RecognitionOrigin::capture);
     ASSERT_TRUE(waitForCompletions(2));
     for (const auto& arguments : std::as_const(completed))
         EXPECT_TRUE(arguments.at(1).toBool());
@@ -90,10 +90,10 @@ TEST_F(ImageTextRecognitionCoordinatorTest, ResultIsNormalisedAndWrittenIntoTheC
 TEST_F(ImageTextRecognitionCoordinatorTest, SameContentIsRecognisedOnceWhilePending) {
     const ClipItem first = storedImage("duplicate");
     recognizer.hold();
-    coordinator.enqueue(first, false);
+    coordinator.enqueue(first, RecognitionOrigin::capture);
     ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.callCount() == 1; }, 5000));
-    coordinator.enqueue(first, false);
-    coordinator.enqueue(test::imageClip("duplicate"), false);
+    coordinator.enqueue(first, RecognitionOrigin::capture);
+    coordinator.enqueue(test::imageClip("duplicate"), RecognitionOrigin::capture);
     recognizer.release();
     ASSERT_TRUE(waitForCompletions(1));
     settle();
@@ -103,12 +103,12 @@ TEST_F(ImageTextRecognitionCoordinatorTest, SameContentIsRecognisedOnceWhilePend
 TEST_F(ImageTextRecognitionCoordinatorTest, RecentJobsGoFirstAndEachListIsLastInFirstOut) {
     const ClipItem running = storedImage("running");
     recognizer.hold();
-    coordinator.enqueue(running, false);
+    coordinator.enqueue(running, RecognitionOrigin::capture);
     ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.callCount() == 1; }, 5000));
-    coordinator.enqueue(storedImage("backfill 1"), true);
-    coordinator.enqueue(storedImage("recent 1"), false);
-    coordinator.enqueue(storedImage("backfill 2"), true);
-    coordinator.enqueue(storedImage("recent 2"), false);
+    coordinator.enqueue(storedImage("backfill 1"), RecognitionOrigin::backfill);
+    coordinator.enqueue(storedImage("recent 1"), RecognitionOrigin::capture);
+    coordinator.enqueue(storedImage("backfill 2"), RecognitionOrigin::backfill);
+    coordinator.enqueue(storedImage("recent 2"), RecognitionOrigin::capture);
     recognizer.release();
     ASSERT_TRUE(waitForCompletions(5));
     EXPECT_EQ(recognizer.requests(), (QByteArrayList{"running", "recent 2", "recent 1", "backfill 2", "backfill 1"}));
@@ -136,8 +136,8 @@ TEST_F(ImageTextRecognitionCoordinatorTest, FailuresAreDroppedWithoutAVersionAnd
     const QList<ClipItem> before = store.items();
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
-        coordinator.enqueue(gif, false);
-        coordinator.enqueue(broken, false);
+        coordinator.enqueue(gif, RecognitionOrigin::capture);
+        coordinator.enqueue(broken, RecognitionOrigin::capture);
         settle();
     }
     EXPECT_EQ(recognizer.requests(), (QByteArrayList{"broken", "sentinel-1", "broken", "sentinel-2"}))
@@ -154,9 +154,9 @@ TEST_F(ImageTextRecognitionCoordinatorTest, DeletedClipIsLeftAloneAndAReplacemen
     const ClipItem deleted = storedImage("deleted");
     const ClipItem replaced = storedImage("replaced");
     recognizer.hold();
-    coordinator.enqueue(deleted, false);
+    coordinator.enqueue(deleted, RecognitionOrigin::capture);
     ASSERT_TRUE(QTest::qWaitFor([&] { return recognizer.callCount() == 1; }, 5000));
-    coordinator.enqueue(replaced, false);
+    coordinator.enqueue(replaced, RecognitionOrigin::capture);
     store.deleteItem(deleted.id());
     store.deleteItem(replaced.id());
     // A newer copy of the same image: a new clip with the same content.

@@ -27,9 +27,9 @@ void SettingsFixture::relaunch() {
     store.reset();
     preferences.reset();
     preferences = std::make_unique<AppPreferences>(std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s)));
-    store =
-        std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
-                                         protectionModeFromStoredValue(preferences->archiveProtectionModeID()), true);
+    store = std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
+                                             protectionModeFromStoredValue(preferences->archiveProtectionModeID()),
+                                             ClipboardStore::Persistence::enabled);
     store->flush();
     hotKey = std::make_unique<GlobalHotKey>(hotKeys, accessibility, [] {});
     shortcuts = std::make_unique<ShortcutCoordinator>(

@@ -74,7 +74,7 @@ TEST_F(SettingsWindowTest, LoginEntryFollowsTheSwitchOrTheSwitchGoesBackWithAnAl
 
 TEST_F(SettingsWindowTest, ClearingAsksFirstOnlyWhenFavouritesGoToo) {
     const auto fill = [this] {
-        store->clear(false);
+        store->clear(ClearScope::everything);
         store->capture(test::textClip(u"plain"_s), 0);
         const QUuid favourite = store->capture(test::textClip(u"kept"_s), 0);
         store->toggleFavorite(favourite);

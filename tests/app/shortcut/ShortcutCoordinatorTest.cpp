@@ -60,7 +60,7 @@ protected:
     FakeHotKeyService service;
     FakeKeystrokePoster accessibility;
     GlobalHotKey hotKey{service, accessibility, [] {}};
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, false};
+    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
     std::unique_ptr<AppPreferences> preferences;
     std::unique_ptr<ShortcutCoordinator> coordinator;
     std::unique_ptr<QSignalSpy> permissionRequests;

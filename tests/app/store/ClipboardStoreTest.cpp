@@ -28,8 +28,9 @@ using test::titles;
 
 class ClipboardStoreTest : public ::testing::Test {
 protected:
-    std::unique_ptr<ClipboardStore> makeStore(ArchiveProtectionMode mode = ArchiveProtectionMode::localFile,
-                                              bool persistence = true) {
+    std::unique_ptr<ClipboardStore>
+    makeStore(ArchiveProtectionMode mode = ArchiveProtectionMode::localFile,
+              ClipboardStore::Persistence persistence = ClipboardStore::Persistence::enabled) {
         return opened(std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
                                                        mode, persistence));
     }
@@ -87,7 +88,7 @@ TEST_F(ClipboardStoreTest, BurstOfCapturesIsSavedOnceAfterTheLastChange) {
 TEST_F(ClipboardStoreTest, ClearingSavesAtOnceAndCancelsTheOlderPendingSave) {
     auto store = makeStore();
     store->capture(test::textClip(u"kept?"_s), 0);
-    store->clear(false);
+    store->clear(ClearScope::everything);
     // Written without the event loop running, so no debounce timer could have fired.
     store->waitForQueuedSaves();
     ASSERT_NE(archiveInode(), ino_t(0));
@@ -99,9 +100,9 @@ TEST_F(ClipboardStoreTest, ClearingSavesAtOnceAndCancelsTheOlderPendingSave) {
 }
 
 TEST_F(ClipboardStoreTest, MemoryOnlyStoreNeverTouchesTheDisk) {
-    auto store = makeStore(ArchiveProtectionMode::localFile, false);
+    auto store = makeStore(ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly);
     store->capture(test::textClip(u"volatile"_s), 0);
-    store->clear(true);
+    store->clear(ClearScope::keepingFavorites);
     bool done = false;
     store->changeProtection(ArchiveProtectionMode::keychain,
                             [&](Status<ArchiveStoreError> status) { done = status.ok(); });
@@ -161,8 +162,9 @@ TEST_F(ClipboardStoreTest, ChangesMadeWhileStoredClipsAreUpgradedSurviveTheUpgra
         store->capture(test::textClip(u"deleted"_s, Timestamp{20}), 0);
         store->capture(test::textClip(u"made a favourite"_s, Timestamp{30}), 0);
     }
-    auto store = std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
-                                                  ArchiveProtectionMode::localFile, true);
+    auto store =
+        std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
+                                         ArchiveProtectionMode::localFile, ClipboardStore::Persistence::enabled);
     QSignalSpy upgraded(store.get(), &ClipboardStore::storedEntriesUpgraded);
     // The stored history is published; the upgrade's result waits for the event loop, which does not run here.
     store->waitForQueuedSaves();
@@ -306,7 +308,7 @@ TEST_F(ClipboardStoreTest, ChangesDuringAProtectionChangeSurviveInMemoryAndOnDis
     store->capture(test::textClip(u"captured meanwhile"_s, Timestamp{30}), 0);
     store->deleteItem(store->items()[2].id());
     store->toggleFavorite(store->items()[1].id());
-    store->publishAndSave(true);
+    store->publishAndSave(ClipboardStore::SaveTiming::immediately);
     release.set_value();
     ASSERT_TRUE(QTest::qWaitFor([&] { return succeeded.has_value(); }, 3000));
     ASSERT_TRUE(*succeeded);
@@ -355,7 +357,8 @@ TEST_F(ClipboardStoreTest, AnUnreadableArchiveThatCannotBeMovedAsideIsNeverSaved
     ASSERT_TRUE(QDir().mkpath(folder));
     const auto open = [&] {
         return opened(std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(folder, secrets),
-                                                       ArchiveProtectionMode::localFile, true));
+                                                       ArchiveProtectionMode::localFile,
+                                                       ClipboardStore::Persistence::enabled));
     };
     open()->capture(test::textClip(u"soon unreadable"_s), 0);
     const QString archive = folder + u"/history-local.stwl"_s;

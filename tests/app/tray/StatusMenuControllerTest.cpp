@@ -50,7 +50,7 @@ protected:
 
     QTemporaryDir dir;
     AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s))};
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, false};
+    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
     int historyToggles = 0;
     int settingsOpened = 0;
     int quits = 0;

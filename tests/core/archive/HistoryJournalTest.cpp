@@ -78,7 +78,7 @@ TEST(HistoryJournalTest, ReplayingEveryChangeRebuildsTheHistoryThatWroteIt) {
             break;
         default:
             if (pick(6) == 0)
-                history.clear(pick(2) == 0);
+                history.clear(pick(2) == 0 ? ClearScope::keepingFavorites : ClearScope::everything);
             break;
         }
         const auto change = JournalChange::between(before, history);

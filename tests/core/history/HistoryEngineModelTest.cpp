@@ -187,7 +187,7 @@ TEST(HistoryEngine, RandomOperationsMatchPlainRules) {
             }
             case 6: {
                 const bool keep = random() % 4 != 0;
-                changed = engine.clear(keep);
+                changed = engine.clear(keep ? ClearScope::keepingFavorites : ClearScope::everything);
                 reference.clear(keep);
                 break;
             }

@@ -153,14 +153,14 @@ TEST(HistoryEngine, RemovalsKeepOrder) {
     EXPECT_FALSE(expiring.removeExpired(Timestamp{4}));
 
     HistoryEngine keeping(items);
-    EXPECT_TRUE(keeping.clear(true));
+    EXPECT_TRUE(keeping.clear(ClearScope::keepingFavorites));
     EXPECT_EQ(titles(keeping), (QStringList{u"f1"_s, u"f2"_s}));
-    EXPECT_FALSE(keeping.clear(true));
-    EXPECT_TRUE(keeping.clear(false));
+    EXPECT_FALSE(keeping.clear(ClearScope::keepingFavorites));
+    EXPECT_TRUE(keeping.clear(ClearScope::everything));
     EXPECT_TRUE(keeping.isEmpty());
 
     HistoryEngine plain({clip(u"x"_s, 1), clip(u"y"_s, 2)});
-    EXPECT_TRUE(plain.clear(true));
+    EXPECT_TRUE(plain.clear(ClearScope::keepingFavorites));
     EXPECT_TRUE(plain.isEmpty());
 }
 
