@@ -41,10 +41,6 @@ void typeKeys(const QString& keys) {
     ASSERT_EQ(runClient(u"xdotool"_s, {u"key"_s, u"--clearmodifiers"_s, keys}).exitCode, 0);
 }
 
-void settle() {
-    waitUntil([] { return false; }, 300);
-}
-
 OtherXClient::OtherXClient() : m_connection(xcb_connect(nullptr, nullptr)) {
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
 }

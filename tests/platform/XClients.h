@@ -29,9 +29,6 @@ QByteArray pasteWithXclip(const QString& target);
 // Types the keys (xdotool syntax) as the user would.
 void typeKeys(const QString& keys);
 
-// Gives a key press that must not arrive the time it would need to arrive.
-void settle();
-
 // Another X client, whose grab makes a combination taken for this one.
 class OtherXClient {
 public:

@@ -39,6 +39,10 @@ TEST(HistoryEngine, InitSortsFavouritesFirstThenRecentStably) {
     const HistoryEngine engine({clip(u"a"_s, 1), clip(u"b"_s, 3), clip(u"c"_s, 2, true), clip(u"d"_s, 3),
                                 clip(u"e"_s, 0, true), clip(u"f"_s, 2, true)});
     EXPECT_EQ(titles(engine), (QStringList{u"c"_s, u"f"_s, u"e"_s, u"b"_s, u"d"_s, u"a"_s}));
+    // An ingested clip goes after those it ties with, as if appended and sorted again.
+    HistoryEngine grown = engine;
+    grown.ingest(clip(u"g"_s, 3), 0);
+    EXPECT_EQ(titles(grown), (QStringList{u"c"_s, u"f"_s, u"e"_s, u"b"_s, u"d"_s, u"g"_s, u"a"_s}));
 }
 
 TEST(HistoryEngine, RecaptureMergesIntoExistingEntry) {
@@ -219,6 +223,7 @@ TEST(HistoryEngine, RecognizedTextOnlyForTheMatchingImage) {
     EXPECT_TRUE(engine.filtered(u"invoice"_s, QSet<ClipKind>()).isEmpty());
 
     EXPECT_TRUE(engine.applyRecognizedText(image.id(), u"hash-1"_s, u"Invoice 42"_s, 1));
+    EXPECT_EQ(engine.filtered(u"invoice"_s, QSet<ClipKind>()).size(), 1) << "the new text is searched at once";
     EXPECT_FALSE(engine.applyRecognizedText(image.id(), u"hash-1"_s, u"Invoice 42"_s, 1));
     EXPECT_TRUE(engine.applyRecognizedText(image.id(), u"hash-1"_s, u"Invoice 42"_s, 2));
     EXPECT_EQ(engine.item(image.id())->textRecognitionVersion(), 2);

@@ -51,6 +51,14 @@ TEST(ClipItem, CopiesSharePayloads) {
     EXPECT_EQ(item.representations()[0].data.constData(), copy.representations()[0].data.constData());
 }
 
+// Archives name kinds by these; renaming one makes every stored clip of that kind unreadable.
+TEST(ClipKind, RawValuesAreTheArchiveForm) {
+    QStringList raw;
+    for (ClipKind kind : allCases<ClipKind>())
+        raw << rawValue(kind);
+    EXPECT_EQ(raw, (QStringList{u"text"_s, u"link"_s, u"color"_s, u"image"_s, u"file"_s, u"richText"_s}));
+}
+
 TEST(TextContentFormat, OnlyPlainTextAndMarkdownAreNotCode) {
     for (TextContentFormat format : allCases<TextContentFormat>()) {
         EXPECT_EQ(fromRawValue<TextContentFormat>(rawValue(format)), format);
