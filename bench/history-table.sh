@@ -153,7 +153,7 @@ measure() {
         "$(mb $((quitPeak * 1024)))" "$captureWrite" $((afterFiles - beforeFiles)) "$captureCpu" "$captureLoad"
 }
 
-echo "build: $build ($(git -C "$here/.." rev-parse --short HEAD 2>/dev/null || echo unknown)), $(date -u +%FT%TZ), $(nproc) cores"
+echo "build: $build (executable of $(date -u -r "$stowline" +%FT%TZ)), run $(date -u +%FT%TZ), $(nproc) cores"
 echo '| History | Archive | First start: first answer | Later start: first answer | Resident after start | Peak at quit (compaction) | One capture |'
 echo '|---|---|---|---|---|---|---|'
 measure "empty" 0 0
