@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/history/RowTextLayout.h"
+#include "app/preferences/PreferenceDefaults.h"
 #include "core/highlight/TextSyntaxHighlighter.h"
 #include "core/model/ClipItem.h"
 #include "core/search/SmartSearch.h"
@@ -20,9 +21,9 @@ class HistoryListModel;
 
 // What of the preferences the rows are drawn with.
 struct ClipRowSettings {
-    int previewLineCount = 4; // 0: no limit
-    double previewFontSize = 12.0;
-    bool showApplicationIdentifiers = false;
+    int previewLineCount = int(PreferenceDefaults::previewLineCount); // 0: no limit
+    double previewFontSize = PreferenceDefaults::previewFontSize;
+    bool showApplicationIdentifiers = PreferenceDefaults::showApplicationIdentifiers;
 };
 
 // Paints one clip of the history list: its icon, colour swatch or thumbnail, the title, the coloured preview,

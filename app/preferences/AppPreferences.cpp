@@ -14,14 +14,12 @@ using namespace Qt::StringLiterals;
 namespace stowline {
 
 namespace K = PreferenceKeys;
+namespace D = PreferenceDefaults;
 
 namespace {
 
-constexpr qint64 defaultPreviewLineCount = 4;
-constexpr double defaultPreviewFontSize = 12.0;
 constexpr double minimumPreviewFontSize = 6.0;
 constexpr double maximumPreviewFontSize = 72.0;
-constexpr double defaultInactivitySeconds = 300.0;
 
 // Line ends as the excluded-identifiers text may contain them; "\r\n" splits like one.
 bool isLineSeparator(QChar c) {
@@ -31,7 +29,7 @@ bool isLineSeparator(QChar c) {
 
 } // namespace
 
-QString AppPreferences::defaultExcludedBundleIDs() {
+QString PreferenceDefaults::excludedBundleIDs() {
     return QStringList{
         u"com.apple.Passwords"_s,
         u"com.apple.keychainaccess"_s,
@@ -59,21 +57,21 @@ AppPreferences::~AppPreferences() = default;
 
 void AppPreferences::registerDefaults() {
     m_defaults->registerDefaults({
-        {K::captureEnabled, true},
-        {K::historyLimit, qint64(0)},
-        {K::retentionDays, qint64(0)},
-        {K::instantPaste, false},
-        {K::launchAtLogin, true},
-        {K::excludedBundleIDs, defaultExcludedBundleIDs()},
-        {K::privacyExclusionsEnabled, false},
-        {K::archiveProtectionMode, rawValue(ArchiveProtectionMode::localFile)},
-        {K::previewLineCount, defaultPreviewLineCount},
-        {K::previewFontSize, defaultPreviewFontSize},
-        {K::inactivityCloseEnabled, true},
-        {K::inactivitySeconds, defaultInactivitySeconds},
-        {K::showApplicationIdentifiers, false},
-        {K::appearance, rawValue(AppearancePreference::system)},
-        {K::selectedSettingsTab, rawValue(SettingsPane::general)},
+        {K::captureEnabled, D::captureEnabled},
+        {K::historyLimit, D::historyLimit},
+        {K::retentionDays, D::retentionDays},
+        {K::instantPaste, D::instantPaste},
+        {K::launchAtLogin, D::launchAtLogin},
+        {K::excludedBundleIDs, D::excludedBundleIDs()},
+        {K::privacyExclusionsEnabled, D::privacyExclusionsEnabled},
+        {K::archiveProtectionMode, rawValue(D::archiveProtectionMode)},
+        {K::previewLineCount, D::previewLineCount},
+        {K::previewFontSize, D::previewFontSize},
+        {K::inactivityCloseEnabled, D::inactivityCloseEnabled},
+        {K::inactivitySeconds, D::inactivitySeconds},
+        {K::showApplicationIdentifiers, D::showApplicationIdentifiers},
+        {K::appearance, rawValue(D::appearance)},
+        {K::selectedSettingsTab, rawValue(D::selectedSettingsTab)},
     });
 }
 
@@ -84,33 +82,32 @@ void AppPreferences::load() {
     const qint64 schema = store.integer(K::preferencesSchema).value_or(0);
     if (schema < 2) {
         // Every user of the first layout starts over with unlimited history, no expiry and exclusions off.
-        store.setInteger(K::historyLimit, 0);
-        store.setInteger(K::retentionDays, 0);
-        store.setBoolean(K::privacyExclusionsEnabled, false);
+        store.setInteger(K::historyLimit, D::historyLimit);
+        store.setInteger(K::retentionDays, D::retentionDays);
+        store.setBoolean(K::privacyExclusionsEnabled, D::privacyExclusionsEnabled);
     }
 
     // Every key read below is registered, so a read only comes back empty through a damaged registration.
-    m_captureEnabled = store.boolean(K::captureEnabled).value_or(true);
-    m_historyLimit = store.integer(K::historyLimit).value_or(0);
-    m_retentionDays = store.integer(K::retentionDays).value_or(0);
-    m_instantPaste = store.boolean(K::instantPaste).value_or(false);
+    m_captureEnabled = store.boolean(K::captureEnabled).value_or(D::captureEnabled);
+    m_historyLimit = store.integer(K::historyLimit).value_or(D::historyLimit);
+    m_retentionDays = store.integer(K::retentionDays).value_or(D::retentionDays);
+    m_instantPaste = store.boolean(K::instantPaste).value_or(D::instantPaste);
     m_launchAtLogin = LoginStartupPolicy::initialEnabled(
         storedLaunchAtLogin, store.boolean(K::launchAtLoginUserSet).value_or(false), schema);
-    m_excludedBundleIDs = store.string(K::excludedBundleIDs).value_or(QString());
-    m_privacyExclusionsEnabled = store.boolean(K::privacyExclusionsEnabled).value_or(false);
+    m_excludedBundleIDs = store.string(K::excludedBundleIDs).value_or(D::excludedBundleIDs());
+    m_privacyExclusionsEnabled = store.boolean(K::privacyExclusionsEnabled).value_or(D::privacyExclusionsEnabled);
     m_shortcut = readShortcut(schema);
-    m_archiveProtectionModeID =
-        store.string(K::archiveProtectionMode).value_or(rawValue(ArchiveProtectionMode::localFile));
-    m_previewLineCount = store.integer(K::previewLineCount).value_or(defaultPreviewLineCount);
-    const double fontSize = store.real(K::previewFontSize).value_or(defaultPreviewFontSize);
+    m_archiveProtectionModeID = store.string(K::archiveProtectionMode).value_or(rawValue(D::archiveProtectionMode));
+    m_previewLineCount = store.integer(K::previewLineCount).value_or(D::previewLineCount);
+    const double fontSize = store.real(K::previewFontSize).value_or(D::previewFontSize);
     m_previewFontSize =
-        fontSize >= minimumPreviewFontSize && fontSize <= maximumPreviewFontSize ? fontSize : defaultPreviewFontSize;
-    m_inactivityCloseEnabled = store.boolean(K::inactivityCloseEnabled).value_or(true);
-    m_inactivitySeconds = store.real(K::inactivitySeconds).value_or(defaultInactivitySeconds);
-    m_showApplicationIdentifiers = store.boolean(K::showApplicationIdentifiers).value_or(false);
+        fontSize >= minimumPreviewFontSize && fontSize <= maximumPreviewFontSize ? fontSize : D::previewFontSize;
+    m_inactivityCloseEnabled = store.boolean(K::inactivityCloseEnabled).value_or(D::inactivityCloseEnabled);
+    m_inactivitySeconds = store.real(K::inactivitySeconds).value_or(D::inactivitySeconds);
+    m_showApplicationIdentifiers = store.boolean(K::showApplicationIdentifiers).value_or(D::showApplicationIdentifiers);
     m_appearance = appearanceFromStoredValue(store.string(K::appearance));
     const QString pane = store.string(K::selectedSettingsTab).value_or(QString());
-    m_selectedSettingsTabID = fromRawValue<SettingsPane>(pane) ? pane : rawValue(SettingsPane::general);
+    m_selectedSettingsTabID = fromRawValue<SettingsPane>(pane) ? pane : rawValue(D::selectedSettingsTab);
 
     store.setInteger(K::preferencesSchema, currentSchema);
     store.setBoolean(K::launchAtLogin, m_launchAtLogin);
@@ -268,15 +265,18 @@ void AppPreferences::switchToNoLimit(bool noLimit, qint64 current, const QString
 }
 
 void AppPreferences::setUnlimitedHistory(bool unlimited) {
-    switchToNoLimit(unlimited, m_historyLimit, K::lastFiniteHistoryLimit, 500, &AppPreferences::setHistoryLimit);
+    switchToNoLimit(unlimited, m_historyLimit, K::lastFiniteHistoryLimit, D::finiteHistoryLimit,
+                    &AppPreferences::setHistoryLimit);
 }
 
 void AppPreferences::setForeverRetention(bool forever) {
-    switchToNoLimit(forever, m_retentionDays, K::lastFiniteRetentionDays, 30, &AppPreferences::setRetentionDays);
+    switchToNoLimit(forever, m_retentionDays, K::lastFiniteRetentionDays, D::finiteRetentionDays,
+                    &AppPreferences::setRetentionDays);
 }
 
 void AppPreferences::setAllPreviewLines(bool all) {
-    switchToNoLimit(all, m_previewLineCount, K::lastFinitePreviewLines, 4, &AppPreferences::setPreviewLineCount);
+    switchToNoLimit(all, m_previewLineCount, K::lastFinitePreviewLines, D::finitePreviewLines,
+                    &AppPreferences::setPreviewLineCount);
 }
 
 HotKeyConfiguration AppPreferences::lastProvenShortcut() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/preferences/PreferenceDefaults.h"
 #include "app/preferences/PreferenceStore.h"
 #include "core/appearance/AppearancePreference.h"
 #include "core/shortcut/HotKeyConfiguration.h"
@@ -48,9 +49,6 @@ public:
 
     explicit AppPreferences(std::unique_ptr<PreferenceStore> defaults, QObject* parent = nullptr);
     ~AppPreferences() override;
-
-    // Identifiers never captured from while exclusions are on, one per line.
-    static QString defaultExcludedBundleIDs();
 
     PreferenceStore& defaults() { return *m_defaults; }
 
@@ -136,21 +134,22 @@ private:
                          void (AppPreferences::*assign)(qint64));
 
     std::unique_ptr<PreferenceStore> m_defaults;
-    bool m_captureEnabled = true;
-    qint64 m_historyLimit = 0;
-    qint64 m_retentionDays = 0;
-    bool m_instantPaste = false;
-    bool m_launchAtLogin = true;
+    // Every field is read in `load`; the defaults only matter if a reader ran first.
+    bool m_captureEnabled = PreferenceDefaults::captureEnabled;
+    qint64 m_historyLimit = PreferenceDefaults::historyLimit;
+    qint64 m_retentionDays = PreferenceDefaults::retentionDays;
+    bool m_instantPaste = PreferenceDefaults::instantPaste;
+    bool m_launchAtLogin = PreferenceDefaults::launchAtLogin;
     QString m_excludedBundleIDs;
-    bool m_privacyExclusionsEnabled = false;
+    bool m_privacyExclusionsEnabled = PreferenceDefaults::privacyExclusionsEnabled;
     HotKeyConfiguration m_shortcut;
     QString m_archiveProtectionModeID;
-    qint64 m_previewLineCount = 4;
-    double m_previewFontSize = 12.0;
-    bool m_inactivityCloseEnabled = true;
-    double m_inactivitySeconds = 300.0;
-    bool m_showApplicationIdentifiers = false;
-    AppearancePreference m_appearance = AppearancePreference::system;
+    qint64 m_previewLineCount = PreferenceDefaults::previewLineCount;
+    double m_previewFontSize = PreferenceDefaults::previewFontSize;
+    bool m_inactivityCloseEnabled = PreferenceDefaults::inactivityCloseEnabled;
+    double m_inactivitySeconds = PreferenceDefaults::inactivitySeconds;
+    bool m_showApplicationIdentifiers = PreferenceDefaults::showApplicationIdentifiers;
+    AppearancePreference m_appearance = PreferenceDefaults::appearance;
     QString m_selectedSettingsTabID;
 };
 

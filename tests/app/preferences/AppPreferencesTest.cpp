@@ -141,7 +141,7 @@ TEST_F(AppPreferencesTest, MistypedValuesReadAsAbsent) {
     EXPECT_EQ(preferences->previewLineCount(), 4);
     EXPECT_EQ(preferences->previewFontSize(), 12.0);
     EXPECT_EQ(preferences->inactivitySeconds(), 300.0);
-    EXPECT_EQ(preferences->excludedBundleIDs(), AppPreferences::defaultExcludedBundleIDs());
+    EXPECT_EQ(preferences->excludedBundleIDs(), PreferenceDefaults::excludedBundleIDs());
     EXPECT_EQ(preferences->archiveProtectionModeID(), u"keychain");
     EXPECT_EQ(preferences->appearance(), AppearancePreference::system);
     EXPECT_EQ(preferences->selectedSettingsTabID(), u"general");
