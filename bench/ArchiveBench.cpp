@@ -1,9 +1,9 @@
 // Saving and loading a large history through the archive store, against the floor of the same bytes:
 // AES-256-GCM both ways, an atomic write and a read.
 
-#include "app/archive/ArchiveFiles.h"
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/platform/fake/FakeSecretStore.h"
+#include "bench/ArchiveFloor.h"
 #include "bench/BenchRegistry.h"
 #include "core/classify/ContentClassifier.h"
 #include "core/support/SecureRandom.h"
@@ -11,8 +11,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
-
-#include <openssl/evp.h>
 
 #include <random>
 
@@ -75,26 +73,6 @@ void resetPeakMemory() {
         clear.write("5");
 }
 
-bool gcmInPlace(bool encrypt, const QByteArray& key, QByteArray& bytes) {
-    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
-    const auto* k = reinterpret_cast<const unsigned char*>(key.constData());
-    auto* data = reinterpret_cast<unsigned char*>(bytes.data());
-    const unsigned char nonce[12] = {};
-    unsigned char tag[16] = {};
-    int written = 0;
-    bool ok = EVP_CipherInit_ex(context, EVP_aes_256_gcm(), nullptr, k, nonce, encrypt ? 1 : 0) == 1;
-    for (qsizetype done = 0; ok && done < bytes.size();) {
-        const int slice = int(std::min<qsizetype>(qsizetype(1) << 30, bytes.size() - done));
-        ok = EVP_CipherUpdate(context, data + done, &written, data + done, slice) == 1;
-        done += slice;
-    }
-    // Only the work matters for the floor; the tag is not checked.
-    if (ok && encrypt)
-        ok = EVP_CipherFinal_ex(context, tag, &written) == 1;
-    EVP_CIPHER_CTX_free(context);
-    return ok;
-}
-
 int runArchive(const QStringList&) {
     QTextStream out(stdout);
     QTemporaryDir home;
@@ -124,17 +102,7 @@ int runArchive(const QStringList&) {
         loadedItems = loaded->items.size();
     });
 
-    const QByteArray key = *SecureRandom::bytes(32);
-    const QString floorPath = home.path() + u"/floor.bin"_s;
-    QByteArray bytes(archiveBytes, 'x');
-    const double floor = bench::medianSeconds(5, [&] {
-        bytes.detach();
-        if (!gcmInPlace(true, key, bytes) || !ArchiveFiles::replaceAtomically(floorPath, bytes).ok())
-            qFatal("floor write failed");
-        auto read = ArchiveFiles::readAll(floorPath);
-        if (!read.ok() || !gcmInPlace(false, key, *read))
-            qFatal("floor read failed");
-    });
+    const double floor = bench::archiveFloorSeconds(5, archiveBytes, home.path());
 
     const double archiveMegabytes = double(archiveBytes) / 1e6;
     const double extraMegabytes = double(peakDuringSave - residentBefore) * 1024 / 1e6;

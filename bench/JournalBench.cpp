@@ -6,6 +6,7 @@
 #include "app/archive/ArchiveFiles.h"
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/platform/fake/FakeSecretStore.h"
+#include "bench/ArchiveFloor.h"
 #include "bench/BenchRegistry.h"
 #include "bench/SyntheticHistory.h"
 #include "core/archive/HistoryJournal.h"
@@ -14,11 +15,8 @@
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
-
-#include <openssl/evp.h>
 
 #include <algorithm>
 
@@ -97,25 +95,6 @@ CaptureCost measureCaptures(EncryptedArchiveStore& store, HistoryEngine& history
     return cost;
 }
 
-bool gcmInPlace(bool encrypt, const QByteArray& key, QByteArray& bytes) {
-    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
-    const unsigned char nonce[12] = {};
-    unsigned char tag[16] = {};
-    int written = 0;
-    auto* data = reinterpret_cast<unsigned char*>(bytes.data());
-    bool ok = EVP_CipherInit_ex(context, EVP_aes_256_gcm(), nullptr,
-                                reinterpret_cast<const unsigned char*>(key.constData()), nonce, encrypt ? 1 : 0) == 1;
-    for (qsizetype done = 0; ok && done < bytes.size();) {
-        const int slice = int(std::min<qsizetype>(qsizetype(1) << 30, bytes.size() - done));
-        ok = EVP_CipherUpdate(context, data + done, &written, data + done, slice) == 1;
-        done += slice;
-    }
-    if (ok && encrypt)
-        ok = EVP_CipherFinal_ex(context, tag, &written) == 1;
-    EVP_CIPHER_CTX_free(context);
-    return ok;
-}
-
 int runJournal(const QStringList& arguments) {
     QTextStream out(stdout);
     qint64 imageMegabytes = 2000;
@@ -148,19 +127,7 @@ int runJournal(const QStringList& arguments) {
             qFatal("rewrite failed");
     });
     const qint64 archiveBytes = store.diskSize(mode);
-    const QByteArray key = *SecureRandom::bytes(32);
-    const QString floorPath = home.path() + u"/floor.bin"_s;
-    QByteArray bytes(archiveBytes, 'x');
-    const double floor = bench::medianSeconds(3, [&] {
-        bytes.detach();
-        if (!gcmInPlace(true, key, bytes) || !ArchiveFiles::replaceAtomically(floorPath, bytes).ok())
-            qFatal("floor write failed");
-        auto read = ArchiveFiles::readAll(floorPath);
-        if (!read.ok() || !gcmInPlace(false, key, *read))
-            qFatal("floor read failed");
-    });
-    QFile::remove(floorPath);
-    bytes.clear();
+    const double floor = bench::archiveFloorSeconds(3, archiveBytes, home.path());
     out << "rewrite of " << double(archiveBytes) / 1e6 << " MB: " << compaction << " s, archive floor " << floor
         << " s\n";
 

@@ -55,6 +55,12 @@ InstanceReply failure(const ArchiveCommandError& error) {
     return {failed, error.message()};
 }
 
+// Commands that change or export the history wait for one that could not be opened yet: clips imported into it
+// now would be merged a second time once it opens.
+InstanceReply historyNotOpen() {
+    return failure({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage().text, {}});
+}
+
 // The store's history as the commands see it: a snapshot taken when the command arrives, changed through the
 // store so every change is published and saved as the panel's are.
 class StoreHistory : public CommandHistory {
@@ -137,8 +143,7 @@ InstanceReply InstanceCommands::exportHistory(const QStringList& arguments) {
     const QString& path = arguments.first();
     ClipboardStore& store = m_application.store();
     if (!store.isHistoryOpen())
-        return failure(
-            {ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage().text, {}});
+        return historyNotOpen();
     // Only into the owner-only file the asker created: the instance never creates files on request.
     QFile output(path);
     if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly))
@@ -154,10 +159,8 @@ InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
         return notUnderstood();
     const QString& path = arguments.first();
     ClipboardStore& store = m_application.store();
-    // Clips merged into a history that is not open yet would be merged a second time once it opens.
     if (!store.isHistoryOpen())
-        return failure(
-            {ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage().text, {}});
+        return historyNotOpen();
     const auto bytes = ArchiveFiles::readAll(path);
     if (!bytes)
         return failure({ArchiveCommandError::Kind::inputUnreadable, bytes.error().reason, path});
@@ -209,8 +212,7 @@ InstanceReply InstanceCommands::changeHistory(const InstanceRequest& request) {
     ClipboardStore& store = m_application.store();
     // Changes wait for the history: made before it opens, they would be lost when it does.
     if (!store.isHistoryOpen())
-        return failure(
-            {ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage().text, {}});
+        return historyNotOpen();
     StoreHistory history(store);
     const QStringList& arguments = request.arguments;
     switch (request.command) {

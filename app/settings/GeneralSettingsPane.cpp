@@ -32,10 +32,8 @@ QString GeneralSettingsPane::launchFailedMessage() {
 GeneralSettingsPane::GeneralSettingsPane(SettingsContext& context, QWidget* parent)
     : QWidget(parent), m_context(context) {
     AppPreferences& preferences = context.preferences;
-    auto* layout = new QVBoxLayout(this);
-    layout->setSpacing(18);
-    layout->addWidget(
-        new SettingsIntroduction(u"gearshape"_s, u"General"_s, u"How Stowline looks, starts, and behaves."_s, this));
+    QVBoxLayout* layout =
+        makePaneLayout(this, u"gearshape"_s, u"General"_s, u"How Stowline looks, starts, and behaves."_s);
 
     auto* appearance = new SettingsSection(u"APPEARANCE"_s, this);
     QStringList names;

@@ -47,11 +47,8 @@ ExactPositiveIntegerField* addLimit(SettingsSection* section, QCheckBox* toggle,
 HistorySettingsPane::HistorySettingsPane(SettingsContext& context, QWidget* parent)
     : QWidget(parent), m_context(context) {
     AppPreferences& preferences = context.preferences;
-    auto* layout = new QVBoxLayout(this);
-    layout->setSpacing(18);
-    layout->addWidget(new SettingsIntroduction(u"clock.arrow.circlepath"_s, u"History"_s,
-                                               u"Control your permanent clipboard library and its presentation."_s,
-                                               this));
+    QVBoxLayout* layout = makePaneLayout(this, u"clock.arrow.circlepath"_s, u"History"_s,
+                                         u"Control your permanent clipboard library and its presentation."_s);
 
     auto* library = new SettingsSection(u"LIBRARY"_s, this);
     m_keepForever = makeToggle(u"Keep forever"_s, library);

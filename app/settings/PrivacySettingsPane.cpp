@@ -20,10 +20,8 @@ namespace stowline {
 PrivacySettingsPane::PrivacySettingsPane(SettingsContext& context, QWidget* parent)
     : QWidget(parent), m_context(context) {
     AppPreferences& preferences = context.preferences;
-    auto* layout = new QVBoxLayout(this);
-    layout->setSpacing(18);
-    layout->addWidget(new SettingsIntroduction(u"hand.raised"_s, u"Privacy"_s,
-                                               PlatformWording::text(Wording::privacyIntroduction), this));
+    QVBoxLayout* layout =
+        makePaneLayout(this, u"hand.raised"_s, u"Privacy"_s, PlatformWording::text(Wording::privacyIntroduction));
 
     auto* protection = new SettingsSection(u"ARCHIVE PROTECTION"_s, this);
     m_keyring = makeToggle(PlatformWording::text(Wording::keychainToggle), protection);

@@ -23,6 +23,13 @@ protected:
     }
 };
 
+QVBoxLayout* makePaneLayout(QWidget* pane, const QString& symbol, const QString& title, const QString& sentence) {
+    auto* layout = new QVBoxLayout(pane);
+    layout->setSpacing(18);
+    layout->addWidget(new SettingsIntroduction(symbol, title, sentence, pane));
+    return layout;
+}
+
 QLabel* makeNote(const QString& text, QWidget* parent, qreal pointSize) {
     auto* note = new QLabel(text, parent);
     note->setWordWrap(true);

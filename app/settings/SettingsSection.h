@@ -55,6 +55,8 @@ public:
                          QWidget* parent = nullptr);
 };
 
+// The column every settings pane is laid out in, starting with the pane's introduction.
+QVBoxLayout* makePaneLayout(QWidget* pane, const QString& symbol, const QString& title, const QString& sentence);
 // A smaller line of text in the secondary colour, wrapped to the width it is given.
 QLabel* makeNote(const QString& text, QWidget* parent, qreal pointSize = 0);
 // Keeps the label's text in a palette role across appearance changes.

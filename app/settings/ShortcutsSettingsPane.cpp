@@ -20,10 +20,8 @@ namespace stowline {
 ShortcutsSettingsPane::ShortcutsSettingsPane(SettingsContext& context, QWidget* parent)
     : QWidget(parent), m_context(context) {
     AppPreferences& preferences = context.preferences;
-    auto* layout = new QVBoxLayout(this);
-    layout->setSpacing(18);
-    layout->addWidget(new SettingsIntroduction(u"keyboard"_s, u"Shortcuts"_s,
-                                               u"Choose the fastest way to bring Stowline forward."_s, this));
+    QVBoxLayout* layout =
+        makePaneLayout(this, u"keyboard"_s, u"Shortcuts"_s, u"Choose the fastest way to bring Stowline forward."_s);
 
     auto* global = new SettingsSection(u"GLOBAL SHORTCUT"_s, this);
     auto* controls = new QWidget;
