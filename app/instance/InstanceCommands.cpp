@@ -61,6 +61,15 @@ InstanceReply historyNotOpen() {
     return failure({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage().text, {}});
 }
 
+// The one file an export or an import names, once the history is open.
+Result<QString, InstanceReply> historyFile(const QStringList& arguments, const ClipboardStore& store) {
+    if (arguments.size() != 1)
+        return fail(notUnderstood());
+    if (!store.isHistoryOpen())
+        return fail(historyNotOpen());
+    return arguments.first();
+}
+
 // The store's history as the commands see it: a snapshot taken when the command arrives, changed through the
 // store so every change is published and saved as the panel's are.
 class StoreHistory : public CommandHistory {
@@ -138,12 +147,11 @@ void InstanceCommands::handle(const InstanceRequest& request, const SingleInstan
 }
 
 InstanceReply InstanceCommands::exportHistory(const QStringList& arguments) {
-    if (arguments.size() != 1)
-        return notUnderstood();
-    const QString& path = arguments.first();
     ClipboardStore& store = m_application.store();
-    if (!store.isHistoryOpen())
-        return historyNotOpen();
+    const auto file = historyFile(arguments, store);
+    if (!file)
+        return file.error();
+    const QString& path = *file;
     // Only into the owner-only file the asker created: the instance never creates files on request.
     QFile output(path);
     if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly))
@@ -155,12 +163,11 @@ InstanceReply InstanceCommands::exportHistory(const QStringList& arguments) {
 }
 
 InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
-    if (arguments.size() != 1)
-        return notUnderstood();
-    const QString& path = arguments.first();
     ClipboardStore& store = m_application.store();
-    if (!store.isHistoryOpen())
-        return historyNotOpen();
+    const auto file = historyFile(arguments, store);
+    if (!file)
+        return file.error();
+    const QString& path = *file;
     const auto bytes = ArchiveFiles::readAll(path);
     if (!bytes)
         return failure({ArchiveCommandError::Kind::inputUnreadable, bytes.error().reason, path});

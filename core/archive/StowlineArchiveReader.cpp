@@ -42,6 +42,15 @@ std::optional<StowlineCipherError> readItems(od::value value, QList<ClipItem>& i
 // Documents above this many bytes are read entry by entry: the parser handles at most 4 GiB at once.
 std::atomic<qsizetype> singleParseLimit{qsizetype(simdjson::SIMDJSON_MAXSIZE_BYTES)};
 
+// Both readers end alike: an archive holds its schema version and its items.
+Result<StowlineArchive, StowlineCipherError> withRequiredKeys(StowlineArchive archive, bool hasVersion, bool hasItems) {
+    if (!hasVersion)
+        return fail(rootError(Reason::missingKey, "schemaVersion"));
+    if (!hasItems)
+        return fail(rootError(Reason::missingKey, "items"));
+    return archive;
+}
+
 // Finds the extent of values in a JSON text without decoding them; strings are skipped whole, so brackets and
 // quotes inside them never count. What lies inside an extent is left for the parser to judge.
 class StructureScanner {
@@ -68,6 +77,18 @@ public:
     bool peek(char c) {
         skipSpace();
         return m_position < m_length && m_json[m_position] == c;
+    }
+    enum class Member { next, end, broken };
+    // Steps to the next member of an open object or array that `close` ends, each after the first behind a comma;
+    // with `next`, `start` is where the member begins.
+    Member nextMember(char close, bool first, qsizetype& start) {
+        if (take(close))
+            return Member::end;
+        if (!first && !take(','))
+            return Member::broken;
+        skipSpace();
+        start = m_position;
+        return Member::next;
     }
     // Moves past the next value; false when the text ends inside it or no value starts here.
     bool skipValue() {
@@ -149,14 +170,13 @@ Result<StowlineArchive, StowlineCipherError> decodeEntryByEntry(const char* json
     bool hasVersion = false;
     bool hasItems = false;
     od::parser entryParser;
+    using Member = StructureScanner::Member;
+    qsizetype keyStart = 0;
     for (bool first = true;; first = false) {
-        if (scanner.take('}'))
+        const Member member = scanner.nextMember('}', first, keyStart);
+        if (member == Member::end)
             break;
-        if (!first && !scanner.take(','))
-            return fail(rootError(Reason::syntax));
-        scanner.skipSpace();
-        const qsizetype keyStart = scanner.position();
-        if (!scanner.peek('"') || !scanner.skipValue())
+        if (member == Member::broken || !scanner.peek('"') || !scanner.skipValue())
             return fail(rootError(Reason::syntax));
         const qsizetype keyEnd = scanner.position();
         if (!scanner.take(':'))
@@ -172,14 +192,12 @@ Result<StowlineArchive, StowlineCipherError> decodeEntryByEntry(const char* json
             archive.items.clear();
             if (!scanner.take('['))
                 return fail(scanner.skipValue() ? rootError(Reason::typeMismatch, "items") : rootError(Reason::syntax));
+            qsizetype start = 0;
             for (bool firstEntry = true;; firstEntry = false) {
-                if (scanner.take(']'))
+                const Member entry = scanner.nextMember(']', firstEntry, start);
+                if (entry == Member::end)
                     break;
-                if (!firstEntry && !scanner.take(','))
-                    return fail(rootError(Reason::syntax));
-                scanner.skipSpace();
-                const qsizetype start = scanner.position();
-                if (!scanner.skipValue())
+                if (entry == Member::broken || !scanner.skipValue())
                     return fail(rootError(Reason::syntax));
                 // What follows the entry in the buffer serves as the parser's padding.
                 od::document document;
@@ -217,11 +235,7 @@ Result<StowlineArchive, StowlineCipherError> decodeEntryByEntry(const char* json
     }
     if (!scanner.atEnd())
         return fail(rootError(Reason::syntax));
-    if (!hasVersion)
-        return fail(rootError(Reason::missingKey, "schemaVersion"));
-    if (!hasItems)
-        return fail(rootError(Reason::missingKey, "items"));
-    return archive;
+    return withRequiredKeys(std::move(archive), hasVersion, hasItems);
 }
 
 } // namespace
@@ -274,11 +288,7 @@ Result<StowlineArchive, StowlineCipherError> StowlineArchive::decodePadded(const
     // Trailing content after the object makes the document invalid as a whole.
     if (!document.current_location().error())
         return fail(rootError(Reason::syntax));
-    if (!hasVersion)
-        return fail(rootError(Reason::missingKey, "schemaVersion"));
-    if (!hasItems)
-        return fail(rootError(Reason::missingKey, "items"));
-    return archive;
+    return withRequiredKeys(std::move(archive), hasVersion, hasItems);
 }
 
 Result<StowlineArchive, StowlineCipherError> StowlineArchive::decode(QByteArrayView json) {
