@@ -291,10 +291,15 @@ void ClipboardStore::adopt(HistoryEngine stored, bool startedFresh) {
         setLastError(unreadableArchiveMessage());
     else
         clearLastError(UserMessage::Kind::historyClosed);
-    if (held)
+    if (held) {
         publishAndSave(SaveTiming::immediately);
-    else
+    } else {
+        // A save asked for before the history arrived holds the empty history of that moment: written now, it
+        // would delete everything that was just read.
+        m_pendingSave.stop();
+        m_pendingHistory.reset();
         publish();
+    }
     Q_EMIT historyOpened();
     if (!m_engine.isEmpty())
         upgradeStoredEntries();

@@ -186,6 +186,21 @@ TEST_F(ClipboardStoreTest, ChangesMadeWhileStoredClipsAreUpgradedSurviveTheUpgra
     }
 }
 
+TEST_F(ClipboardStoreTest, ASaveAskedForBeforeTheStoredHistoryArrivedNeverWritesOverIt) {
+    makeStore()->capture(test::textClip(u"stored"_s), 0);
+    // Opened once more, so the archive holds it upgraded and the next opening has nothing to rewrite.
+    makeStore();
+    auto store =
+        std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
+                                         ArchiveProtectionMode::localFile, ClipboardStore::Persistence::enabled);
+    // Start-up applies retention at once, to the history it holds while the stored one is still being read.
+    store->applyRetention(30);
+    store->waitForQueuedSaves();
+    store->flush();
+    EXPECT_EQ(titles(store->items()), QStringList{u"stored"_s});
+    EXPECT_EQ(titles(stored()), QStringList{u"stored"_s});
+}
+
 TEST_F(ClipboardStoreTest, UnreadableArchiveStartsAFreshHistoryWithItsMessage) {
     EncryptedArchiveStore paths(dir.path(), secrets);
     {
