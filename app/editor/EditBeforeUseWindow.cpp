@@ -68,8 +68,7 @@ void EditBeforeUseWindowManager::show(const QString& text, const QString& title,
     const bool created = !m_window;
     if (created) {
         m_window = std::make_unique<Window>([this] { windowShouldClose(); });
-        m_window->resize(defaultWidth, defaultHeight);
-        m_window->setMinimumSize(minimumWidth, minimumHeight);
+        windowSize.applyTo(*m_window);
         // Centred on the screen the user is working on.
         QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
         if (!screen)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/widgets/WindowSize.h"
 #include "core/model/TextContentFormat.h"
 
 #include <QObject>
@@ -23,10 +24,7 @@ class EditBeforeUseWindowManager : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int defaultWidth = 760;
-    static constexpr int defaultHeight = 560;
-    static constexpr int minimumWidth = 620;
-    static constexpr int minimumHeight = 420;
+    static constexpr WindowSize windowSize{{760, 560}, {620, 420}};
 
     // The floating-window services are held for the manager's life.
     explicit EditBeforeUseWindowManager(FloatingWindows& floatingWindows, QObject* parent = nullptr);

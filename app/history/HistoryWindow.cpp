@@ -15,8 +15,7 @@ HistoryWindow::HistoryWindow(QWidget* parent)
     setObjectName(QStringLiteral("historyWindow"));
     setWindowTitle(AppIdentity::applicationName());
     setAccessibleName(AppIdentity::applicationName());
-    setMinimumSize(minimumWidth, minimumHeight);
-    resize(defaultWidth, defaultHeight);
+    windowSize.applyTo(*this);
     setMouseTracking(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/widgets/WindowSize.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -11,10 +13,7 @@ class HistoryWindow : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int defaultWidth = 720;
-    static constexpr int defaultHeight = 560;
-    static constexpr int minimumWidth = 680;
-    static constexpr int minimumHeight = 500;
+    static constexpr WindowSize windowSize{{720, 560}, {680, 500}};
     // How close to an edge a press starts resizing.
     static constexpr int edgeMargin = 6;
 

@@ -48,8 +48,7 @@ void SettingsWindowManager::createWindow() {
     m_window->setObjectName(frameKey());
     m_window->setWindowTitle(u"Stowline Settings"_s);
     m_window->setAccessibleName(u"Stowline Settings"_s);
-    m_window->setMinimumSize(minimumWidth, minimumHeight);
-    m_window->resize(defaultWidth, defaultHeight);
+    windowSize.applyTo(*m_window);
     if (const std::optional<QByteArray> frame = m_context.preferences.defaults().data(frameKey()))
         m_window->restoreGeometry(*frame);
     auto* layout = new QVBoxLayout(m_window.get());

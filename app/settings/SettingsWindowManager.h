@@ -3,6 +3,7 @@
 #include "app/LaunchAtLoginManager.h"
 #include "app/preferences/SettingsPane.h"
 #include "app/settings/SettingsContext.h"
+#include "app/widgets/WindowSize.h"
 
 #include <QObject>
 #include <QPointer>
@@ -26,10 +27,7 @@ class SettingsWindowManager : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int defaultWidth = 640;
-    static constexpr int defaultHeight = 580;
-    static constexpr int minimumWidth = 600;
-    static constexpr int minimumHeight = 500;
+    static constexpr WindowSize windowSize{{640, 580}, {600, 500}};
     // The preference key under which the window's frame is kept.
     static QString frameKey();
     static QString windowTitle(SettingsPane pane);
