@@ -175,7 +175,39 @@ void draw(QPainter& p, Symbol symbol, const QColor& color) {
         p.drawEllipse(QPointF(13.5, 14.5), 4.5, 4.5);
         p.drawLine(QPointF(17, 18), QPointF(21, 22));
         return;
+    case Symbol::gearshape:
+    case Symbol::clockArrowCirclepath:
+    case Symbol::handRaised:
+    case Symbol::keyboard:
+    case Symbol::listBulletRectangle:
+        p.drawPixmap(QRectF(0, 0, 24, 24), tinted(symbol, 24, color, p.device()->devicePixelRatioF()), QRectF());
+        return;
     }
+}
+
+// Our own pictures of the settings window's symbols, for themes without the symbolic icons.
+QString resourcePath(Symbol symbol) {
+    const char* name = nullptr;
+    switch (symbol) {
+    case Symbol::gearshape:
+        name = "gearshape";
+        break;
+    case Symbol::clockArrowCirclepath:
+        name = "clock.arrow.circlepath";
+        break;
+    case Symbol::handRaised:
+        name = "hand.raised";
+        break;
+    case Symbol::keyboard:
+        name = "keyboard";
+        break;
+    case Symbol::listBulletRectangle:
+        name = "list.bullet.rectangle";
+        break;
+    default:
+        return {};
+    }
+    return QStringLiteral(":/settings/symbols/%1.svg").arg(QLatin1StringView(name));
 }
 
 } // namespace
@@ -218,6 +250,16 @@ QString themeName(Symbol symbol) {
         return QStringLiteral("system-search");
     case Symbol::recording:
         return {};
+    case Symbol::gearshape:
+        return QStringLiteral("preferences-system-symbolic");
+    case Symbol::clockArrowCirclepath:
+        return QStringLiteral("document-open-recent-symbolic");
+    case Symbol::handRaised:
+        return QStringLiteral("security-high-symbolic");
+    case Symbol::keyboard:
+        return QStringLiteral("input-keyboard-symbolic");
+    case Symbol::listBulletRectangle:
+        return QStringLiteral("view-list-symbolic");
     }
     return {};
 }
@@ -257,6 +299,18 @@ QIcon icon(Symbol symbol, const QColor& color, int size) {
     paint(p, symbol, QRectF(0, 0, size, size), color);
     p.end();
     return QIcon(pixmap);
+}
+
+QPixmap tinted(Symbol symbol, int size, const QColor& color, qreal devicePixelRatio) {
+    const QString fallback = resourcePath(symbol);
+    const QIcon icon = QIcon::fromTheme(themeName(symbol), fallback.isEmpty() ? QIcon() : QIcon(fallback));
+    QPixmap result = icon.pixmap(QSize(size, size), devicePixelRatio);
+    if (result.isNull())
+        return result;
+    QPainter painter(&result);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRect(QPoint(0, 0), result.size()), color);
+    return result;
 }
 
 } // namespace stowline::Symbols

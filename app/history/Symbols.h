@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QPixmap>
 #include <QRectF>
 #include <QString>
 
@@ -30,6 +31,12 @@ enum class Symbol {
     textViewfinder,      // text in a frame
     textMagnifyingGlass, // text under a lens
     recording,           // a filled dot
+    // The settings window's symbols: the theme's symbolic icons, or pictures of our own, tinted (see `tinted`).
+    gearshape,
+    clockArrowCirclepath,
+    handRaised,
+    keyboard,
+    listBulletRectangle,
 };
 
 namespace Symbols {
@@ -40,6 +47,9 @@ QString themeName(Symbol symbol);
 void paint(QPainter& painter, Symbol symbol, const QRectF& rect, const QColor& color);
 // The symbol as an icon at `size` pixels, for buttons.
 QIcon icon(Symbol symbol, const QColor& color, int size = 16);
+// The symbol in one colour at `size` pixels, for the settings window's symbols: symbolic icons are shapes, and the
+// colour comes from the palette in effect.
+QPixmap tinted(Symbol symbol, int size, const QColor& color, qreal devicePixelRatio = 1.0);
 
 } // namespace Symbols
 

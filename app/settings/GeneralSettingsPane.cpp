@@ -33,7 +33,7 @@ GeneralSettingsPane::GeneralSettingsPane(SettingsContext& context, QWidget* pare
     : QWidget(parent), m_context(context) {
     AppPreferences& preferences = context.preferences;
     QVBoxLayout* layout =
-        makePaneLayout(this, u"gearshape"_s, u"General"_s, u"How Stowline looks, starts, and behaves."_s);
+        makePaneLayout(this, Symbol::gearshape, u"General"_s, u"How Stowline looks, starts, and behaves."_s);
 
     auto* appearance = new SettingsSection(u"APPEARANCE"_s, this);
     QStringList names;

@@ -47,7 +47,7 @@ ExactPositiveIntegerField* addLimit(SettingsSection* section, QCheckBox* toggle,
 HistorySettingsPane::HistorySettingsPane(SettingsContext& context, QWidget* parent)
     : QWidget(parent), m_context(context) {
     AppPreferences& preferences = context.preferences;
-    QVBoxLayout* layout = makePaneLayout(this, u"clock.arrow.circlepath"_s, u"History"_s,
+    QVBoxLayout* layout = makePaneLayout(this, Symbol::clockArrowCirclepath, u"History"_s,
                                          u"Control your permanent clipboard library and its presentation."_s);
 
     auto* library = new SettingsSection(u"LIBRARY"_s, this);

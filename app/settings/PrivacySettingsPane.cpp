@@ -21,7 +21,7 @@ PrivacySettingsPane::PrivacySettingsPane(SettingsContext& context, QWidget* pare
     : QWidget(parent), m_context(context) {
     AppPreferences& preferences = context.preferences;
     QVBoxLayout* layout =
-        makePaneLayout(this, u"hand.raised"_s, u"Privacy"_s, PlatformWording::text(Wording::privacyIntroduction));
+        makePaneLayout(this, Symbol::handRaised, u"Privacy"_s, PlatformWording::text(Wording::privacyIntroduction));
 
     auto* protection = new SettingsSection(u"ARCHIVE PROTECTION"_s, this);
     m_keyring = makeToggle(PlatformWording::text(Wording::keychainToggle), protection);

@@ -1,7 +1,5 @@
 #include "app/settings/SettingsSection.h"
 
-#include "app/settings/SettingsSymbols.h"
-
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -23,7 +21,7 @@ protected:
     }
 };
 
-QVBoxLayout* makePaneLayout(QWidget* pane, const QString& symbol, const QString& title, const QString& sentence) {
+QVBoxLayout* makePaneLayout(QWidget* pane, Symbol symbol, const QString& title, const QString& sentence) {
     auto* layout = new QVBoxLayout(pane);
     layout->setSpacing(18);
     layout->addWidget(new SettingsIntroduction(symbol, title, sentence, pane));
@@ -88,18 +86,17 @@ QWidget* SettingsSection::addLabelledRow(const QString& caption, QWidget* contro
     return row;
 }
 
-SettingsSymbolView::SettingsSymbolView(const QString& symbol, int size, StyleRole role, QWidget* parent)
+SettingsSymbolView::SettingsSymbolView(Symbol symbol, int size, StyleRole role, QWidget* parent)
     : QWidget(parent), m_symbol(symbol), m_size(size), m_role(role) {
     setFixedSize(size, size);
 }
 
 void SettingsSymbolView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawPixmap(0, 0,
-                       SettingsSymbols::pixmap(m_symbol, m_size, StowlineStyle::color(m_role), devicePixelRatioF()));
+    painter.drawPixmap(0, 0, Symbols::tinted(m_symbol, m_size, StowlineStyle::color(m_role), devicePixelRatioF()));
 }
 
-SettingsIntroduction::SettingsIntroduction(const QString& symbol, const QString& title, const QString& sentence,
+SettingsIntroduction::SettingsIntroduction(Symbol symbol, const QString& title, const QString& sentence,
                                            QWidget* parent)
     : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);

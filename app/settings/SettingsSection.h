@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/history/Symbols.h"
 #include "app/style/StowlineStyle.h"
 
 #include <QString>
@@ -35,13 +36,13 @@ class SettingsSymbolView : public QWidget {
     Q_OBJECT
 
 public:
-    SettingsSymbolView(const QString& symbol, int size, StyleRole role, QWidget* parent = nullptr);
+    SettingsSymbolView(Symbol symbol, int size, StyleRole role, QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QString m_symbol;
+    Symbol m_symbol;
     int m_size;
     StyleRole m_role;
 };
@@ -51,12 +52,11 @@ class SettingsIntroduction : public QWidget {
     Q_OBJECT
 
 public:
-    SettingsIntroduction(const QString& symbol, const QString& title, const QString& sentence,
-                         QWidget* parent = nullptr);
+    SettingsIntroduction(Symbol symbol, const QString& title, const QString& sentence, QWidget* parent = nullptr);
 };
 
 // The column every settings pane is laid out in, starting with the pane's introduction.
-QVBoxLayout* makePaneLayout(QWidget* pane, const QString& symbol, const QString& title, const QString& sentence);
+QVBoxLayout* makePaneLayout(QWidget* pane, Symbol symbol, const QString& title, const QString& sentence);
 // A smaller line of text in the secondary colour, wrapped to the width it is given.
 QLabel* makeNote(const QString& text, QWidget* parent, qreal pointSize = 0);
 // Keeps the label's text in a palette role across appearance changes.

@@ -21,7 +21,7 @@ ShortcutsSettingsPane::ShortcutsSettingsPane(SettingsContext& context, QWidget* 
     : QWidget(parent), m_context(context) {
     AppPreferences& preferences = context.preferences;
     QVBoxLayout* layout =
-        makePaneLayout(this, u"keyboard"_s, u"Shortcuts"_s, u"Choose the fastest way to bring Stowline forward."_s);
+        makePaneLayout(this, Symbol::keyboard, u"Shortcuts"_s, u"Choose the fastest way to bring Stowline forward."_s);
 
     auto* global = new SettingsSection(u"GLOBAL SHORTCUT"_s, this);
     auto* controls = new QWidget;

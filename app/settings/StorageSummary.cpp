@@ -25,7 +25,7 @@ StorageSummary::StorageSummary(ClipboardStore& store, QWidget* parent)
     layout->setHorizontalSpacing(12);
     auto* clipsRow = new QHBoxLayout;
     clipsRow->setSpacing(6);
-    clipsRow->addWidget(new SettingsSymbolView(u"list.bullet.rectangle"_s, 16, StyleRole::secondaryText, this));
+    clipsRow->addWidget(new SettingsSymbolView(Symbol::listBulletRectangle, 16, StyleRole::secondaryText, this));
     clipsRow->addWidget(m_clips);
     clipsRow->addStretch();
     QFont bold = m_clips->font();
