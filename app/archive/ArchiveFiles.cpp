@@ -71,11 +71,16 @@ Status<FileError> makePrivateFolder(const QString& path) {
 }
 
 Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes) {
+    return replaceAtomically(path, [&](const std::function<bool(QByteArrayView)>& sink) { return sink(bytes); });
+}
+
+Status<FileError> replaceAtomically(const QString& path,
+                                    const std::function<bool(const std::function<bool(QByteArrayView)>&)>& write) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(errorFor(path, file.errorString()));
-    if (!file.setPermissions(privateFile) || file.write(bytes) != bytes.size() || !file.flush() ||
-        ::fsync(file.handle()) != 0) {
+    const auto sink = [&](QByteArrayView bytes) { return file.write(bytes.data(), bytes.size()) == bytes.size(); };
+    if (!file.setPermissions(privateFile) || !write(sink) || !file.flush() || ::fsync(file.handle()) != 0) {
         const FileError error = errorFor(path, file.errorString());
         file.cancelWriting();
         return fail(error);

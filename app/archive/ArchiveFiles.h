@@ -35,6 +35,10 @@ Status<FileError> makePrivateFolder(const QString& path);
 // flushes the folder, so `path` always holds either the old or the new bytes in full. Once the rename is done the
 // write counts as made, even when flushing the folder fails (that is logged).
 Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes);
+// The same, with the bytes written by `write` through the function it is given (which returns false when the
+// file cannot take them); `write` returns false to give up, leaving the old file in place.
+Status<FileError> replaceAtomically(const QString& path,
+                                    const std::function<bool(const std::function<bool(QByteArrayView)>&)>& write);
 
 // Replaces the step that flushes a folder to disk (null restores it), so tests can make it fail.
 void setFolderSyncForTesting(std::function<bool(const QString&)> sync);

@@ -211,20 +211,39 @@ Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::load(ArchivePro
 }
 
 Status<ArchiveStoreError> EncryptedArchiveStore::save(const QList<ClipItem>& items, ArchiveProtectionMode mode) {
+    return save(
+        items.size(), [&](qsizetype i) -> const ClipItem& { return items[i]; }, mode);
+}
+
+Status<ArchiveStoreError> EncryptedArchiveStore::save(const HistoryEngine& history, ArchiveProtectionMode mode) {
+    return save(
+        history.size(), [&](qsizetype i) -> const ClipItem& { return history.at(i); }, mode);
+}
+
+Status<ArchiveStoreError> EncryptedArchiveStore::save(qsizetype count,
+                                                      const std::function<const ClipItem&(qsizetype)>& itemAt,
+                                                      ArchiveProtectionMode mode) {
     if (auto folder = ArchiveFiles::makePrivateFolder(m_directory); !folder)
         return fail(ArchiveStoreError::of(folder.error()));
     auto archiveKey = key(mode);
     if (!archiveKey)
         return fail(archiveKey.error());
-    StowlineArchive archive;
-    archive.items = items;
-    auto sealed = StowlineCipher::seal(archive, *archiveKey);
-    if (!sealed)
-        return fail(ArchiveStoreError::of(sealed.error()));
     const QString path = archivePath(mode);
     std::optional<JournalState>& state = journal(mode);
     state.reset();
-    if (auto written = ArchiveFiles::replaceAtomically(path, *sealed); !written)
+    // Sealed in pieces straight into the file, so a rewrite of a large history holds one piece, not a copy.
+    std::optional<Result<QByteArray, StowlineCipherError>> sealed;
+    qint64 archiveBytes = 0;
+    auto written = ArchiveFiles::replaceAtomically(path, [&](const std::function<bool(QByteArrayView)>& sink) {
+        sealed = StowlineCipher::sealInPieces(count, itemAt, *archiveKey, [&](QByteArrayView piece) {
+            archiveBytes += piece.size();
+            return sink(piece);
+        });
+        return sealed->ok();
+    });
+    if (sealed && !sealed->ok() && written.ok())
+        return fail(ArchiveStoreError::of(sealed->error()));
+    if (!written)
         return fail(ArchiveStoreError::of(written.error()));
     // Best effort: the file was already written private.
     QFile::setPermissions(path, ArchiveFiles::privateFile);
@@ -233,7 +252,7 @@ Status<ArchiveStoreError> EncryptedArchiveStore::save(const QList<ClipItem>& ite
     // crash here it names the old archive's nonce and is ignored. Should this fail, the archive holds
     // everything and the next save rewrites it again.
     if (ArchiveFiles::removeIfPresent(journalPath(mode)).ok())
-        state = JournalState{HistoryJournal::header(HistoryJournal::archiveNonce(*sealed)), 0, 0, sealed->size()};
+        state = JournalState{HistoryJournal::header(**sealed), 0, 0, archiveBytes};
     return Unit{};
 }
 
@@ -241,16 +260,16 @@ Status<ArchiveStoreError> EncryptedArchiveStore::saveChange(const HistoryEngine&
                                                             ArchiveProtectionMode mode) {
     std::optional<JournalState>& state = journal(mode);
     if (!state || !ArchiveFiles::exists(archivePath(mode)))
-        return save(after.items(), mode);
+        return save(after, mode);
     const std::optional<JournalChange> change = JournalChange::between(before, after);
     if (!change)
-        return save(after.items(), mode);
+        return save(after, mode);
     if (change->isEmpty())
         return Unit{};
     const QByteArray plain = change->encode();
     const qint64 limit = std::max(m_compactionMinimumBytes, qint64(double(state->archiveBytes) * m_compactionShare));
     if (state->records >= m_compactionMaximumRecords || state->length + plain.size() > limit)
-        return save(after.items(), mode);
+        return save(after, mode);
 
     auto archiveKey = key(mode);
     if (!archiveKey)

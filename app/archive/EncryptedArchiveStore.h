@@ -101,6 +101,7 @@ public:
     // Rewrites the whole archive, then empties the journal (in that order, so a crash between the two leaves
     // a journal that no longer matches the archive and is ignored).
     Status<ArchiveStoreError> save(const QList<ClipItem>& items, ArchiveProtectionMode mode);
+    Status<ArchiveStoreError> save(const HistoryEngine& history, ArchiveProtectionMode mode);
     // Saves `after` as a change to `before`, which must be the history last loaded or saved in this mode by this
     // store: one record appended to the journal and flushed to disk. Rewrites the archive instead when the
     // journal has grown past its share, when the journal's state is unknown, or when the change cannot be
@@ -130,6 +131,8 @@ private:
         qint64 archiveBytes = 0;
     };
 
+    Status<ArchiveStoreError> save(qsizetype count, const std::function<const ClipItem&(qsizetype)>& itemAt,
+                                   ArchiveProtectionMode mode);
     Result<QByteArray, ArchiveStoreError> key(ArchiveProtectionMode mode);
     Result<StowlineArchive, ArchiveLoadError> openArchive(const QString& path, const QByteArray& key,
                                                           QByteArray* nonce = nullptr);

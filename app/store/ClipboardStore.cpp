@@ -250,8 +250,8 @@ void ClipboardStore::enqueueSave(HistoryEngine history) {
         this,
         [archive, history = std::move(history), this]() mutable -> std::optional<qint64> {
             const ArchiveProtectionMode mode = m_queueMode.load();
-            const bool saved = m_onDisk ? archive->saveChange(*m_onDisk, history, mode).ok()
-                                        : archive->save(history.items(), mode).ok();
+            const bool saved =
+                m_onDisk ? archive->saveChange(*m_onDisk, history, mode).ok() : archive->save(history, mode).ok();
             if (!saved) {
                 m_onDisk.reset();
                 return std::nullopt;
@@ -338,7 +338,7 @@ void ClipboardStore::upgradeStoredEntries() {
                     this,
                     [this, archive = m_archive.get(), history = *m_published]() -> std::optional<qint64> {
                         const ArchiveProtectionMode mode = m_queueMode.load();
-                        if (!archive->save(history.items(), mode).ok()) {
+                        if (!archive->save(history, mode).ok()) {
                             m_onDisk.reset();
                             return std::nullopt;
                         }
@@ -471,7 +471,7 @@ void ClipboardStore::compact() {
     m_saveQueue.post([this, archive = m_archive.get()] {
         const ArchiveProtectionMode mode = m_queueMode.load();
         if (m_onDisk && archive->hasJournalRecords(mode))
-            (void)archive->save(m_onDisk->items(), mode);
+            (void)archive->save(*m_onDisk, mode);
     });
     m_saveQueue.waitUntilIdle();
 }

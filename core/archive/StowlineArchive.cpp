@@ -23,6 +23,24 @@ void StowlineArchive::write(JsonWriter& writer) const {
     writer.endObject();
 }
 
+bool StowlineArchive::write(JsonWriter& writer, qsizetype count,
+                            const std::function<const ClipItem&(qsizetype)>& itemAt, qsizetype chunkBytes,
+                            const std::function<bool(QByteArray&)>& drain) {
+    writer.beginObject();
+    writer.key("schemaVersion");
+    writer.value(currentSchemaVersion);
+    writer.key("items");
+    writer.beginArray();
+    for (qsizetype i = 0; i < count; ++i) {
+        ClipJson::write(writer, itemAt(i));
+        if (writer.buffer().size() >= chunkBytes && !drain(writer.mutableBuffer()))
+            return false;
+    }
+    writer.endArray();
+    writer.endObject();
+    return drain(writer.mutableBuffer());
+}
+
 QByteArray StowlineArchive::encode() const {
     JsonWriter writer(encodedSizeHint());
     write(writer);

@@ -8,6 +8,8 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <functional>
+
 namespace stowline {
 
 // The record the whole history is stored as.
@@ -25,6 +27,11 @@ struct StowlineArchive {
     // Bytes the JSON form takes, close enough to reserve its buffer once.
     qsizetype encodedSizeHint() const;
     void write(JsonWriter& writer) const;
+    // Writes the archive of `count` entries, `itemAt` giving each, and hands the buffer to `drain` whenever it
+    // holds `chunkBytes` or more between two entries, so a large history is written in pieces; `drain` empties
+    // the buffer and returns false to stop.
+    static bool write(JsonWriter& writer, qsizetype count, const std::function<const ClipItem&(qsizetype)>& itemAt,
+                      qsizetype chunkBytes, const std::function<bool(QByteArray&)>& drain);
     QByteArray encode() const;
 
     // Both keys are required, other keys are ignored, member order does not matter; a version outside the

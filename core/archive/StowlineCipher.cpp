@@ -71,6 +71,40 @@ Result<QByteArray, StowlineCipherError> StowlineCipher::seal(const StowlineArchi
     return sealed;
 }
 
+Result<QByteArray, StowlineCipherError>
+StowlineCipher::sealInPieces(qsizetype count, const std::function<const ClipItem&(qsizetype)>& itemAt,
+                             QByteArrayView keyData, const std::function<bool(QByteArrayView)>& sink) {
+    if (keyData.size() != keyByteCount)
+        return fail(StowlineCipherError::invalidKey());
+    QByteArray nonce(nonceByteCount, Qt::Uninitialized);
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(nonce.data()), int(nonceByteCount)) != 1)
+        return fail(StowlineCipherError::randomGenerationFailed());
+    const CipherContext context(EVP_CIPHER_CTX_new());
+    if (!context ||
+        EVP_EncryptInit_ex(context.get(), EVP_aes_256_gcm(), nullptr, bytesOf(keyData), bytesOf(nonce)) != 1 ||
+        !sink(nonce))
+        return fail(StowlineCipherError::invalidKey());
+
+    // A piece is a few megabytes: large enough that the sink's calls cost nothing, small beside any history.
+    constexpr qsizetype pieceBytes = 4 * 1024 * 1024;
+    JsonWriter writer(pieceBytes + pieceBytes / 4);
+    const auto drain = [&](QByteArray& piece) {
+        const bool sealed =
+            transformInPlace(context.get(), EVP_EncryptUpdate, piece.data(), piece.size()) && sink(piece);
+        piece.resize(0);
+        return sealed;
+    };
+    if (!StowlineArchive::write(writer, count, itemAt, pieceBytes, drain))
+        return fail(StowlineCipherError::invalidKey());
+    int finalBytes = 0;
+    unsigned char tag[tagByteCount];
+    if (EVP_EncryptFinal_ex(context.get(), tag, &finalBytes) != 1 ||
+        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_GET_TAG, int(tagByteCount), tag) != 1 ||
+        !sink(QByteArrayView(reinterpret_cast<const char*>(tag), tagByteCount)))
+        return fail(StowlineCipherError::invalidKey());
+    return nonce;
+}
+
 Result<StowlineArchive, StowlineCipherError> StowlineCipher::open(QByteArray data, QByteArrayView keyData) {
     if (keyData.size() != keyByteCount)
         return fail(StowlineCipherError::invalidKey());

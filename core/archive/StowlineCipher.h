@@ -21,6 +21,13 @@ public:
     // The JSON is written straight after room for the nonce and encrypted where it lies, so a save holds one
     // buffer of about the archive's size.
     static Result<QByteArray, StowlineCipherError> seal(const StowlineArchive& archive, QByteArrayView keyData);
+    // The same bytes, handed to `sink` in pieces as they are made (the nonce first, the tag last), so sealing a
+    // large history holds one piece at a time. Returns the nonce; fails with `invalidKey` also when `sink` returns
+    // false (the caller knows why).
+    static Result<QByteArray, StowlineCipherError> sealInPieces(qsizetype count,
+                                                                const std::function<const ClipItem&(qsizetype)>& itemAt,
+                                                                QByteArrayView keyData,
+                                                                const std::function<bool(QByteArrayView)>& sink);
 
     // Decrypts inside `data` (pass it moved in) and decodes the plaintext where it lies. Reading with
     // `readPadding()` spare capacity past the file's bytes spares a reallocation.

@@ -5,6 +5,7 @@
 #include "core/model/CredentialClassification.h"
 #include "core/model/TextContentFormat.h"
 #include "core/model/Timestamp.h"
+#include "core/model/Utf8Text.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,8 +24,8 @@ struct ClipCore {
     std::optional<Timestamp> lastUsedAt{};
     ClipKind kind = ClipKind::text;
     bool isFavorite = false;
-    QString title{};
-    QString preview{};
+    Utf8Text title{};
+    Utf8Text preview{};
     std::optional<QString> sourceAppName{};
     std::optional<QString> sourceBundleIdentifier{};
     QString contentHash{};
@@ -34,7 +35,8 @@ struct ClipCore {
 };
 
 // One history entry: a core fixed at capture plus the fields later passes fill in. A value; payload bytes are
-// implicitly shared, so copying an entry never copies clipboard data.
+// implicitly shared, so copying an entry never copies clipboard data. The title and preview are held as UTF-8;
+// a preview equal to a payload shares its bytes, and a title that begins the preview is held as its length.
 class ClipItem {
 public:
     ClipItem() = default;
@@ -48,8 +50,12 @@ public:
     Timestamp lastUsedAt() const { return m_lastUsedAt; }
     ClipKind kind() const { return m_kind; }
     bool isFavorite() const { return m_isFavorite; }
-    const QString& title() const { return m_title; }
-    const QString& preview() const { return m_preview; }
+    QString title() const { return QString::fromUtf8(titleUtf8()); }
+    QString preview() const { return QString::fromUtf8(m_preview); }
+    QByteArrayView titleUtf8() const {
+        return m_titleInPreview >= 0 ? QByteArrayView(m_preview).first(m_titleInPreview) : QByteArrayView(m_title);
+    }
+    const QByteArray& previewUtf8() const { return m_preview; }
     const std::optional<QString>& sourceAppName() const { return m_sourceAppName; }
     const std::optional<QString>& sourceBundleIdentifier() const { return m_sourceBundleIdentifier; }
     const QString& contentHash() const { return m_contentHash; }
@@ -84,7 +90,7 @@ public:
 
     bool isCredential() const { return m_credentialClassification && m_credentialClassification->isCredential; }
 
-    friend bool operator==(const ClipItem&, const ClipItem&) = default;
+    friend bool operator==(const ClipItem& a, const ClipItem& b);
 
 private:
     QUuid m_id;
@@ -92,8 +98,10 @@ private:
     Timestamp m_lastUsedAt;
     ClipKind m_kind = ClipKind::text;
     bool m_isFavorite = false;
-    QString m_title;
-    QString m_preview;
+    // The title's length in bytes when it begins the preview (then `m_title` is empty), otherwise -1.
+    qint32 m_titleInPreview = -1;
+    QByteArray m_title;
+    QByteArray m_preview;
     std::optional<QString> m_sourceAppName;
     std::optional<QString> m_sourceBundleIdentifier;
     QString m_contentHash;

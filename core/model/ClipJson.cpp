@@ -50,9 +50,9 @@ void write(JsonWriter& writer, const ClipItem& item) {
     writer.key("isFavorite");
     writer.value(item.isFavorite());
     writer.key("title");
-    writer.value(item.title());
+    writer.utf8(item.titleUtf8());
     writer.key("preview");
-    writer.value(item.preview());
+    writer.utf8(item.previewUtf8());
     writeOptional(writer, "sourceAppName", item.sourceAppName());
     writeOptional(writer, "sourceBundleIdentifier", item.sourceBundleIdentifier());
     writer.key("contentHash");
@@ -87,7 +87,7 @@ void write(JsonWriter& writer, const ClipItem& item) {
 
 qsizetype encodedSizeHint(const ClipItem& item) {
     const auto base64Size = [](qsizetype bytes) { return (bytes + 2) / 3 * 4; };
-    qsizetype size = 400 + 3 * (item.title().size() + item.preview().size());
+    qsizetype size = 400 + item.titleUtf8().size() + item.previewUtf8().size();
     for (const ClipRepresentation& representation : item.representations())
         size += 80 + representation.typeIdentifier.size() + base64Size(representation.data.size());
     if (item.thumbnailData())

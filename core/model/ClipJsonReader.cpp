@@ -4,7 +4,9 @@
 
 #include <openssl/evp.h>
 
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace stowline::ClipJson {
 
@@ -32,6 +34,37 @@ FieldError readString(value v, std::string_view key, QString& out) {
     if (auto code = v.get_string().get(text))
         return failure(code, key);
     out = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return std::nullopt;
+}
+
+// Kept as the UTF-8 the document holds (the parser has checked it), with no round trip through UTF-16.
+FieldError readUtf8(value v, std::string_view key, Utf8Text& out) {
+    std::string_view text;
+    if (auto code = v.get_string().get(text))
+        return failure(code, key);
+    out = Utf8Text::fromUtf8(QByteArray(text.data(), qsizetype(text.size())));
+    return std::nullopt;
+}
+
+// Names that repeat across entries (applications, payload types) share one string for all of them.
+FieldError readShared(value v, std::string_view key, QString& out) {
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+    thread_local std::unordered_map<std::string, QString, Hash, std::equal_to<>> known;
+    std::string_view text;
+    if (auto code = v.get_string().get(text))
+        return failure(code, key);
+    if (const auto found = known.find(text); found != known.end()) {
+        out = found->second;
+        return std::nullopt;
+    }
+    out = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    // Bounded, for a history of many distinct names.
+    if (known.size() >= 4096)
+        known.clear();
+    known.emplace(std::string(text), out);
     return std::nullopt;
 }
 
@@ -188,7 +221,7 @@ FieldError readRepresentation(value v, std::string_view key, ClipRepresentation&
             error = readInt(field.value(), "itemIndex", out.itemIndex);
             seen |= 1;
         } else if (name == "typeIdentifier") {
-            error = readString(field.value(), "typeIdentifier", out.typeIdentifier);
+            error = readShared(field.value(), "typeIdentifier", out.typeIdentifier);
             seen |= 2;
         } else if (name == "data") {
             error = readBase64(field.value(), "data", out.data);
@@ -228,8 +261,8 @@ struct Fields {
     double lastUsedAt = 0;
     ClipKind kind = ClipKind::text;
     bool isFavorite = false;
-    QString title;
-    QString preview;
+    Utf8Text title;
+    Utf8Text preview;
     std::optional<QString> sourceAppName;
     std::optional<QString> sourceBundleIdentifier;
     QString contentHash;
@@ -266,13 +299,13 @@ FieldError readField(std::string_view name, value v, Fields& f, unsigned& seen) 
     if (name == "isFavorite")
         return readBool(v, name, f.isFavorite);
     if (name == "title")
-        return readString(v, name, f.title);
+        return readUtf8(v, name, f.title);
     if (name == "preview")
-        return readString(v, name, f.preview);
+        return readUtf8(v, name, f.preview);
     if (name == "sourceAppName")
-        return readOptional(v, name, f.sourceAppName, readString);
+        return readOptional(v, name, f.sourceAppName, readShared);
     if (name == "sourceBundleIdentifier")
-        return readOptional(v, name, f.sourceBundleIdentifier, readString);
+        return readOptional(v, name, f.sourceBundleIdentifier, readShared);
     if (name == "contentHash")
         return readString(v, name, f.contentHash);
     if (name == "byteCount")

@@ -1,5 +1,8 @@
 #include "core/model/JsonWriter.h"
 
+#include <openssl/evp.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -51,49 +54,83 @@ void JsonWriter::key(QByteArrayView name) {
     m_afterKey = true;
 }
 
-void JsonWriter::value(QStringView text) {
-    separate();
+namespace {
+
+bool needsEscape(unsigned unit) {
+    return unit < 0x20 || unit == '"' || unit == '\\';
+}
+
+// Writes `units` (UTF-8 bytes, or UTF-16 units that are all ASCII) quoted and escaped at the end of `out`, sized
+// exactly in a first pass so the buffer grows once.
+template <typename Unit>
+void appendQuoted(QByteArray& out, const Unit* units, qsizetype size) {
     static constexpr char hex[] = "0123456789abcdef";
-    const QByteArray utf8 = text.toUtf8();
-    m_out.reserve(m_out.size() + utf8.size() + 2);
-    m_out.append('"');
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i < utf8.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if (byte >= 0x20 && byte != '"' && byte != '\\')
+    qsizetype extra = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned unit = units[i];
+        if (needsEscape(unit))
+            extra += unit == '"' || unit == '\\' || unit == '\n' || unit == '\r' || unit == '\t' || unit == '\b' ||
+                             unit == '\f'
+                         ? 1
+                         : 5;
+    }
+    const qsizetype start = out.size();
+    out.resize(start + size + extra + 2);
+    char* cursor = out.data() + start;
+    *cursor++ = '"';
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned unit = units[i];
+        if (!needsEscape(unit)) {
+            *cursor++ = char(unit);
             continue;
-        m_out.append(utf8.constData() + runStart, i - runStart);
-        runStart = i + 1;
-        switch (byte) {
+        }
+        *cursor++ = '\\';
+        switch (unit) {
         case '"':
-            m_out.append("\\\"");
-            break;
         case '\\':
-            m_out.append("\\\\");
+            *cursor++ = char(unit);
             break;
         case '\n':
-            m_out.append("\\n");
+            *cursor++ = 'n';
             break;
         case '\r':
-            m_out.append("\\r");
+            *cursor++ = 'r';
             break;
         case '\t':
-            m_out.append("\\t");
+            *cursor++ = 't';
             break;
         case '\b':
-            m_out.append("\\b");
+            *cursor++ = 'b';
             break;
         case '\f':
-            m_out.append("\\f");
+            *cursor++ = 'f';
             break;
-        default: {
-            const char escape[] = {'\\', 'u', '0', '0', hex[byte >> 4], hex[byte & 0xF]};
-            m_out.append(escape, sizeof escape);
-        }
+        default:
+            for (const char c : {'u', '0', '0', hex[unit >> 4], hex[unit & 0xF]})
+                *cursor++ = c;
         }
     }
-    m_out.append(utf8.constData() + runStart, utf8.size() - runStart);
-    m_out.append('"');
+    *cursor = '"';
+}
+
+} // namespace
+
+void JsonWriter::value(QStringView text) {
+    const char16_t* units = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (units[i] >= 0x80) {
+            utf8(text.toUtf8());
+            return;
+        }
+    }
+    // ASCII, the usual case for the short texts written here, needs no conversion.
+    separate();
+    appendQuoted(m_out, units, text.size());
+}
+
+void JsonWriter::utf8(QByteArrayView text) {
+    separate();
+    appendQuoted(m_out, reinterpret_cast<const unsigned char*>(text.data()), text.size());
 }
 
 void JsonWriter::value(qint64 number) {
@@ -121,7 +158,22 @@ void JsonWriter::value(bool flag) {
 
 void JsonWriter::base64(const QByteArray& bytes) {
     separate();
-    m_out.append('"').append(bytes.toBase64()).append('"');
+    // Encoded straight into the buffer: no second copy of a large payload.
+    const qsizetype start = m_out.size();
+    const qsizetype encoded = (bytes.size() + 2) / 3 * 4;
+    m_out.resize(start + encoded + 2);
+    char* out = m_out.data() + start;
+    out[0] = '"';
+    auto* target = reinterpret_cast<unsigned char*>(out + 1);
+    const auto* source = reinterpret_cast<const unsigned char*>(bytes.constData());
+    // EVP lengths are ints: whole groups of three bytes at a time.
+    constexpr qsizetype slice = qsizetype(3) << 28;
+    for (qsizetype done = 0; done < bytes.size();) {
+        const qsizetype length = std::min(slice, bytes.size() - done);
+        target += EVP_EncodeBlock(target, source + done, int(length));
+        done += length;
+    }
+    out[encoded + 1] = '"';
 }
 
 void JsonWriter::uuid(const QUuid& id) {

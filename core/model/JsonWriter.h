@@ -23,6 +23,8 @@ public:
     void key(QByteArrayView name);
 
     void value(QStringView text);
+    // A string already in UTF-8.
+    void utf8(QByteArrayView text);
     void value(qint64 number);
     void value(double number);
     void value(bool flag);

@@ -105,7 +105,7 @@ TEST_F(ArchiveCommandsTest, ExportWritesTheUpgradedHistoryAndImportReadsItBack) 
         EXPECT_TRUE(upgraded.credentialClassification()->isCredential);
 
         // Into an empty history the import restores exactly what was exported.
-        ASSERT_TRUE(m_store.save({}, mode).ok());
+        ASSERT_TRUE(m_store.save(QList<ClipItem>(), mode).ok());
         const auto imported = importBytes(output.data(), 0, mode);
         ASSERT_TRUE(imported.ok()) << imported.error().message().toStdString();
         EXPECT_EQ(imported->importedCount, 4);
