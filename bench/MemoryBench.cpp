@@ -73,8 +73,10 @@ int runChild(const QStringList& arguments) {
     QTextStream out(stdout);
     const qint64 empty = statusBytes("VmRSS");
     FakeSecretStore secrets;
-    ClipboardStore store(std::make_unique<EncryptedArchiveStore>(directory, secrets), mode, true);
-    store.waitForQueuedSaves();
+    ClipboardStore store(std::make_unique<EncryptedArchiveStore>(directory, secrets), mode,
+                         ClipboardStore::Persistence::enabled);
+    // Opening and any upgrade of the stored entries run on the save queue.
+    store.flush();
     if (images == -1)
         return 0;
     const auto history = store.publishedHistory();
