@@ -2,8 +2,7 @@
 
 #include "app/archive/ArchiveFiles.h"
 #include "core/archive/StowlineArchive.h"
-#include "core/detect/CredentialDetector.h"
-#include "core/metadata/CapturedContentMetadata.h"
+#include "core/history/StoredClipUpgrade.h"
 #include "core/model/EnumTraits.h"
 
 #include <QFileDevice>
@@ -15,7 +14,7 @@ namespace {
 using Kind = ArchiveCommandError::Kind;
 
 QList<ClipItem> upgraded(QList<ClipItem> items) {
-    return CredentialDetector::upgrade(CapturedContentMetadata::upgrade(std::move(items)).items).items;
+    return upgradeStoredClips(std::move(items)).items;
 }
 
 ArchiveCommandError loadFailure(const ArchiveLoadError& error) {

@@ -1,7 +1,6 @@
 #include "app/store/ClipboardStore.h"
 
-#include "core/detect/CredentialDetector.h"
-#include "core/metadata/CapturedContentMetadata.h"
+#include "core/history/StoredClipUpgrade.h"
 #include "core/support/AppIdentity.h"
 
 #include <QCoreApplication>
@@ -163,9 +162,7 @@ QUuid ClipboardStore::capture(ClipItem item, qint64 limit) {
 }
 
 HistoryEngine::MergeSummary ClipboardStore::merge(QList<ClipItem> items, qint64 limit) {
-    ClipListUpgrade metadata = CapturedContentMetadata::upgrade(std::move(items));
-    const HistoryEngine::MergeSummary summary =
-        m_engine.merge(CredentialDetector::upgrade(std::move(metadata.items)).items, limit);
+    const HistoryEngine::MergeSummary summary = m_engine.merge(upgradeStoredClips(std::move(items)).items, limit);
     publishAndSave(SaveTiming::immediately);
     return summary;
 }
@@ -310,12 +307,11 @@ void ClipboardStore::upgradeStoredEntries() {
     m_saveQueue.run(
         this,
         [snapshot = m_published]() -> Upgraded {
-            ClipListUpgrade metadata = CapturedContentMetadata::upgrade(snapshot->items());
-            ClipListUpgrade credentials = CredentialDetector::upgrade(std::move(metadata.items));
-            if (!metadata.changed && !credentials.changed)
+            ClipListUpgrade stored = upgradeStoredClips(snapshot->items());
+            if (!stored.changed)
                 return std::nullopt;
             HistoryEngine upgraded = *snapshot;
-            upgraded.applyUpgradedFields(credentials.items);
+            upgraded.applyUpgradedFields(stored.items);
             return upgraded;
         },
         [this, snapshot = m_published](Upgraded upgraded) {
