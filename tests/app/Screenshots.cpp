@@ -20,4 +20,12 @@ QImage saveScreenshot(QWidget& widget, const QString& name) {
     return image;
 }
 
+void inEachAppearance(const std::function<void(Appearance, const QString& suffix)>& shoot) {
+    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
+        StowlineStyle::apply(appearance);
+        shoot(appearance, appearance == Appearance::dark ? QStringLiteral("-dark") : QStringLiteral("-light"));
+    }
+    StowlineStyle::apply(Appearance::light);
+}
+
 } // namespace stowline::test

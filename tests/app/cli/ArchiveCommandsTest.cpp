@@ -239,16 +239,6 @@ TEST_F(ArchiveCommandsTest, ABrokenImportChangesNothingAndNamesTheEntry) {
     }
 }
 
-TEST_F(ArchiveCommandsTest, AMissingInputFileIsReportedWithItsName) {
-    const QString missing = path(u"nowhere.json"_s);
-    QFile input(missing);
-    const auto imported = ArchiveCommands::importHistory(m_store, Mode::localFile, 0, input, missing);
-    ASSERT_FALSE(imported.ok());
-    EXPECT_EQ(imported.error().kind, Kind::inputUnreadable);
-    EXPECT_TRUE(imported.error().message().startsWith(u"cannot read "_s + missing));
-    EXPECT_FALSE(QFileInfo::exists(folder()));
-}
-
 TEST_F(ArchiveCommandsTest, AnUnreadableArchiveIsQuarantinedAndBothCommandsFail) {
     const QString target = path(u"export.json"_s);
     const auto runExport = [&]() -> std::optional<ArchiveCommandError> {

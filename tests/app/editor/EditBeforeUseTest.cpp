@@ -206,9 +206,7 @@ TEST_F(EditBeforeUseTest, SurfaceRepaintsInTheAppearanceSwitchedTo) {
         u"Copy with Ctrl+Return\n1. Plain text and Markdown wrap at the width of the window, so long "
         u"paragraphs like this one stay readable without scrolling sideways.\n\n> Quoted text <!-- a comment "
         u"-->\n"_s;
-    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-        const QString suffix = appearance == Appearance::dark ? u"-dark"_s : u"-light"_s;
-        StowlineStyle::apply(appearance);
+    test::inEachAppearance([&](Appearance appearance, const QString& suffix) {
         open(markdown, TextContentFormat::markdown,
              u"Release notes: editing, finding and copying text while the archived clip stays exactly as it was "
              u"when it was copied, in light and in dark"_s);
@@ -218,10 +216,9 @@ TEST_F(EditBeforeUseTest, SurfaceRepaintsInTheAppearanceSwitchedTo) {
         controller()->findBar()->field()->setText(u"clip"_s);
         const QImage shot = test::saveScreenshot(*editor.window(), u"editor-json"_s + suffix);
         EXPECT_EQ(shot.pixel(2, shot.height() / 2), StowlineStyle::color(StyleRole::appKitSurface, appearance).rgb());
-    }
+    });
 
-    // Switching while open repaints the open editor.
-    StowlineStyle::apply(Appearance::light);
+    // Switching back while open repaints the open editor.
     const QImage shot = editor.window()->grab().toImage();
     EXPECT_EQ(shot.pixel(2, shot.height() / 2),
               StowlineStyle::color(StyleRole::appKitSurface, Appearance::light).rgb());

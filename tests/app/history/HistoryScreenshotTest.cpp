@@ -7,6 +7,7 @@
 #include "app/store/ClipboardStore.h"
 #include "app/style/StowlineStyle.h"
 #include "tests/app/ManualTimer.h"
+#include "tests/app/Screenshots.h"
 #include "tests/support/ClipBuilders.h"
 #include "tests/support/TestFiles.h"
 
@@ -99,14 +100,8 @@ protected:
         QCoreApplication::processEvents();
     }
     // Writes the view as it looks now; the name says what it shows.
-    void shoot(HistoryView& view, const QString& name) {
-        QCoreApplication::processEvents();
-        const QImage image = view.grab().toImage();
-        ASSERT_FALSE(image.isNull());
-        const QString dir = QStringLiteral(STOWLINE_SCREENSHOT_DIR);
-        QDir().mkpath(dir);
-        const QString appearance = StowlineStyle::isDark() ? u"dark"_s : u"light"_s;
-        EXPECT_TRUE(image.save(dir + u"/panel-"_s + name + u'-' + appearance + u".png"_s));
+    static void shoot(HistoryView& view, const QString& name) {
+        test::saveScreenshot(view, u"panel-"_s + name + (StowlineStyle::isDark() ? u"-dark"_s : u"-light"_s));
     }
 
     QTemporaryDir dir;
@@ -119,8 +114,7 @@ protected:
 TEST_F(HistoryScreenshotTest, EveryKindAndStateInBothAppearances) {
     fill();
     preferences.setShortcut(HotKeyConfiguration::defaultShortcut());
-    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-        StowlineStyle::apply(appearance);
+    test::inEachAppearance([&](Appearance, const QString&) {
         HistoryView view(store, preferences, model, {});
         view.resize(720, 560);
         view.show();
@@ -154,20 +148,18 @@ TEST_F(HistoryScreenshotTest, EveryKindAndStateInBothAppearances) {
         shoot(view, u"paused-with-error"_s);
         preferences.setCaptureEnabled(true);
         store.setLastError(std::nullopt);
-    }
-    StowlineStyle::apply(Appearance::light);
+    });
     ClipboardStore emptyStore{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
     HistoryViewModel emptyModel{emptyStore, timers.factory()};
     timers.fire(HistoryViewModel::debounceMilliseconds);
     emptyModel.waitForSearchQueue();
     QCoreApplication::processEvents();
-    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-        StowlineStyle::apply(appearance);
+    test::inEachAppearance([&](Appearance, const QString&) {
         HistoryView view(emptyStore, preferences, emptyModel, {});
         view.resize(720, 560);
         view.show();
         shoot(view, u"empty"_s);
-    }
+    });
 }
 
 } // namespace

@@ -172,13 +172,10 @@ TEST(PermissionReadinessView, AccessAlreadyThereWhenShownOffersContinue) {
 TEST_F(PermissionReadinessWindowTest, Screenshots) {
     preferences.setShortcut(kAltU);
     preferences.setInstantPaste(true);
-    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-        StowlineStyle::apply(appearance);
+    test::inEachAppearance([&](Appearance, const QString& suffix) {
         ASSERT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
-        const QString suffix = appearance == Appearance::dark ? u"-dark"_s : u"-light"_s;
         test::saveScreenshot(*manager.window(), u"permission-window"_s + suffix);
         QTest::mouseClick(view()->primaryButton(), Qt::LeftButton);
         test::saveScreenshot(*manager.window(), u"permission-window-checked"_s + suffix);
-    }
-    StowlineStyle::apply(Appearance::light);
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "app/settings/SettingsView.h"
 #include "app/settings/ShortcutsSettingsPane.h"
+#include "tests/app/Screenshots.h"
 #include "tests/app/settings/SettingsFixture.h"
 
 #include <QLabel>
@@ -42,7 +43,7 @@ TEST_F(RecorderButtonTest, RecordsAShortcutWithTheGrabReleasedMeanwhile) {
     EXPECT_TRUE(recorder->isRecording());
     EXPECT_EQ(recorder->text(), u"Type shortcut\u2026"_s);
     EXPECT_FALSE(grabbed(initial)); // pressing it now reaches the recorder
-    screenshot(*settings->window(), u"settings-recorder-recording"_s);
+    test::saveScreenshot(*settings->window(), u"settings-recorder-recording"_s);
 
     // Neither a key without modifier nor a modifier alone is a shortcut; recording goes on.
     for (auto [key, modifiers] : {std::pair{Qt::Key_K, Qt::KeyboardModifiers()}, {Qt::Key_Shift, Qt::ShiftModifier}}) {

@@ -1,8 +1,6 @@
 #include "tests/app/settings/SettingsFixture.h"
 
 #include "app/settings/SettingsView.h"
-#include "app/style/StowlineStyle.h"
-#include "tests/app/Screenshots.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,7 +15,6 @@ SettingsFixture::SettingsFixture() {
 
 SettingsFixture::~SettingsFixture() {
     settings.reset();
-    applyAppearance(false);
 }
 
 void SettingsFixture::relaunch() {
@@ -60,14 +57,6 @@ void SettingsFixture::clickAlertButton(const QString& text) {
         }
     }
     ADD_FAILURE() << "no button " << text.toStdString();
-}
-
-void SettingsFixture::screenshot(QWidget& widget, const QString& name) {
-    saveScreenshot(widget, name);
-}
-
-void applyAppearance(bool dark) {
-    StowlineStyle::apply(dark ? Appearance::dark : Appearance::light);
 }
 
 } // namespace stowline::test

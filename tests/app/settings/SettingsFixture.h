@@ -32,8 +32,6 @@ protected:
     // The alert on screen; fails the test when there is none.
     QMessageBox& alert();
     void clickAlertButton(const QString& text);
-    // Writes a PNG of the widget into build/screenshots/.
-    static void screenshot(QWidget& widget, const QString& name);
 
     QTemporaryDir dir;
     FakeSecretStore secrets;
@@ -47,8 +45,5 @@ protected:
     std::unique_ptr<ShortcutCoordinator> shortcuts;
     std::unique_ptr<SettingsWindowManager> settings;
 };
-
-// Light and dark palettes for screenshots of both appearances.
-void applyAppearance(bool dark);
 
 } // namespace stowline::test

@@ -8,6 +8,7 @@
 #include "app/settings/StorageSummary.h"
 #include "app/PlatformWording.h"
 #include "app/preferences/PreferenceKeys.h"
+#include "tests/app/Screenshots.h"
 #include "tests/app/settings/SettingsFixture.h"
 #include "tests/support/ClipBuilders.h"
 #include "tests/support/TestFiles.h"
@@ -67,7 +68,7 @@ TEST_F(SettingsWindowTest, LoginEntryFollowsTheSwitchOrTheSwitchGoesBackWithAnAl
     EXPECT_FALSE(preferences->launchAtLogin());
     EXPECT_EQ(alert().windowTitle(), u"Settings"_s);
     EXPECT_EQ(alert().informativeText(), u"Stowline could not update the login item."_s);
-    screenshot(alert(), u"settings-alert-login-item"_s);
+    test::saveScreenshot(alert(), u"settings-alert-login-item"_s);
     clickAlertButton(u"OK"_s);
     EXPECT_FALSE(view().launchError());
 }
@@ -87,7 +88,7 @@ TEST_F(SettingsWindowTest, ClearingAsksFirstOnlyWhenFavouritesGoToo) {
     view().historyPane()->clearAllButton()->click();
     EXPECT_EQ(alert().text(), u"<b>Clear all clipboard history?</b>"_s);
     EXPECT_EQ(alert().informativeText(), SettingsView::clearAllMessage());
-    screenshot(alert(), u"settings-alert-clear-all"_s);
+    test::saveScreenshot(alert(), u"settings-alert-clear-all"_s);
     clickAlertButton(u"Cancel"_s);
     EXPECT_EQ(store->items().size(), 2);
     view().historyPane()->clearAllButton()->click();
@@ -104,7 +105,7 @@ TEST_F(SettingsWindowTest, KeyringSwitchWaitsForConfirmationAndFollowsOnlyAChang
     toggle->click();
     EXPECT_FALSE(toggle->isChecked()); // nothing happens before "Enable"
     EXPECT_EQ(alert().windowTitle(), u"Enable keyring protection?"_s);
-    screenshot(alert(), u"settings-alert-keyring"_s);
+    test::saveScreenshot(alert(), u"settings-alert-keyring"_s);
     clickAlertButton(u"Cancel"_s);
     EXPECT_FALSE(toggle->isChecked());
     EXPECT_EQ(store->protectionMode(), ArchiveProtectionMode::localFile);
@@ -115,7 +116,7 @@ TEST_F(SettingsWindowTest, KeyringSwitchWaitsForConfirmationAndFollowsOnlyAChang
     ASSERT_TRUE(test::waitUntil([&] { return !store->isChangingProtection(); }));
     EXPECT_EQ(alert().windowTitle(), u"Settings"_s);
     EXPECT_EQ(alert().informativeText(), SettingsView::protectionFailedMessage());
-    screenshot(alert(), u"settings-alert-protection-failed"_s);
+    test::saveScreenshot(alert(), u"settings-alert-protection-failed"_s);
     clickAlertButton(u"OK"_s);
     EXPECT_FALSE(toggle->isChecked());
     EXPECT_EQ(preferences->archiveProtectionModeID(), u"localFile"_s);
@@ -205,15 +206,14 @@ TEST_F(SettingsWindowTest, EveryOtherControlWritesItsPreference) {
 
 TEST_F(SettingsWindowTest, Screenshots) {
     store->capture(test::textClip(u"A clip"_s), 0);
-    for (bool dark : {false, true}) {
-        test::applyAppearance(dark);
+    test::inEachAppearance([&](Appearance, const QString& suffix) {
         settings->show();
         for (SettingsPane pane : EnumTraits<SettingsPane>::cases) {
             view().selectPane(pane);
-            screenshot(*settings->window(), u"settings-"_s + rawValue(pane) + (dark ? u"-dark"_s : u"-light"_s));
+            test::saveScreenshot(*settings->window(), u"settings-"_s + rawValue(pane) + suffix);
         }
-    }
+    });
     view().showAbout();
-    screenshot(alert(), u"settings-about"_s);
+    test::saveScreenshot(alert(), u"settings-about"_s);
     EXPECT_EQ(alert().windowTitle(), u"About Stowline"_s);
 }

@@ -129,14 +129,11 @@ TEST_F(StatusMenuControllerTest, Screenshots) {
     icons.setPixmap(QPixmap::fromImage(panels.scaled(panels.size() * 3)));
     test::saveScreenshot(icons, u"tray-icons"_s);
 
-    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-        StowlineStyle::apply(appearance);
+    test::inEachAppearance([&](Appearance appearance, const QString& suffix) {
         // The light one while capturing, the dark one while paused.
         preferences.setCaptureEnabled(appearance == Appearance::light);
         openMenu();
-        test::saveScreenshot(*controller.menu(),
-                             appearance == Appearance::dark ? u"tray-menu-dark"_s : u"tray-menu-light"_s);
+        test::saveScreenshot(*controller.menu(), u"tray-menu"_s + suffix);
         controller.menu()->hide();
-    }
-    StowlineStyle::apply(Appearance::light);
+    });
 }
