@@ -102,15 +102,17 @@ int runChild(const QStringList& arguments) {
     store.compact();
     const qint64 compactionPeak = statusBytes("VmHWM");
 
-    // Heap in use rather than resident memory: freed blocks the allocator keeps would blur a few megabytes.
+    // Images go into a history of their own, held in memory only: what an image clip holds, apart from the
+    // large history's copies for publishing and saving. Resident memory is read with the allocator's free pages
+    // handed back, so blocks freed meanwhile do not blur it.
     const auto heapInUse = [] {
-        const struct mallinfo2 info = mallinfo2();
-        return qint64(info.uordblks + info.hblkhd);
+        malloc_trim(0);
+        return statusBytes("VmRSS");
     };
+    ClipboardStore imageStore(nullptr, mode, ClipboardStore::Persistence::memoryOnly);
     const qint64 beforeImages = heapInUse();
     for (int i = 0; i < images; ++i)
-        store.capture(imageClip(i), 0);
-    store.flush();
+        imageStore.capture(imageClip(i), 0);
     const qint64 withImages = heapInUse();
     out << "clips=" << history->size() << " found=" << found << '\n';
     out << "empty=" << empty << "\nopen=" << open << "\npeak=" << compactionPeak << "\nimages=" << images

@@ -56,6 +56,8 @@ public:
         return m_titleInPreview >= 0 ? QByteArrayView(m_preview).first(m_titleInPreview) : QByteArrayView(m_title);
     }
     const QByteArray& previewUtf8() const { return m_preview; }
+    // Whether the title is the preview's first bytes.
+    bool titleBeginsPreview() const { return m_titleInPreview >= 0; }
     const std::optional<QString>& sourceAppName() const { return m_sourceAppName; }
     const std::optional<QString>& sourceBundleIdentifier() const { return m_sourceBundleIdentifier; }
     const QString& contentHash() const { return m_contentHash; }

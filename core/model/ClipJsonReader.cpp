@@ -252,6 +252,8 @@ FieldError readRepresentations(value v, std::string_view key, ClipRepresentation
             return error;
         out.append(std::move(representation));
     }
+    // Held for the life of the entry: no room for growth.
+    out.squeeze();
     return std::nullopt;
 }
 

@@ -67,7 +67,11 @@ QStringList searchableTexts(const ClipItem& item) {
 }
 
 QByteArray foldedSearchableText(const ClipItem& item, const TextFolder& folder) {
-    return folder.fold(joined(searchableTexts(item))).toUtf8();
+    QStringList texts = searchableTexts(item);
+    // A title that begins the preview adds no term the preview lacks; leaving it out keeps the folded copy small.
+    if (item.titleBeginsPreview())
+        texts.removeFirst();
+    return folder.fold(joined(texts)).toUtf8();
 }
 
 bool matches(const ClipItem& item, QStringView query, const TextFolder& folder) {
