@@ -246,18 +246,6 @@ TEST_F(StowlineApplicationTest, OpenAtLoginFollowsThePreferenceAndReportsFailure
     EXPECT_EQ(application->preferences().launchAtLogin(), true);
 }
 
-TEST_F(StowlineApplicationTest, ATakenDefaultShortcutFallsBackAndSaysSo) {
-    PlatformServices services = fakeServices();
-    hotKeyService->setTaken({*GlobalHotKey::hotKeyFor(HotKeyConfiguration::defaultShortcut())});
-    StowlineApplication application(std::move(services), {true, preferencesFile(), archiveDirectory()});
-    application.start();
-    EXPECT_EQ(application.shortcuts().activeShortcut(), HotKeyConfiguration::alternateShortcut());
-    EXPECT_EQ(preferences()->shortcut(), HotKeyConfiguration::alternateShortcut());
-    EXPECT_TRUE(ask(application, InstanceCommand::status).output.contains(u"shortcut=Shift+Super+V\n"));
-    EXPECT_EQ(application.store().lastError(),
-              ShortcutCoordinator::defaultReplacedMessage(HotKeyConfiguration::alternateShortcut()));
-}
-
 TEST_F(StowlineApplicationTest, CapturesWhatOthersCopyAfterTheLaunchButNotItsOwnWrites) {
     auto application = launch(true, {}, {test::textRepresentation(u"on the clipboard at launch"_s)});
     application->monitor().tick();

@@ -282,8 +282,6 @@ TEST_F(ArchiveCommandsTest, AnUnreachableKeyChangesNothingAndCreatesNoKey) {
     } cases[] = {
         {"locked, archive present", SecretStoreError::Kind::locked, true, Kind::archiveUnreachable,
          u"the keyring is locked"},
-        {"unreachable, archive present", SecretStoreError::Kind::unreachable, true, Kind::archiveUnreachable,
-         u"the keyring cannot be reached"},
         // Without an archive the load needs no key; the save then must not make one.
         {"locked, no archive", SecretStoreError::Kind::locked, false, Kind::saveFailed, u"the keyring is locked"},
     };
