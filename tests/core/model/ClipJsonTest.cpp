@@ -204,3 +204,19 @@ TEST(ClipJson, ReadsEscapedBase64) {
     ASSERT_TRUE(decoded.ok()) << decoded.error().describe().toStdString();
     EXPECT_EQ(decoded->thumbnailData(), bytes);
 }
+
+TEST(ClipJson, EscapesEveryControlCharacterQuoteAndBackslashAsAnotherParserReadsThem) {
+    QString tricky = u"\"quoted\" back\\slash é 😀 "_s;
+    for (char16_t c = 0; c < 0x20; ++c)
+        tricky += QChar(c);
+    ClipCore core = test::textClip(u"x"_s).core();
+    core.title = tricky;
+    core.preview = u"ascii only \t\n\u007f"_s;
+    ClipItem item(core);
+    item.setRecognizedText(tricky);
+    const QJsonObject json = parsed(ClipJson::encode(item));
+    EXPECT_EQ(json.value(u"title"_s).toString(), tricky);
+    EXPECT_EQ(json.value(u"preview"_s).toString(), u"ascii only \t\n\u007f"_s);
+    EXPECT_EQ(json.value(u"recognizedText"_s).toString(), tricky);
+    EXPECT_EQ(ClipJson::decode(ClipJson::encode(item)).value(), item);
+}
