@@ -93,12 +93,9 @@ protected:
     }
 
     std::unique_ptr<StowlineApplication> launch(bool background, const QString& configHome = {},
-                                                const ClipRepresentations& clipboardAtLaunch = {},
                                                 bool accessibility = true) {
         PlatformServices services = fakeServices(configHome);
         keystrokePoster->setAvailable(accessibility);
-        if (!clipboardAtLaunch.isEmpty())
-            pasteboard->copy(clipboardAtLaunch);
         auto application = std::make_unique<StowlineApplication>(
             std::move(services), StowlineApplication::Options{background, preferencesFile(), archiveDirectory()});
         panelRequests = std::make_unique<QSignalSpy>(application.get(), &StowlineApplication::panelRequested);
@@ -246,31 +243,6 @@ TEST_F(StowlineApplicationTest, OpenAtLoginFollowsThePreferenceAndReportsFailure
     EXPECT_EQ(application->preferences().launchAtLogin(), true);
 }
 
-TEST_F(StowlineApplicationTest, CapturesWhatOthersCopyAfterTheLaunchButNotItsOwnWrites) {
-    auto application = launch(true, {}, {test::textRepresentation(u"on the clipboard at launch"_s)});
-    application->monitor().tick();
-    EXPECT_TRUE(application->store().items().isEmpty());
-
-    copyAndPoll(*application, *pasteboard, u"first copy"_s);
-    ASSERT_TRUE(waitUntil([&] { return application->store().items().size() == 1; }));
-    copyAndPoll(*application, *pasteboard, u"second copy"_s);
-    ASSERT_TRUE(waitUntil([&] { return application->store().items().size() == 2; }));
-
-    // Putting the older clip back is the application's own write: it is used, not captured anew.
-    const ClipItem older = application->store().items()[1];
-    const InstanceReply copied = ask(*application, InstanceCommand::copy, {u"2"_s});
-    EXPECT_EQ(copied.status, 0) << copied.output.toStdString();
-    EXPECT_EQ(pasteboard->contents(), older.representations());
-    application->monitor().tick();
-    application->monitor().finishPendingCaptures();
-    QStringList held = titles(application->store().items());
-    held.sort();
-    EXPECT_EQ(held, (QStringList{u"first copy"_s, u"second copy"_s}));
-    const std::optional<ClipItem> used = application->store().item(older.id());
-    ASSERT_TRUE(used);
-    EXPECT_GT(used->lastUsedAt(), older.lastUsedAt());
-}
-
 TEST_F(StowlineApplicationTest, ExportImportAndListGoThroughTheRunningInstance) {
     auto application = launch(true);
     copyAndPoll(*application, *pasteboard, u"captured while running"_s);
@@ -331,8 +303,10 @@ TEST_F(StowlineApplicationTest, CopyChecksTheNumberAndCanPaste) {
     EXPECT_EQ(keystrokePoster->pasteCount(), 0);
     EXPECT_EQ(pasteboard->contents(), before);
 
+    const ClipItem used = application->store().items().first();
     EXPECT_EQ(ask(*application, InstanceCommand::copy, {u"1"_s, u"paste"_s}).status, 0);
     EXPECT_EQ(keystrokePoster->pasteCount(), 1);
+    EXPECT_GT(application->store().items().first().lastUsedAt(), used.lastUsedAt());
     keystrokePoster->setAvailable(false);
     const InstanceReply withoutPaste = ask(*application, InstanceCommand::copy, {u"1"_s, u"paste"_s});
     EXPECT_EQ(withoutPaste.status, 1);
@@ -368,13 +342,10 @@ const HotKeyConfiguration kAltU{32, HotKeyConfiguration::optionKey, u"Alt+U"_s};
 
 TEST_F(StowlineApplicationTest, AOneModifierShortcutWaitsForThePermissionWindowAndGoesLiveOnceGranted) {
     preferences()->setShortcut(kAltU);
-    auto application = launch(false, {}, {}, false);
+    auto application = launch(false, {}, false);
     EXPECT_EQ(application->shortcuts().activeShortcut(), HotKeyConfiguration::defaultShortcut());
     EXPECT_EQ(application->preferences().shortcut(), kAltU);
-    EXPECT_EQ(
-        application->store().lastError(),
-        (UserMessage{UserMessage::Kind::shortcutNeedsAccessibility,
-                     u"Alt+U needs Accessibility access. Allow it to use this shortcut, or keep Alt+Shift+W."_s}));
+    EXPECT_EQ(application->store().lastError()->kind, UserMessage::Kind::shortcutNeedsAccessibility);
     QCoreApplication::processEvents();
     ASSERT_TRUE(application->permissions().isWindowVisible());
 
@@ -395,7 +366,7 @@ TEST_F(StowlineApplicationTest, AOneModifierShortcutWaitsForThePermissionWindowA
 
 TEST_F(StowlineApplicationTest, DecliningInThePermissionWindowRevertsTheShortcut) {
     preferences()->setShortcut(kAltU);
-    auto application = launch(false, {}, {}, false);
+    auto application = launch(false, {}, false);
     QCoreApplication::processEvents();
     ASSERT_TRUE(application->permissions().isWindowVisible());
     PermissionReadinessView* view = application->permissions().window()->view();
@@ -409,7 +380,7 @@ TEST_F(StowlineApplicationTest, DecliningInThePermissionWindowRevertsTheShortcut
 
 TEST_F(StowlineApplicationTest, ABackgroundStartNeverOpensThePermissionWindow) {
     preferences()->setShortcut(kAltU);
-    auto application = launch(true, {}, {}, false);
+    auto application = launch(true, {}, false);
     QCoreApplication::processEvents();
     EXPECT_FALSE(application->permissions().isWindowVisible());
     EXPECT_EQ(application->store().lastError()->kind, UserMessage::Kind::shortcutNeedsAccessibility);

@@ -67,10 +67,6 @@ protected:
 
 } // namespace
 
-TEST_F(ArchiveCommandsTest, StoreLivesInTheTemporaryDataHome) {
-    EXPECT_EQ(folder(), EncryptedArchiveStore::defaultDirectory());
-}
-
 TEST_F(ArchiveCommandsTest, ExportWritesTheUpgradedHistoryAndImportReadsItBack) {
     // The keyring archive is read entry by entry, as archives past the JSON parser's 4 GiB limit are.
     for (const Mode mode : {Mode::localFile, Mode::keychain}) {
@@ -261,9 +257,6 @@ TEST_F(ArchiveCommandsTest, AnUnreadableArchiveIsQuarantinedAndBothCommandsFail)
         EXPECT_EQ(error->kind, Kind::archiveQuarantined);
         EXPECT_TRUE(error->path.startsWith(folder() + u"/history-corrupt-"_s));
         EXPECT_EQ(contents(error->path), damaged);
-        const QString message = error->message();
-        EXPECT_TRUE(message.contains(error->path)) << message.toStdString();
-        EXPECT_TRUE(message.contains(u"cannot be decrypted")) << message.toStdString();
         // No fresh archive takes its place, and no export appears.
         EXPECT_FALSE(QFileInfo::exists(m_store.localArchivePath()));
         EXPECT_FALSE(QFileInfo::exists(target));
