@@ -25,13 +25,11 @@
 #include "app/store/ClipboardStore.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
-#include "tests/support/Wait.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Wait.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QSignalSpy>
 #include <QMenu>
 #include <QPushButton>

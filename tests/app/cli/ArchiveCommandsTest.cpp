@@ -142,7 +142,6 @@ TEST_F(ArchiveCommandsTest, ExportToAFileIsPrivateAndReplacedWhole) {
     const auto failed = ArchiveCommands::exportHistoryToFile(m_store, Mode::localFile, unwritable);
     ASSERT_FALSE(failed.ok());
     EXPECT_EQ(failed.error().kind, Kind::outputFailed);
-    EXPECT_TRUE(failed.error().message().startsWith(u"cannot write "_s + unwritable));
     EXPECT_FALSE(QFileInfo::exists(path(u"missing-folder"_s)));
 }
 
@@ -230,7 +229,6 @@ TEST_F(ArchiveCommandsTest, ABrokenImportChangesNothingAndNamesTheEntry) {
         const QString message = imported.error().message();
         EXPECT_TRUE(message.contains(QString::fromUtf16(c.mentions))) << message.toStdString();
         EXPECT_TRUE(message.startsWith(u"backup.json is not a Stowline export")) << message.toStdString();
-        EXPECT_FALSE(message.contains(u'\n'));
         EXPECT_EQ(snapshot(m_home.path()), before);
     }
 }

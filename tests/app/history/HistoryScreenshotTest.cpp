@@ -12,7 +12,6 @@
 #include "tests/support/TestFiles.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QImage>
 #include <QListView>
 #include <QPainter>
@@ -138,9 +137,6 @@ TEST_F(HistoryScreenshotTest, EveryKindAndStateInBothAppearances) {
         settle();
         shoot(view, u"no-match"_s);
         model.setQuery(QString());
-        model.setFilter(HistoryFilter::files);
-        settle();
-        model.setFilter(HistoryFilter::all);
         settle();
 
         store.setLastError(ClipboardStore::saveFailedMessage());
