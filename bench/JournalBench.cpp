@@ -32,16 +32,7 @@ ClipItem imageClip(const QByteArray& image, int serial) {
     // The pixels are shared between clips; a distinct hash keeps them distinct entries.
     const QString hash =
         QString::fromLatin1(QCryptographicHash::hash(QByteArray::number(serial), QCryptographicHash::Sha256).toHex());
-    return ClipItem({.id = QUuid::createUuid(),
-                     .createdAt = Timestamp{double(serial)},
-                     .kind = ClipKind::image,
-                     .title = u"Image"_s,
-                     .preview = u"Image"_s,
-                     .sourceAppName = u"Screenshot"_s,
-                     .sourceBundleIdentifier = u"org.gnome.Screenshot"_s,
-                     .contentHash = hash,
-                     .byteCount = image.size(),
-                     .representations = {{0, TypeIdentifier::png, image}}});
+    return bench::syntheticImageClip(image, serial, hash);
 }
 
 struct CaptureCost {

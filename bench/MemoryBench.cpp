@@ -56,17 +56,7 @@ void resetPeak() {
 
 ClipItem imageClip(int serial) {
     const QByteArray pixels = *SecureRandom::bytes(imageBytes);
-    const ClipRepresentations representations{{0, TypeIdentifier::png, pixels}};
-    return ClipItem({.id = QUuid::createUuid(),
-                     .createdAt = Timestamp{double(serial)},
-                     .kind = ClipKind::image,
-                     .title = u"Image"_s,
-                     .preview = u"Image from Screenshot"_s,
-                     .sourceAppName = u"Screenshot"_s,
-                     .sourceBundleIdentifier = u"org.gnome.Screenshot"_s,
-                     .contentHash = ContentClassifier::hash(representations),
-                     .byteCount = pixels.size(),
-                     .representations = representations});
+    return bench::syntheticImageClip(pixels, serial, ContentClassifier::hash({{0, TypeIdentifier::png, pixels}}));
 }
 
 // The measuring process: prints "name=value" lines for the parent.

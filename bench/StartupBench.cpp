@@ -56,6 +56,15 @@ int run(const QStringList& arguments) {
     return 0;
 }
 
+constexpr auto mode = ArchiveProtectionMode::localFile;
+
+// A stored history of `clips` synthetic texts, as a previous run would have left it.
+void writeStoredHistory(const QString& folder, FakeSecretStore& secrets, int clips) {
+    EncryptedArchiveStore writer(folder, secrets);
+    if (!writer.save(bench::syntheticHistory(clips, 11), mode).ok())
+        qFatal("write failed");
+}
+
 // Where start-up time goes with a stored history: each step of opening it, once.
 int runPhases(const QStringList& arguments) {
     const int clips = arguments.isEmpty() ? 100000 : arguments[0].toInt();
@@ -63,12 +72,7 @@ int runPhases(const QStringList& arguments) {
     QTemporaryDir home;
     FakeSecretStore secrets;
     const QString folder = home.filePath(u"data"_s);
-    constexpr auto mode = ArchiveProtectionMode::localFile;
-    {
-        EncryptedArchiveStore writer(folder, secrets);
-        if (!writer.save(bench::syntheticHistory(clips, 11), mode).ok())
-            qFatal("write failed");
-    }
+    writeStoredHistory(folder, secrets, clips);
     EncryptedArchiveStore store(folder, secrets);
     QList<ClipItem> items;
     const double load = bench::medianSeconds(3, [&] { items = store.load(mode)->items; });
@@ -162,12 +166,7 @@ int runFirstAnswer(const QStringList& arguments) {
     QTemporaryDir home;
     FakeSecretStore secrets;
     const QString folder = home.filePath(u"data"_s);
-    constexpr auto mode = ArchiveProtectionMode::localFile;
-    {
-        EncryptedArchiveStore writer(folder, secrets);
-        if (!writer.save(bench::syntheticHistory(clips, 11), mode).ok())
-            qFatal("write failed");
-    }
+    writeStoredHistory(folder, secrets, clips);
     // Read, decrypted and decoded, as the archive store does it; nothing built from it.
     const double bare = bench::medianSeconds(3, [&] {
         if (!EncryptedArchiveStore(folder, secrets).load(mode).ok())

@@ -71,4 +71,17 @@ QList<ClipItem> syntheticHistory(int count, unsigned salt) {
     return items;
 }
 
+ClipItem syntheticImageClip(const QByteArray& pixels, int serial, const QString& contentHash) {
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = Timestamp{double(serial)},
+                     .kind = ClipKind::image,
+                     .title = u"Image"_s,
+                     .preview = u"Image from Screenshot"_s,
+                     .sourceAppName = u"Screenshot"_s,
+                     .sourceBundleIdentifier = u"org.gnome.Screenshot"_s,
+                     .contentHash = contentHash,
+                     .byteCount = pixels.size(),
+                     .representations = {{0, TypeIdentifier::png, pixels}}});
+}
+
 } // namespace stowline::bench

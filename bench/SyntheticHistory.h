@@ -10,5 +10,7 @@ namespace stowline::bench {
 // full-width words; the same salt gives the same history.
 QList<ClipItem> syntheticHistory(int count, unsigned salt);
 ClipItem syntheticClip(int serial, unsigned salt, Timestamp lastUsedAt);
+// A PNG clip from a screenshot tool; `contentHash` is given so that clips sharing pixels can stay distinct entries.
+ClipItem syntheticImageClip(const QByteArray& pixels, int serial, const QString& contentHash);
 
 } // namespace stowline::bench
