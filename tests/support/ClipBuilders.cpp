@@ -36,6 +36,17 @@ ClipItem imageClip(const QByteArray& png, Timestamp createdAt) {
                      .representations = representations});
 }
 
+ClipItem clipOf(ClipKind kind, ClipRepresentations representations, qint64 byteCount) {
+    return ClipItem({.id = QUuid::createUuid(),
+                     .createdAt = Timestamp{1},
+                     .kind = kind,
+                     .title = QStringLiteral("t"),
+                     .preview = QStringLiteral("p"),
+                     .contentHash = QStringLiteral("h"),
+                     .byteCount = byteCount,
+                     .representations = std::move(representations)});
+}
+
 ClipItem fullClip() {
     const ClipRepresentations representations{
         {0, TypeIdentifier::png, QByteArray("\x89PNG\r\n\x1a\n\0\x01", 10)},

@@ -14,6 +14,9 @@ ClipItem textClip(const QString& text, Timestamp createdAt = Timestamp{1000});
 // An image clip over the given bytes (not necessarily a decodable image).
 ClipItem imageClip(const QByteArray& png, Timestamp createdAt = Timestamp{1000});
 
+// A clip of `kind` over the given representations with placeholder texts, for code that reads only the payloads.
+ClipItem clipOf(ClipKind kind, ClipRepresentations representations, qint64 byteCount = 0);
+
 // A clip with every optional field present, for round trips.
 ClipItem fullClip();
 

@@ -18,17 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ClipItem clipWithBytes(ClipKind kind, const QByteArray& bytes, const QString& type) {
-    return ClipItem({.id = QUuid::createUuid(),
-                     .createdAt = Timestamp{1},
-                     .kind = kind,
-                     .title = u"t"_s,
-                     .preview = u"preview"_s,
-                     .contentHash = u"h"_s,
-                     .byteCount = bytes.size(),
-                     .representations = {{0, type, bytes}}});
-}
-
 QString randomUnits(QRandomGenerator& random, qsizetype length) {
     QString text(length, Qt::Uninitialized);
     for (QChar& c : text) {
@@ -64,7 +53,8 @@ TEST(DetectorRobustness, RandomInputNeverCrashes) {
 
         QByteArray bytes(random.bounded(0, 500) * 4, Qt::Uninitialized);
         random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
-        CredentialDetector::classify(clipWithBytes(ClipKind::text, bytes, TypeIdentifier::plainText));
+        CredentialDetector::classify(
+            test::clipOf(ClipKind::text, {{0, TypeIdentifier::plainText, bytes}}, bytes.size()));
         EXPECT_EQ(Utf8::decodeTrimmedPrefix(bytes, 10).has_value(), Utf8::decode(bytes).has_value());
         EXPECT_FALSE(CapturedContentMetadata::imagePixelDimensions(bytes).has_value());
         CapturedContentMetadata::imagePixelDimensions(QByteArray("\x89PNG\r\n\x1a\n") + bytes);

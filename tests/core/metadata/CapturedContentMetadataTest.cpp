@@ -30,17 +30,6 @@ ClipRepresentation fileRepresentation(const QString& path, qint64 itemIndex) {
     return {itemIndex, TypeIdentifier::fileUrl, QUrl::fromLocalFile(path).toEncoded()};
 }
 
-ClipItem clip(ClipKind kind, ClipRepresentations representations, qint64 byteCount = 0) {
-    return ClipItem({.id = QUuid::createUuid(),
-                     .createdAt = Timestamp{1},
-                     .kind = kind,
-                     .title = u"t"_s,
-                     .preview = u"p"_s,
-                     .contentHash = u"h"_s,
-                     .byteCount = byteCount,
-                     .representations = std::move(representations)});
-}
-
 } // namespace
 
 TEST(CapturedContentMetadata, SizesOnlyRegularFiles) {
@@ -97,15 +86,16 @@ TEST(CapturedContentMetadata, UpgradeDerivesMissingFieldsOnce) {
     damagedPng[16] = char(0x7F);
 
     const ClipItem text = test::textClip(u"hello"_s);
-    ClipItem file = clip(ClipKind::file, {fileRepresentation(a, 0), {1, TypeIdentifier::fileUrl, "\xff"}});
-    ClipItem mixed = clip(ClipKind::file, {fileRepresentation(a, 0), fileRepresentation(dir.filePath(u"folder"_s), 1)});
-    ClipItem sized = clip(ClipKind::file, {fileRepresentation(a, 0)});
+    ClipItem file = test::clipOf(ClipKind::file, {fileRepresentation(a, 0), {1, TypeIdentifier::fileUrl, "\xff"}});
+    ClipItem mixed =
+        test::clipOf(ClipKind::file, {fileRepresentation(a, 0), fileRepresentation(dir.filePath(u"folder"_s), 1)});
+    ClipItem sized = test::clipOf(ClipKind::file, {fileRepresentation(a, 0)});
     sized.setCapturedFileSizeBytes(99);
     ClipItem image =
-        clip(ClipKind::image, {{0, TypeIdentifier::png, damagedPng},
-                               {0, u"public.jpeg"_s, test::encodedImage(9, 9, Qt::darkCyan, "png")},
-                               {0, TypeIdentifier::tiff, test::encodedImage(300, 200, Qt::darkCyan, "tiff")}});
-    ClipItem current = clip(ClipKind::file, {fileRepresentation(a, 0)});
+        test::clipOf(ClipKind::image, {{0, TypeIdentifier::png, damagedPng},
+                                       {0, u"public.jpeg"_s, test::encodedImage(9, 9, Qt::darkCyan, "png")},
+                                       {0, TypeIdentifier::tiff, test::encodedImage(300, 200, Qt::darkCyan, "tiff")}});
+    ClipItem current = test::clipOf(ClipKind::file, {fileRepresentation(a, 0)});
     current.setContentMetadataVersion(1);
     ClipItem textWithoutVersion = text;
     textWithoutVersion.setContentMetadataVersion(std::nullopt);
@@ -131,20 +121,20 @@ TEST(CapturedContentMetadata, UpgradeDerivesMissingFieldsOnce) {
     EXPECT_FALSE(second.changed);
     EXPECT_EQ(second.items, first.items);
 
-    ClipItem onlyDamaged = clip(ClipKind::image, {{0, TypeIdentifier::png, damagedPng}});
+    ClipItem onlyDamaged = test::clipOf(ClipKind::image, {{0, TypeIdentifier::png, damagedPng}});
     const auto unreadable = CapturedContentMetadata::upgrade({onlyDamaged});
     EXPECT_EQ(unreadable.items[0].imagePixelWidth(), std::nullopt);
     EXPECT_EQ(ClipPresentationMetadata::detail(unreadable.items[0]), u"Resolution unavailable"_s);
 }
 
 TEST(ClipPresentationMetadata, DetailTexts) {
-    ClipItem file = clip(ClipKind::file, {});
+    ClipItem file = test::clipOf(ClipKind::file, {});
     EXPECT_EQ(ClipPresentationMetadata::detail(file), u"Size unavailable"_s);
     file.setCapturedFileSizeBytes(-1);
     EXPECT_EQ(ClipPresentationMetadata::detail(file), u"Size unavailable"_s);
     file.setCapturedFileSizeBytes(2500);
     EXPECT_EQ(ClipPresentationMetadata::detail(file), ByteCountFormatter::string(2500));
-    ClipItem image = clip(ClipKind::image, {});
+    ClipItem image = test::clipOf(ClipKind::image, {});
     image.setImagePixelWidth(1920);
     EXPECT_EQ(ClipPresentationMetadata::detail(image), u"Resolution unavailable"_s);
     image.setImagePixelHeight(1080);
@@ -185,9 +175,9 @@ TEST(ClipboardStatistics, SumsPerKind) {
     EXPECT_EQ(empty.totalItems + empty.capturedContentBytes + empty.imageCount + empty.imageContentBytes +
                   empty.fileCount + empty.capturedFileBytes,
               0);
-    ClipItem sizedFile = clip(ClipKind::file, {}, 40);
+    ClipItem sizedFile = test::clipOf(ClipKind::file, {}, 40);
     sizedFile.setCapturedFileSizeBytes(5000);
-    const QList<ClipItem> items{clip(ClipKind::image, {}, 10), clip(ClipKind::file, {}, 30), sizedFile,
+    const QList<ClipItem> items{test::clipOf(ClipKind::image, {}, 10), test::clipOf(ClipKind::file, {}, 30), sizedFile,
                                 test::textClip(u"abc"_s)};
     const ClipboardStatistics statistics(items);
     EXPECT_EQ(statistics.totalItems, 4);
