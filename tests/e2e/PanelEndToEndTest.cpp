@@ -34,7 +34,7 @@ void type(const QString& text) {
 }
 
 QString panel(const StowlineProcess& stowline) {
-    return stowline.status().value_or(QMap<QString, QString>()).value(u"panel"_s);
+    return stowline.statusValue(u"panel"_s);
 }
 
 class PanelEndToEnd : public ::testing::Test {
@@ -48,10 +48,8 @@ protected:
         return stowline.startInBackground();
     }
     bool copy(const QByteArray& text, int count) {
-        return clients.copyWithXclip(u"UTF8_STRING"_s, text) && waitUntil([&] {
-                   return stowline.status().value_or(QMap<QString, QString>()).value(u"clips"_s) ==
-                          QString::number(count);
-               });
+        return clients.copyWithXclip(u"UTF8_STRING"_s, text) &&
+               waitUntil([&] { return stowline.statusValue(u"clips"_s) == QString::number(count); });
     }
     // The shortcut opens the panel and it takes the keyboard.
     bool openWithShortcut() {
@@ -59,7 +57,7 @@ protected:
         const qint64 pid = stowline.instance().processId();
         return waitUntil([&] {
             return panel(stowline) != u"hidden"_s && focusedProcess() == pid &&
-                   stowline.status().value_or(QMap<QString, QString>()).value(u"panelActive"_s) == u"1"_s;
+                   stowline.statusValue(u"panelActive"_s) == u"1"_s;
         });
     }
     bool targetIsFocused() {

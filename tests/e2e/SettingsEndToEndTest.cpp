@@ -29,10 +29,6 @@ QString visibleSettingsWindow(const QString& pane) {
     return xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, pattern}).value_or(QString()).section(u'\n', 0, 0);
 }
 
-QString statusValue(const StowlineProcess& stowline, const QString& key) {
-    return stowline.status().value_or(QMap<QString, QString>()).value(key);
-}
-
 } // namespace
 
 TEST(SettingsEndToEnd, CtrlCommaOpensTheSettingsWhereARecordedShortcutGoesLive) {
@@ -61,12 +57,12 @@ TEST(SettingsEndToEnd, CtrlCommaOpensTheSettingsWhereARecordedShortcutGoesLive) 
     // The recorder sits at the right of "Open Stowline" (the window opens at its default size).
     ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, settings, u"444"_s, u"165"_s, u"click"_s, u"1"_s}));
     ASSERT_TRUE(xdotool({u"key"_s, u"ctrl+alt+k"_s}));
-    EXPECT_TRUE(waitUntil([&] { return statusValue(stowline, u"shortcut"_s) == u"Ctrl+Alt+K"_s; }));
-    EXPECT_TRUE(statusValue(stowline, u"lastError"_s).isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return stowline.statusValue(u"shortcut"_s) == u"Ctrl+Alt+K"_s; }));
+    EXPECT_TRUE(stowline.statusValue(u"lastError"_s).isEmpty());
 
-    const QString before = statusValue(stowline, u"panelRequests"_s);
+    const QString before = stowline.statusValue(u"panelRequests"_s);
     ASSERT_TRUE(xdotool({u"key"_s, u"--clearmodifiers"_s, u"ctrl+alt+k"_s}));
-    EXPECT_TRUE(waitUntil([&] { return statusValue(stowline, u"panelRequests"_s).toInt() == before.toInt() + 1; }));
+    EXPECT_TRUE(waitUntil([&] { return stowline.statusValue(u"panelRequests"_s).toInt() == before.toInt() + 1; }));
     EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
     ASSERT_TRUE(stowline.waitForInstanceToEnd());
     QSettings stored(home.preferencesPath(), QSettings::IniFormat);
@@ -91,7 +87,7 @@ TEST(SettingsEndToEnd, StowlineSettingsOpensTheWindowWhereATypedHistoryLimitIsSt
     for (const QByteArray text : {"one", "two", "three"}) {
         ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, text));
         ++count;
-        ASSERT_TRUE(waitUntil([&] { return statusValue(stowline, u"clips"_s) == QString::number(count); }));
+        ASSERT_TRUE(waitUntil([&] { return stowline.statusValue(u"clips"_s) == QString::number(count); }));
     }
 
     ASSERT_EQ(stowline.run({u"settings"_s}).exitCode, 0);
@@ -114,11 +110,7 @@ TEST(SettingsEndToEnd, StowlineSettingsOpensTheWindowWhereATypedHistoryLimitIsSt
     // Another application copies again: the history keeps two clips.
     ASSERT_TRUE(xdotool({u"search"_s, u"--name"_s, u"paste target"_s, u"windowactivate"_s, u"--sync"_s}));
     ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "four"));
-    EXPECT_TRUE(waitUntil([&] { return statusValue(stowline, u"clips"_s) == u"2"_s; }));
-    // Kind and title of each listed clip.
-    QStringList listed;
-    for (const QString& line : stowline.run({u"list"_s}).output.split(u'\n', Qt::SkipEmptyParts))
-        listed.append(line.section(u'\t', 2));
-    EXPECT_EQ(listed, (QStringList{u"text\tfour"_s, u"text\tthree"_s}));
+    EXPECT_TRUE(waitUntil([&] { return stowline.statusValue(u"clips"_s) == u"2"_s; }));
+    EXPECT_EQ(stowline.listedKindsAndTitles(), (QStringList{u"text\tfour"_s, u"text\tthree"_s}));
     EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
 }

@@ -89,4 +89,15 @@ std::optional<QMap<QString, QString>> StowlineProcess::status() const {
     return values;
 }
 
+QString StowlineProcess::statusValue(const QString& key) const {
+    return status().value_or(QMap<QString, QString>()).value(key);
+}
+
+QStringList StowlineProcess::listedKindsAndTitles() const {
+    QStringList listed;
+    for (const QString& line : run({QStringLiteral("list")}).output.split(u'\n', Qt::SkipEmptyParts))
+        listed.append(line.section(u'\t', 2));
+    return listed;
+}
+
 } // namespace stowline::test

@@ -58,6 +58,10 @@ public:
 
     // The running instance's `status` report as key=value pairs; nothing when it does not answer.
     std::optional<QMap<QString, QString>> status() const;
+    // One value of that report; empty when the instance does not answer.
+    QString statusValue(const QString& key) const;
+    // Kind and title of each clip `stowline list` gives, tab-separated, in its order.
+    QStringList listedKindsAndTitles() const;
 
 private:
     const StowlineHome& m_home;

@@ -78,10 +78,6 @@ bool chooseSecondMenuItem(const QString& icon) {
     return shown && runClient(u"xdotool"_s, {u"key"_s, u"Down"_s, u"Down"_s, u"Return"_s}).has_value();
 }
 
-QString valueOf(const StowlineProcess& stowline, const QString& key) {
-    return stowline.status().value_or(QMap<QString, QString>()).value(key);
-}
-
 } // namespace
 
 TEST(TrayEndToEnd, TheMenuPausesCaptureAndTheIconTogglesThePanel) {
@@ -99,7 +95,7 @@ TEST(TrayEndToEnd, TheMenuPausesCaptureAndTheIconTogglesThePanel) {
     ClipboardClients clients;
     ASSERT_TRUE(clients.openPasteTarget());
     ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "while capturing"));
-    ASSERT_TRUE(waitUntil([&] { return valueOf(stowline, u"clips"_s) == u"1"_s; }));
+    ASSERT_TRUE(waitUntil([&] { return stowline.statusValue(u"clips"_s) == u"1"_s; }));
 
     const QImage capturing = picture(icon);
     ASSERT_TRUE(chooseSecondMenuItem(icon));
@@ -117,17 +113,13 @@ TEST(TrayEndToEnd, TheMenuPausesCaptureAndTheIconTogglesThePanel) {
     EXPECT_TRUE(waitUntil([&] { return captureEnabled() == u"true"_s; }));
     EXPECT_TRUE(waitUntil([&] { return picture(icon) == capturing; }));
     ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "after resuming"));
-    EXPECT_TRUE(waitUntil([&] { return valueOf(stowline, u"clips"_s) == u"2"_s; }));
-    // Kind and title of each listed clip.
-    QStringList listed;
-    for (const QString& line : stowline.run({u"list"_s}).output.split(u'\n', Qt::SkipEmptyParts))
-        listed.append(line.section(u'\t', 2));
-    EXPECT_EQ(listed, (QStringList{u"text\tafter resuming"_s, u"text\twhile capturing"_s}));
+    EXPECT_TRUE(waitUntil([&] { return stowline.statusValue(u"clips"_s) == u"2"_s; }));
+    EXPECT_EQ(stowline.listedKindsAndTitles(), (QStringList{u"text\tafter resuming"_s, u"text\twhile capturing"_s}));
 
     // A left click opens the panel, the next one closes it again.
     const QStringList before = visibleStowlineWindows();
     ASSERT_TRUE(click(icon, 1));
-    EXPECT_TRUE(waitUntil([&] { return valueOf(stowline, u"panelRequests"_s) == u"1"_s; }));
+    EXPECT_TRUE(waitUntil([&] { return stowline.statusValue(u"panelRequests"_s) == u"1"_s; }));
     EXPECT_TRUE(waitUntil([&] { return visibleStowlineWindows().size() == before.size() + 1; }));
     ASSERT_TRUE(click(icon, 1));
     EXPECT_TRUE(waitUntil([&] { return visibleStowlineWindows() == before; }));
