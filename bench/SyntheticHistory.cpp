@@ -1,5 +1,6 @@
 #include "bench/SyntheticHistory.h"
 
+#include <QCryptographicHash>
 #include <QStringList>
 
 #include <random>
@@ -49,7 +50,9 @@ ClipItem syntheticClip(int serial, unsigned salt, Timestamp lastUsedAt) {
     const QString preview = sentence(random, 800);
     const QString title = preview.left(1 + qsizetype(random() % 80));
     const QByteArray data = preview.toUtf8();
-    const QString hash = QString::number(salt, 16) + u'-' + QString::number(serial);
+    // Shaped as a capture's hash (64 hex digits), yet distinct for every serial even where two texts are alike.
+    const QByteArray seed = QByteArray::number(salt) + '-' + QByteArray::number(serial);
+    const QString hash = QString::fromLatin1(QCryptographicHash::hash(seed, QCryptographicHash::Sha256).toHex());
     return ClipItem({.id = QUuid::createUuid(),
                      .createdAt = lastUsedAt,
                      .kind = ClipKind::text,
