@@ -32,8 +32,14 @@ void SerialQueue::post(std::function<void()> job) {
     {
         std::lock_guard lock(m_mutex);
         m_jobs.push_back(std::move(job));
+        ++m_posted;
     }
     m_wake.notify_one();
+}
+
+quint64 SerialQueue::postedCount() {
+    std::lock_guard lock(m_mutex);
+    return m_posted;
 }
 
 void SerialQueue::waitUntilIdle() {

@@ -31,6 +31,8 @@ public:
     const QString& label() const { return m_label; }
 
     void post(std::function<void()> job);
+    // Jobs posted since the queue was made, to tell whether delivering results posted more.
+    quint64 postedCount();
     // Blocks until every job posted before the call has finished.
     void waitUntilIdle();
     // Hands the results of finished `run` jobs to their callbacks now instead of through the event loop; on the
@@ -70,6 +72,7 @@ private:
     std::deque<std::function<void()>> m_jobs;
     bool m_busy = false;
     bool m_stopping = false;
+    quint64 m_posted = 0;
     std::thread m_worker;
 };
 

@@ -473,14 +473,18 @@ void ClipboardStore::compact() {
 }
 
 void ClipboardStore::flush() {
-    // Two rounds: a history that opens late during the first is merged and written in the second.
-    for (int round = 0; round < 2; ++round) {
+    // Until the results post nothing more: a history that opens late is merged and written, and then the
+    // upgrade of its stored entries is made and written.
+    for (;;) {
         if (m_pendingSave.isActive()) {
             m_pendingSave.stop();
             enqueueSave(*std::exchange(m_pendingHistory, {}));
         }
+        const quint64 posted = m_saveQueue.postedCount();
         m_saveQueue.waitUntilIdle();
         m_saveQueue.deliverResults();
+        if (m_saveQueue.postedCount() == posted && !m_pendingSave.isActive())
+            return;
     }
 }
 
