@@ -119,22 +119,36 @@ Status<FileError> writeAtEndDurably(const QString& path, qint64 offset, const QB
     return Unit{};
 }
 
-Result<QByteArray, FileError> readAll(const QString& path, qsizetype extraCapacity) {
+Result<QByteArray, FileError> readAll(const QString& path) {
+    QByteArray bytes;
+    auto read = readInPieces(path, [&](qint64 size, const NextBytes& next) {
+        bytes.resize(size);
+        if (!next(bytes.data(), size))
+            bytes.clear();
+    });
+    if (!read)
+        return fail(read.error());
+    return bytes;
+}
+
+Status<FileError> readInPieces(const QString& path, const std::function<void(qint64, const NextBytes&)>& read) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(errorFor(path, file.errorString()));
-    const qint64 size = file.size();
-    QByteArray bytes;
-    bytes.reserve(size + extraCapacity);
-    bytes.resize(size);
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 read = file.read(bytes.data() + done, size - done);
-        if (read <= 0)
-            return fail(errorFor(path, read < 0 ? file.errorString() : QStringLiteral("the file shrank while read")));
-        done += read;
-    }
-    return bytes;
+    std::optional<FileError> failure;
+    const NextBytes next = [&](char* into, qint64 bytes) {
+        for (qint64 done = 0; done < bytes && !failure;) {
+            const qint64 got = file.read(into + done, bytes - done);
+            if (got <= 0)
+                failure = errorFor(path, got < 0 ? file.errorString() : QStringLiteral("the file shrank while read"));
+            done += got;
+        }
+        return !failure;
+    };
+    read(file.size(), next);
+    if (failure)
+        return fail(*failure);
+    return Unit{};
 }
 
 Result<QString, FileError> moveToFreeName(const QString& path, const QString& stem, const QString& suffix) {

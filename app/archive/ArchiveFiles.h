@@ -19,7 +19,7 @@ struct FileError {
 };
 
 // File steps shared by the archive and the key file: private folders, whole-file atomic replacement that
-// survives a crash or power cut at any moment, and reads sized for in-place decryption.
+// survives a crash or power cut at any moment, and reads.
 namespace ArchiveFiles {
 
 constexpr QFileDevice::Permissions privateFolder =
@@ -47,8 +47,13 @@ void setFolderSyncForTesting(std::function<bool(const QString&)> sync);
 // the file's data to disk before returning.
 Status<FileError> writeAtEndDurably(const QString& path, qint64 offset, const QByteArray& bytes);
 
-// The whole file, with `extraCapacity` spare bytes reserved behind it.
-Result<QByteArray, FileError> readAll(const QString& path, qsizetype extraCapacity = 0);
+Result<QByteArray, FileError> readAll(const QString& path);
+// Opens the file and hands `read` its size and a function that fills a buffer with exactly the file's next bytes
+// (false when it cannot, for example because the file shrank), so a large file is read a piece at a time; returns
+// the first failure.
+using NextBytes = std::function<bool(char* into, qint64 bytes)>;
+Status<FileError> readInPieces(const QString& path,
+                               const std::function<void(qint64 size, const NextBytes& next)>& read);
 
 // Renames `path` to the first of `stem` + `suffix`, `stem` + "-2" + `suffix`, … that does not exist yet; never
 // replaces a file. Returns the new path.

@@ -111,15 +111,26 @@ Result<QByteArray, ArchiveStoreError> EncryptedArchiveStore::key(ArchiveProtecti
 
 Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::openArchive(const QString& path, const QByteArray& key,
                                                                              QByteArray* nonce) {
-    auto bytes = ArchiveFiles::readAll(path, StowlineCipher::readPadding());
-    if (!bytes)
-        return fail(leftInPlace(ArchiveStoreError::of(bytes.error())));
-    if (nonce)
-        *nonce = HistoryJournal::archiveNonce(*bytes);
-    auto archive = StowlineCipher::open(std::move(bytes).value(), key);
-    if (archive)
-        return std::move(archive).value();
-    return fail(quarantine(path, archive.error()));
+    std::optional<Result<StowlineArchive, StowlineCipherError>> archive;
+    bool firstRead = true;
+    const auto read = ArchiveFiles::readInPieces(path, [&](qint64 size, const ArchiveFiles::NextBytes& next) {
+        archive = StowlineCipher::open(
+            size,
+            [&](char* into, qint64 bytes) {
+                if (!next(into, bytes))
+                    return false;
+                // The first bytes asked for are the nonce, which the journal is tied to.
+                if (nonce && std::exchange(firstRead, false))
+                    *nonce = QByteArray(into, qsizetype(bytes));
+                return true;
+            },
+            key);
+    });
+    if (!read)
+        return fail(leftInPlace(ArchiveStoreError::of(read.error())));
+    if (archive->ok())
+        return std::move(*archive).value();
+    return fail(quarantine(path, archive->error()));
 }
 
 ArchiveLoadError EncryptedArchiveStore::quarantine(const QString& path, StowlineCipherError cipherError) {

@@ -436,11 +436,6 @@ QByteArray header(QByteArrayView archiveNonce) {
     return bytes;
 }
 
-QByteArray archiveNonce(QByteArrayView archiveBytes) {
-    return archiveBytes.size() < StowlineCipher::overheadByteCount ? QByteArray()
-                                                                   : archiveBytes.first(nonceBytes).toByteArray();
-}
-
 Result<QByteArray, StowlineCipherError> sealRecord(QByteArrayView plain, QByteArrayView keyData, QByteArrayView header,
                                                    quint64 sequence) {
     if (keyData.size() != StowlineCipher::keyByteCount)

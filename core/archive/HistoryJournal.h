@@ -76,8 +76,6 @@ constexpr qsizetype headerByteCount = magicByteCount + 12;
 constexpr qsizetype framingByteCount = 8;
 
 QByteArray header(QByteArrayView archiveNonce);
-// The nonce an archive file's bytes begin with.
-QByteArray archiveNonce(QByteArrayView archiveBytes);
 
 // Record `sequence` (counted from 0) of the journal that starts with `header`, framed and ready to append.
 Result<QByteArray, StowlineCipherError> sealRecord(QByteArrayView plain, QByteArrayView keyData, QByteArrayView header,

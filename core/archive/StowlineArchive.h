@@ -35,16 +35,9 @@ struct StowlineArchive {
     QByteArray encode() const;
 
     // Both keys are required, other keys are ignored, member order does not matter; a version outside the
-    // supported range fails with `unsupportedSchema`, anything else with `decodingFailed`.
+    // supported range fails with `unsupportedSchema`, anything else with `decodingFailed`. Large texts are
+    // decoded on several threads (see StowlineArchiveDecoder).
     static Result<StowlineArchive, StowlineCipherError> decode(QByteArrayView json);
-    // Decodes in place: `capacity` bytes are readable at `json` and at least the parser's padding lies past
-    // `length` (see `decodePadding`), so no copy of a large plaintext is made.
-    static Result<StowlineArchive, StowlineCipherError> decodePadded(const char* json, qsizetype length,
-                                                                     qsizetype capacity);
-    static qsizetype decodePadding();
-    // Documents larger than `bytes` are read entry by entry, as those past the parser's 4 GiB limit are; 0
-    // restores that limit.
-    static void setSingleParseLimitForTesting(qsizetype bytes);
 
     friend bool operator==(const StowlineArchive&, const StowlineArchive&) = default;
 };

@@ -1,5 +1,7 @@
 #include "core/archive/StowlineCipher.h"
 
+#include "core/archive/StowlineArchiveDecoder.h"
+
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
@@ -38,11 +40,6 @@ const unsigned char* bytesOf(QByteArrayView view) {
 }
 
 } // namespace
-
-qsizetype StowlineCipher::readPadding() {
-    // The tag that follows the plaintext counts towards the parser's padding.
-    return std::max<qsizetype>(0, StowlineArchive::decodePadding() - tagByteCount);
-}
 
 Result<QByteArray, StowlineCipherError> StowlineCipher::seal(const StowlineArchive& archive, QByteArrayView keyData) {
     if (keyData.size() != keyByteCount)
@@ -105,34 +102,53 @@ StowlineCipher::sealInPieces(qsizetype count, const std::function<const ClipItem
     return nonce;
 }
 
-Result<StowlineArchive, StowlineCipherError> StowlineCipher::open(QByteArray data, QByteArrayView keyData) {
+Result<StowlineArchive, StowlineCipherError>
+StowlineCipher::open(qint64 size, const std::function<bool(char*, qint64)>& read, QByteArrayView keyData) {
     if (keyData.size() != keyByteCount)
         return fail(StowlineCipherError::invalidKey());
-    if (data.size() < overheadByteCount)
+    if (size < overheadByteCount)
         return fail(StowlineCipherError::authenticationFailed());
-
-    const qsizetype fileLength = data.size();
-    const qsizetype plainLength = fileLength - overheadByteCount;
-    // Detaches a shared buffer once, and adds the padding the parser reads past the plaintext (no reallocation
-    // when the caller reserved it).
-    data.resize(fileLength + readPadding());
-    char* plain = data.data() + nonceByteCount;
-
+    unsigned char nonce[nonceByteCount];
     const CipherContext context(EVP_CIPHER_CTX_new());
-    unsigned char tag[tagByteCount];
-    std::memcpy(tag, plain + plainLength, tagByteCount);
-    int finalBytes = 0;
-    if (!context ||
-        EVP_DecryptInit_ex(context.get(), EVP_aes_256_gcm(), nullptr, bytesOf(keyData),
-                           reinterpret_cast<const unsigned char*>(data.constData())) != 1 ||
-        !transformInPlace(context.get(), EVP_DecryptUpdate, plain, plainLength) ||
-        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, int(tagByteCount), tag) != 1 ||
-        EVP_DecryptFinal_ex(context.get(), reinterpret_cast<unsigned char*>(plain + plainLength), &finalBytes) != 1)
+    if (!read(reinterpret_cast<char*>(nonce), nonceByteCount) || !context ||
+        EVP_DecryptInit_ex(context.get(), EVP_aes_256_gcm(), nullptr, bytesOf(keyData), nonce) != 1)
         return fail(StowlineCipherError::authenticationFailed());
 
-    const qsizetype capacity = data.size() - nonceByteCount;
-    std::memset(plain + plainLength, ' ', size_t(capacity - plainLength));
-    return StowlineArchive::decodePadded(plain, plainLength, capacity);
+    // Decoding starts before the tag is checked, on a text that may be forged: the decoder takes any input
+    // safely, and what it made is dropped unless the tag verifies.
+    StowlineArchiveDecoder decoder;
+    const qsizetype pieceBytes = qsizetype(std::min<qint64>(StowlineArchiveDecoder::pieceBytes(), size));
+    QByteArray piece(pieceBytes, Qt::Uninitialized);
+    for (qint64 left = size - overheadByteCount; left > 0;) {
+        const qsizetype bytes = qsizetype(std::min<qint64>(pieceBytes, left));
+        int written = 0;
+        if (!read(piece.data(), bytes) ||
+            EVP_DecryptUpdate(context.get(), reinterpret_cast<unsigned char*>(decoder.space(bytes)), &written,
+                              bytesOf(piece), int(bytes)) != 1 ||
+            written != bytes)
+            return fail(StowlineCipherError::authenticationFailed());
+        decoder.commit(bytes);
+        left -= bytes;
+    }
+    unsigned char tag[tagByteCount];
+    int finalBytes = 0;
+    if (!read(reinterpret_cast<char*>(tag), tagByteCount) ||
+        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, int(tagByteCount), tag) != 1 ||
+        EVP_DecryptFinal_ex(context.get(), tag, &finalBytes) != 1)
+        return fail(StowlineCipherError::authenticationFailed());
+    return decoder.finish();
+}
+
+Result<StowlineArchive, StowlineCipherError> StowlineCipher::open(QByteArrayView data, QByteArrayView keyData) {
+    qint64 at = 0;
+    return open(
+        data.size(),
+        [&](char* into, qint64 bytes) {
+            std::memcpy(into, data.data() + at, size_t(bytes));
+            at += bytes;
+            return true;
+        },
+        keyData);
 }
 
 } // namespace stowline

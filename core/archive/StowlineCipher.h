@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <functional>
+
 namespace stowline {
 
 // Turns an archive into the file's bytes and back: compact JSON sealed with AES-256-GCM, stored as
@@ -29,10 +31,13 @@ public:
                                                                 QByteArrayView keyData,
                                                                 const std::function<bool(QByteArrayView)>& sink);
 
-    // Decrypts inside `data` (pass it moved in) and decodes the plaintext where it lies. Reading with
-    // `readPadding()` spare capacity past the file's bytes spares a reallocation.
-    static Result<StowlineArchive, StowlineCipherError> open(QByteArray data, QByteArrayView keyData);
-    static qsizetype readPadding();
+    // Takes the file's `size` bytes in order through `read`, which fills the buffer it is given with exactly the
+    // next `bytes` or returns false, and decrypts and decodes them piece by piece, so a large archive is never
+    // held whole. Nothing decoded is returned unless the tag verifies. When `read` fails, the result is
+    // `authenticationFailed` and the caller knows better why.
+    static Result<StowlineArchive, StowlineCipherError>
+    open(qint64 size, const std::function<bool(char* into, qint64 bytes)>& read, QByteArrayView keyData);
+    static Result<StowlineArchive, StowlineCipherError> open(QByteArrayView data, QByteArrayView keyData);
 };
 
 } // namespace stowline

@@ -1,5 +1,6 @@
 #include "core/archive/StowlineArchive.h"
 
+#include "core/archive/StowlineArchiveDecoder.h"
 #include "core/archive/StowlineCipher.h"
 #include "core/model/ClipJson.h"
 #include "tests/support/ClipBuilders.h"
@@ -14,14 +15,15 @@ namespace {
 using Kind = StowlineCipherError::Kind;
 using Reason = JsonDecodeError::Reason;
 
-// Every decoding test runs twice: as one parse, and entry by entry as documents past the parser's limit are read.
+// Every decoding test runs twice: in pieces as large as a file is read in, and in pieces of a few bytes, so every
+// value, key and entry is cut somewhere and the entries go to several threads.
 class StowlineArchiveDecoding : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { StowlineArchive::setSingleParseLimitForTesting(GetParam() ? 1 : 0); }
-    void TearDown() override { StowlineArchive::setSingleParseLimitForTesting(0); }
+    void SetUp() override { StowlineArchiveDecoder::setPieceBytesForTesting(GetParam() ? 3 : 0); }
+    void TearDown() override { StowlineArchiveDecoder::setPieceBytesForTesting(0); }
 };
 
-INSTANTIATE_TEST_SUITE_P(WholeAndEntryByEntry, StowlineArchiveDecoding, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(WholeAndInSmallPieces, StowlineArchiveDecoding, ::testing::Bool());
 
 } // namespace
 
@@ -87,13 +89,21 @@ TEST_P(StowlineArchiveDecoding, AFailingEntryIsNamedByItsIndex) {
     QByteArray bad = ClipJson::encode(test::textClip(u"bad"_s));
     ASSERT_TRUE(bad.contains(R"("id":")"));
     bad.replace(R"("id":")", R"("id":"X)");
-    const auto decoded =
-        StowlineArchive::decode(R"({"schemaVersion":2,"items":[)" + good + "," + good + "," + bad + "]}");
+    // In pieces, the entries go to several threads: the first failing one in the text is named, not a later one.
+    QByteArray entries = good;
+    for (int i = 1; i < 30; ++i)
+        entries += "," + good;
+    const auto decoded = StowlineArchive::decode(R"({"schemaVersion":2,"items":[)" + entries + "," + bad + "," + good +
+                                                 ",{}," + bad + "]}");
     ASSERT_FALSE(decoded.ok());
     EXPECT_EQ(decoded.error().kind, Kind::decodingFailed);
-    EXPECT_EQ(decoded.error().itemIndex, 2);
+    EXPECT_EQ(decoded.error().itemIndex, 30);
     EXPECT_EQ(decoded.error().decoding.field, u"id"_s);
-    EXPECT_TRUE(decoded.error().describe().startsWith(u"entry 2: "_s));
+    EXPECT_TRUE(decoded.error().describe().startsWith(u"entry 30: "_s));
+    // All of them, in order, when none fails.
+    const auto whole = StowlineArchive::decode(R"({"schemaVersion":2,"items":[)" + entries + "]}");
+    ASSERT_TRUE(whole.ok());
+    EXPECT_EQ(whole->items, QList<ClipItem>(30, *ClipJson::decode(good)));
 }
 
 TEST(StowlineArchive, EncodesCompactlyInHistoryOrder) {

@@ -1,8 +1,8 @@
 #include "core/archive/StowlineCipher.h"
 
-#include "tests/support/ClipBuilders.h"
-
+#include "core/archive/StowlineArchiveDecoder.h"
 #include "core/model/ClipJson.h"
+#include "tests/support/ClipBuilders.h"
 
 #include <gtest/gtest.h>
 
@@ -112,18 +112,23 @@ TEST(StowlineCipher, WrongKeyFailsAuthentication) {
 TEST(StowlineCipher, FlippingAnyByteFailsWithoutPartialResult) {
     const auto sealed = StowlineCipher::seal(sampleArchive(), key());
     ASSERT_TRUE(sealed.ok());
-    // Every byte: the nonce, the whole ciphertext and the tag.
-    for (qsizetype i = 0; i < sealed->size(); ++i) {
-        for (const char mask : {'\x01', '\x80'}) {
-            QByteArray damaged = *sealed;
-            damaged[i] = char(damaged[i] ^ mask);
-            const auto opened = StowlineCipher::open(damaged, key());
-            if (opened.ok())
-                ADD_FAILURE() << "opened after flipping byte " << i;
-            else
-                EXPECT_EQ(opened.error().kind, StowlineCipherError::Kind::authenticationFailed) << i;
+    // Every byte: the nonce, the whole ciphertext and the tag; also read in pieces, where garbled text is decoded
+    // before the tag is checked.
+    for (const qsizetype pieceBytes : {0, 64}) {
+        StowlineArchiveDecoder::setPieceBytesForTesting(pieceBytes);
+        for (qsizetype i = 0; i < sealed->size(); ++i) {
+            for (const char mask : {'\x01', '\x80'}) {
+                QByteArray damaged = *sealed;
+                damaged[i] = char(damaged[i] ^ mask);
+                const auto opened = StowlineCipher::open(damaged, key());
+                if (opened.ok())
+                    ADD_FAILURE() << "opened after flipping byte " << i;
+                else
+                    EXPECT_EQ(opened.error().kind, StowlineCipherError::Kind::authenticationFailed) << i;
+            }
         }
     }
+    StowlineArchiveDecoder::setPieceBytesForTesting(0);
 }
 
 TEST(StowlineCipher, TruncatedOrExtendedFilesFail) {
