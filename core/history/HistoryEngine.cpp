@@ -240,9 +240,11 @@ bool HistoryEngine::applyUpgradedFields(const QList<ClipItem>& upgraded) {
         }
         if (classification)
             item.setCredentialClassification(credential);
+        // Same id and content: the indexes point at the new node where they pointed at the old one, which
+        // spares a removal and an insertion in each for nearly every entry.
         NodePtr replaced = makeNode(std::move(item), *node);
-        unindex(node.get());
-        index(replaced.get());
+        m_byId.replace(replaced->item.id(), node.get(), replaced.get());
+        m_byContentHash.replace(replaced->item.contentHash(), node.get(), replaced.get());
         node = std::move(replaced);
         changed = true;
     }
@@ -370,6 +372,25 @@ void HistoryEngine::Index<Key>::remove(const Key& key, const Node* node) {
     const Node* promoted = other.value();
     s.others.remove(key, promoted);
     s.first.insert(key, promoted);
+}
+
+template <typename Key>
+void HistoryEngine::Index<Key>::replace(const Key& key, const Node* old, const Node* node) {
+    Shard& s = shard(key);
+    const auto first = s.first.find(key);
+    if (first == s.first.end())
+        return;
+    if (first.value() == old) {
+        first.value() = node;
+        return;
+    }
+    auto [begin, end] = s.others.equal_range(key);
+    for (auto it = begin; it != end; ++it) {
+        if (it.value() == old) {
+            it.value() = node;
+            return;
+        }
+    }
 }
 
 template <typename Key>

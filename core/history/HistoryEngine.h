@@ -109,6 +109,7 @@ private:
         void reserve(qsizetype size);
         void insert(const Key& key, const Node* node);
         void remove(const Key& key, const Node* node);
+        void replace(const Key& key, const Node* old, const Node* node);
         template <typename Visit>
         void forEach(const Key& key, Visit visit) const;
 
