@@ -80,6 +80,7 @@ ClipboardStore::ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, A
     , m_protectionMode(protectionMode)
     , m_queueMode(protectionMode)
     , m_persistenceEnabled(persistence == Persistence::enabled && m_archive)
+    , m_upgradeQueue(AppIdentity::applicationIdentifier() + u".upgrade", SerialQueue::Priority::utility)
     , m_saveQueue(AppIdentity::applicationIdentifier() + u".save") {
     m_pendingSave.setSingleShot(true);
     connect(&m_pendingSave, &QTimer::timeout, this, [this] { enqueueSave(*std::exchange(m_pendingHistory, {})); });
@@ -304,14 +305,15 @@ void ClipboardStore::adopt(HistoryEngine stored, bool startedFresh) {
 
 void ClipboardStore::upgradeStoredEntries() {
     using Upgraded = std::optional<HistoryEngine>;
-    m_saveQueue.run(
+    // On a queue of its own, so saves made meanwhile are not held up behind it, and given up at quit.
+    m_upgradeQueue.run(
         this,
-        [snapshot = m_published]() -> Upgraded {
-            ClipListUpgrade stored = upgradeStoredClips(snapshot->items());
-            if (!stored.changed)
+        [snapshot = m_published, &stopped = m_upgradeStopped]() -> Upgraded {
+            const std::optional<ClipListUpgrade> stored = upgradeStoredClips(snapshot->items(), stopped);
+            if (!stored || !stored->changed)
                 return std::nullopt;
             HistoryEngine upgraded = *snapshot;
-            upgraded.applyUpgradedFields(stored.items);
+            upgraded.applyUpgradedFields(stored->items);
             return upgraded;
         },
         [this, snapshot = m_published](Upgraded upgraded) {
@@ -461,6 +463,8 @@ void ClipboardStore::changeProtection(ArchiveProtectionMode to, ProtectionComple
 }
 
 void ClipboardStore::compact() {
+    // The upgrade of stored entries is made again at the next start rather than waited for.
+    m_upgradeStopped = true;
     flush();
     if (!m_persistenceEnabled)
         return;
@@ -480,10 +484,12 @@ void ClipboardStore::flush() {
             m_pendingSave.stop();
             enqueueSave(*std::exchange(m_pendingHistory, {}));
         }
-        const quint64 posted = m_saveQueue.postedCount();
+        const quint64 posted = m_saveQueue.postedCount() + m_upgradeQueue.postedCount();
+        m_upgradeQueue.waitUntilIdle();
+        m_upgradeQueue.deliverResults();
         m_saveQueue.waitUntilIdle();
         m_saveQueue.deliverResults();
-        if (m_saveQueue.postedCount() == posted && !m_pendingSave.isActive())
+        if (m_saveQueue.postedCount() + m_upgradeQueue.postedCount() == posted && !m_pendingSave.isActive())
             return;
     }
 }

@@ -44,7 +44,7 @@ public:
     // A memory-only store loads and saves nothing, and `archive` may be null. A stored history is read
     // on the save queue: it is published and `historyOpened` is emitted when it is there; until then the store
     // holds what is captured meanwhile and merges it in. Stored entries that older rules produced are upgraded
-    // after that, also on the save queue.
+    // after that, on a queue of their own (".upgrade"), and written once.
     ClipboardStore(std::unique_ptr<EncryptedArchiveStore> archive, ArchiveProtectionMode protectionMode,
                    Persistence persistence, QObject* parent = nullptr);
     // Writes any change still waiting for its debounce before the history goes away.
@@ -93,14 +93,16 @@ public:
     // wait for it. A request while a move runs fails with `protectionChangeInProgress`.
     void changeProtection(ArchiveProtectionMode to, ProtectionCompletion completion);
 
-    // Runs a save still waiting for its debounce and waits for the save queue to finish its work.
+    // Runs a save still waiting for its debounce and waits until the queues have finished their work, the
+    // upgrade of stored entries included.
     void flush();
     // Waits for the saves already handed to the save queue, leaving one that waits for its debounce waiting.
     void waitForQueuedSaves() {
         m_saveQueue.waitUntilIdle();
         m_saveQueue.deliverResults();
     }
-    // Flushes, then folds the journal of changes into a rewritten archive (on the save queue) and waits for it.
+    // At quit: gives up an upgrade of stored entries still running (the next start makes it again), flushes,
+    // then folds the journal of changes into a rewritten archive (on the save queue) and waits for it.
     void compact();
 
 Q_SIGNALS:
@@ -156,7 +158,9 @@ private:
     std::optional<HistoryEngine> m_onDisk;
     QTimer m_reopen;
     std::function<qint64()> m_historyLimit = [] { return qint64(0); };
-    // Last, so its jobs and results never outlive the members they read.
+    std::atomic<bool> m_upgradeStopped = false;
+    // Last, so their jobs and results never outlive the members they read.
+    SerialQueue m_upgradeQueue;
     SerialQueue m_saveQueue;
 };
 

@@ -107,15 +107,18 @@ CredentialClassification classify(const ClipItem& item) {
     return classify(QStringView(item.preview()), false);
 }
 
+bool upgradeClip(ClipItem& item) {
+    const auto& stored = item.credentialClassification();
+    if (stored && stored->detectorVersion == currentVersion)
+        return false;
+    item.setCredentialClassification(classify(item));
+    return true;
+}
+
 ClipListUpgrade upgrade(QList<ClipItem> items) {
     ClipListUpgrade result;
-    for (ClipItem& item : items) {
-        const auto& stored = item.credentialClassification();
-        if (stored && stored->detectorVersion == currentVersion)
-            continue;
-        item.setCredentialClassification(classify(item));
-        result.changed = true;
-    }
+    for (ClipItem& item : items)
+        result.changed |= upgradeClip(item);
     result.items = std::move(items);
     return result;
 }

@@ -20,7 +20,9 @@ bool isCredential(std::optional<QStringView> text, bool wasConcealed);
 CredentialClassification classify(std::optional<QStringView> text, bool wasConcealed);
 // A stored clip, from its plain text (or its preview when that is missing or not UTF-8); never concealed.
 CredentialClassification classify(const ClipItem& item);
-// Classifies every clip without a classification of the current version.
+// Classifies a clip without a classification of the current version; returns whether it did.
+bool upgradeClip(ClipItem& item);
+// The same for every clip.
 ClipListUpgrade upgrade(QList<ClipItem> items);
 
 // The individual rules, on an already trimmed text.

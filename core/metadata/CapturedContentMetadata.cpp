@@ -70,29 +70,32 @@ QList<QUrl> fileUrls(const ClipRepresentations& representations) {
     return urls;
 }
 
-ClipListUpgrade upgrade(QList<ClipItem> items) {
-    ClipListUpgrade result;
-    for (ClipItem& item : items) {
-        if (item.contentMetadataVersion() == currentVersion)
-            continue;
-        if (item.kind() == ClipKind::file && !item.capturedFileSizeBytes()) {
-            item.setCapturedFileSizeBytes(aggregateRegularFileSize(fileUrls(item.representations())));
-        } else if (item.kind() == ClipKind::image && (!item.imagePixelWidth() || !item.imagePixelHeight())) {
-            for (const ClipRepresentation& representation : item.representations()) {
-                if (representation.typeIdentifier != TypeIdentifier::png &&
-                    representation.typeIdentifier != TypeIdentifier::tiff)
-                    continue;
-                if (const auto dimensions = imagePixelDimensions(representation.data)) {
-                    item.setImagePixelWidth(dimensions->width);
-                    item.setImagePixelHeight(dimensions->height);
-                    break;
-                }
+bool upgradeClip(ClipItem& item) {
+    if (item.contentMetadataVersion() == currentVersion)
+        return false;
+    if (item.kind() == ClipKind::file && !item.capturedFileSizeBytes()) {
+        item.setCapturedFileSizeBytes(aggregateRegularFileSize(fileUrls(item.representations())));
+    } else if (item.kind() == ClipKind::image && (!item.imagePixelWidth() || !item.imagePixelHeight())) {
+        for (const ClipRepresentation& representation : item.representations()) {
+            if (representation.typeIdentifier != TypeIdentifier::png &&
+                representation.typeIdentifier != TypeIdentifier::tiff)
+                continue;
+            if (const auto dimensions = imagePixelDimensions(representation.data)) {
+                item.setImagePixelWidth(dimensions->width);
+                item.setImagePixelHeight(dimensions->height);
+                break;
             }
         }
-        // Also when nothing could be derived, so the derivation is not retried at every start.
-        item.setContentMetadataVersion(currentVersion);
-        result.changed = true;
     }
+    // Also when nothing could be derived, so the derivation is not retried at every start.
+    item.setContentMetadataVersion(currentVersion);
+    return true;
+}
+
+ClipListUpgrade upgrade(QList<ClipItem> items) {
+    ClipListUpgrade result;
+    for (ClipItem& item : items)
+        result.changed |= upgradeClip(item);
     result.items = std::move(items);
     return result;
 }

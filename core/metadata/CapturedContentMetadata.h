@@ -27,7 +27,10 @@ std::optional<qint64> aggregateRegularFileSize(const QList<QUrl>& urls);
 std::optional<PixelDimensions> imagePixelDimensions(QByteArrayView data);
 // The file URLs of a file clip's "public.file-url" representations, in order; unreadable ones are skipped.
 QList<QUrl> fileUrls(const ClipRepresentations& representations);
-// Derives missing metadata of clips stored under older rules and marks every clip with the current version.
+// Derives missing metadata of a clip stored under older rules and marks it with the current version; returns
+// whether it changed.
+bool upgradeClip(ClipItem& item);
+// The same for every clip.
 ClipListUpgrade upgrade(QList<ClipItem> items);
 
 } // namespace stowline::CapturedContentMetadata

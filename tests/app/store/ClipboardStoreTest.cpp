@@ -35,10 +35,9 @@ protected:
                                                        mode, persistence));
     }
 
-    // A stored history is read, then upgraded, on the save queue.
+    // A stored history is read, then upgraded and written.
     static std::unique_ptr<ClipboardStore> opened(std::unique_ptr<ClipboardStore> store) {
-        store->waitForQueuedSaves();
-        store->waitForQueuedSaves();
+        store->flush();
         return store;
     }
 
