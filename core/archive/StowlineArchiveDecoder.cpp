@@ -10,6 +10,7 @@
 #include <limits>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -260,6 +261,8 @@ struct StowlineArchiveDecoder::State {
     std::deque<Batch> queue;
     std::vector<Decoded> results;
     std::vector<std::thread> workers;
+    bool noWorkers = false;
+    od::parser callerParser;
     bool closing = false;
     // The earliest batch that failed: later ones need no decoding.
     std::atomic<size_t> firstFailed{std::numeric_limits<size_t>::max()};
@@ -269,44 +272,61 @@ struct StowlineArchiveDecoder::State {
             error = std::move(failure);
     }
 
+    // Takes the next batch and decodes it; false when there is none. With `wait`, waits for one until closing.
+    bool decodeNext(od::parser& parser, bool wait) {
+        Batch batch;
+        {
+            std::unique_lock lock(mutex);
+            if (wait)
+                changed.wait(lock, [this] { return closing || !queue.empty(); });
+            if (queue.empty())
+                return false;
+            batch = std::move(queue.front());
+            queue.pop_front();
+        }
+        changed.notify_all();
+        Decoded decoded;
+        decoded.generation = batch.generation;
+        if (batch.sequence <= firstFailed.load())
+            decoded = decodeBatch(parser, batch);
+        batch.buffer.reset();
+        if (decoded.error) {
+            size_t earliest = firstFailed.load();
+            while (batch.sequence < earliest && !firstFailed.compare_exchange_weak(earliest, batch.sequence)) {
+            }
+        }
+        const std::lock_guard lock(mutex);
+        results[batch.sequence] = std::move(decoded);
+        return true;
+    }
+
     void work() {
         od::parser parser;
-        for (;;) {
-            Batch batch;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [this] { return closing || !queue.empty(); });
-                if (queue.empty())
-                    return;
-                batch = std::move(queue.front());
-                queue.pop_front();
-            }
-            changed.notify_all();
-            Decoded decoded;
-            decoded.generation = batch.generation;
-            if (batch.sequence <= firstFailed.load())
-                decoded = decodeBatch(parser, batch);
-            batch.buffer.reset();
-            if (decoded.error) {
-                size_t earliest = firstFailed.load();
-                while (batch.sequence < earliest && !firstFailed.compare_exchange_weak(earliest, batch.sequence)) {
-                }
-            }
-            const std::lock_guard lock(mutex);
-            results[batch.sequence] = std::move(decoded);
+        while (decodeNext(parser, true)) {
         }
     }
 
     void push(Batch batch) {
         std::unique_lock lock(mutex);
         // A small text is decoded by the caller alone, in `finish`.
-        if (workers.empty() && batchesMade > 0) {
+        if (workers.empty() && batchesMade > 0 && !noWorkers) {
             const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-            for (unsigned i = 0; i < std::min(cores, 4u); ++i)
-                workers.emplace_back([this] { work(); });
+            try {
+                for (unsigned i = 0; i < std::min(cores, 4u); ++i)
+                    workers.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                // Short of threads: the caller decodes as it goes.
+                noWorkers = workers.empty();
+            }
+        }
+        const auto bound = [this] { return 2 * workers.size() + 2; };
+        while (workers.empty() && queue.size() >= bound()) {
+            lock.unlock();
+            decodeNext(callerParser, false);
+            lock.lock();
         }
         // Bounded, so the text read ahead of the workers stays a few windows.
-        changed.wait(lock, [this] { return queue.size() < 2 * workers.size() + 2; });
+        changed.wait(lock, [&] { return queue.size() < bound(); });
         batch.sequence = batchesMade++;
         results.emplace_back();
         queue.push_back(std::move(batch));
@@ -560,7 +580,8 @@ Result<StowlineArchive, StowlineCipherError> StowlineArchiveDecoder::finish() {
     }
     s.changed.notify_all();
     // The caller's thread takes its share of what is left.
-    s.work();
+    while (s.decodeNext(s.callerParser, true)) {
+    }
     for (std::thread& worker : s.workers)
         worker.join();
     s.workers.clear();
