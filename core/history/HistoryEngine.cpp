@@ -76,13 +76,13 @@ const ClipItem* HistoryEngine::item(const QUuid& id) const {
 }
 
 const ClipItem* HistoryEngine::itemWithContentHash(const QString& contentHash) const {
-    const auto position = firstPosition(m_byContentHash, contentHash);
+    const auto position = firstWithContentHash(contentHash);
     return position ? &m_nodes[*position]->item : nullptr;
 }
 
 QUuid HistoryEngine::ingest(ClipItem item, qint64 limit) {
     QUuid id = item.id();
-    if (const auto position = firstPosition(m_byContentHash, item.contentHash())) {
+    if (const auto position = firstWithContentHash(item.contentHash())) {
         ClipItem merged = m_nodes[*position]->item;
         merged.setLastUsedAt(item.lastUsedAt());
         if (item.credentialClassification() &&
@@ -198,7 +198,7 @@ bool HistoryEngine::applyRecognizedText(const QUuid& id, const QString& expected
     if (!position)
         return false;
     const ClipItem& current = m_nodes[*position]->item;
-    if (current.kind() != ClipKind::image || current.contentHash() != expectedContentHash)
+    if (current.kind() != ClipKind::image || !current.hasContentHash(expectedContentHash))
         return false;
     if (current.recognizedText() == text && current.textRecognitionVersion() == version)
         return false;
@@ -244,7 +244,7 @@ bool HistoryEngine::applyUpgradedFields(const QList<ClipItem>& upgraded) {
         // spares a removal and an insertion in each for nearly every entry.
         NodePtr replaced = makeNode(std::move(item), *node);
         m_byId.replace(replaced->item.id(), node.get(), replaced.get());
-        m_byContentHash.replace(replaced->item.contentHash(), node.get(), replaced.get());
+        m_byContentHash.replace(replaced->item.contentHashFingerprint(), node.get(), replaced.get());
         node = std::move(replaced);
         changed = true;
     }
@@ -417,6 +417,18 @@ std::optional<size_t> HistoryEngine::firstPosition(const Index<Key>& index, cons
     return first;
 }
 
+std::optional<size_t> HistoryEngine::firstWithContentHash(QStringView contentHash) const {
+    std::optional<size_t> first;
+    m_byContentHash.forEach(ClipItem::contentHashFingerprint(contentHash), [&](const Node* node) {
+        if (!node->item.hasContentHash(contentHash))
+            return;
+        const size_t position = positionOf(node);
+        if (!first || position < *first)
+            first = position;
+    });
+    return first;
+}
+
 size_t HistoryEngine::positionOf(const Node* node) const {
     // The list is ordered, so the entry lies among those with its key; usually that range holds just the one.
     const OrderKey key = keyOf(node->item);
@@ -432,12 +444,12 @@ size_t HistoryEngine::favoriteCount() const {
 
 void HistoryEngine::index(const Node* node) {
     m_byId.insert(node->item.id(), node);
-    m_byContentHash.insert(node->item.contentHash(), node);
+    m_byContentHash.insert(node->item.contentHashFingerprint(), node);
 }
 
 void HistoryEngine::unindex(const Node* node) {
     m_byId.remove(node->item.id(), node);
-    m_byContentHash.remove(node->item.contentHash(), node);
+    m_byContentHash.remove(node->item.contentHashFingerprint(), node);
 }
 
 void HistoryEngine::place(size_t from, NodePtr node, bool appended) {

@@ -131,6 +131,7 @@ private:
                       const std::function<void(const NodePtr&)>& found) const;
     template <typename Key>
     std::optional<size_t> firstPosition(const Index<Key>& index, const Key& key) const;
+    std::optional<size_t> firstWithContentHash(QStringView contentHash) const;
     size_t positionOf(const Node* node) const;
     size_t favoriteCount() const;
     void index(const Node* node);
@@ -143,7 +144,9 @@ private:
 
     std::vector<NodePtr> m_nodes;
     Index<QUuid> m_byId;
-    Index<QString> m_byContentHash;
+    // By the hash's fingerprint, so the index holds no copy of the hash; entries whose fingerprints agree are told
+    // apart by the hash itself.
+    Index<quint64> m_byContentHash;
     TextFolder m_folder;
 };
 

@@ -51,6 +51,33 @@ TEST(ClipItem, CopiesSharePayloads) {
     EXPECT_EQ(item.representations()[0].data.constData(), copy.representations()[0].data.constData());
 }
 
+TEST(ClipItem, SettingAFieldOnACopyLeavesTheOriginal) {
+    const ClipItem original = test::fullClip();
+    ClipItem copy = original;
+    copy.setRecognizedText(u"changed"_s);
+    copy.setImagePixelWidth(std::nullopt);
+    copy.setTextFormat(std::nullopt);
+    EXPECT_EQ(original, test::fullClip());
+    EXPECT_EQ(copy.recognizedText(), u"changed"_s);
+    EXPECT_FALSE(copy.imagePixelWidth().has_value());
+    EXPECT_EQ(copy.imagePixelHeight(), 1080);
+}
+
+// A digest in hex is held as its bytes; every other spelling must still read back as it was given.
+TEST(ClipItem, ContentHashReadsBackAsGiven) {
+    const QString digest = test::fullClip().contentHash();
+    for (const QString& hash : {digest, digest.toUpper(), digest.left(63) + u'g', u"h1"_s, QString()}) {
+        SCOPED_TRACE(hash.toStdString());
+        ClipCore core = test::fullClip().core();
+        core.contentHash = hash;
+        const ClipItem item(core);
+        EXPECT_EQ(item.contentHash(), hash);
+        EXPECT_TRUE(item.hasContentHash(hash));
+        EXPECT_EQ(item.contentHashFingerprint(), ClipItem::contentHashFingerprint(hash));
+        EXPECT_EQ(item.hasContentHash(digest), hash == digest);
+    }
+}
+
 // Archives name kinds by these; renaming one makes every stored clip of that kind unreadable.
 TEST(ClipKind, RawValuesAreTheArchiveForm) {
     QStringList raw;
