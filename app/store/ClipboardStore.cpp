@@ -6,6 +6,10 @@
 #include <QCoreApplication>
 #include <QSet>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace stowline {
 
 UserMessage ClipboardStore::unreadableArchiveMessage() {
@@ -69,6 +73,15 @@ HistoryEngine mergedOnto(HistoryEngine merged, const HistoryEngine& memory, qint
             merged.toggleFavorite(id);
     }
     return merged;
+}
+
+// Reading the history leaves short-lived blocks freed among the entries in the heaps of the threads that decoded
+// them, and the allocator keeps those pages: tens of megabytes for a large history. Handing back the whole pages
+// among them takes a few milliseconds, so it runs after start-up, on the upgrade queue, which yields to the rest.
+void releaseFreedPages() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 } // namespace
@@ -346,10 +359,13 @@ void ClipboardStore::upgradeStoredEntries() {
                     [this](std::optional<qint64> diskBytes) {
                         if (diskBytes)
                             setArchiveDiskBytes(*diskBytes);
+                        // The entries as they were before the upgrade are gone now.
+                        m_upgradeQueue.post(releaseFreedPages);
                     });
             }
             Q_EMIT storedEntriesUpgraded();
         });
+    m_upgradeQueue.post(releaseFreedPages);
 }
 
 UserMessage ClipboardStore::messageFor(const ArchiveLoadError& error) {
