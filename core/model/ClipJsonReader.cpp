@@ -37,13 +37,31 @@ FieldError readString(value v, std::string_view key, QString& out) {
     return std::nullopt;
 }
 
-// Kept as the UTF-8 the document holds (the parser has checked it), with no round trip through UTF-16.
-FieldError readUtf8(value v, std::string_view key, Utf8Text& out) {
-    std::string_view text;
-    if (auto code = v.get_string().get(text))
+// The UTF-8 the document holds (the parser has checked it), left in the parser's buffer until the entry is read.
+FieldError readView(value v, std::string_view key, std::string_view& out) {
+    if (auto code = v.get_string().get(out))
         return failure(code, key);
-    out = Utf8Text::fromUtf8(QByteArray(text.data(), qsizetype(text.size())));
     return std::nullopt;
+}
+
+// The preview shares the bytes of a payload it equals (as a text clip's usually does), and a title that begins
+// the preview needs no bytes of its own; neither is copied out of the document first.
+std::pair<Utf8Text, Utf8Text> titleAndPreview(std::string_view title, std::string_view preview,
+                                              const ClipRepresentations& representations) {
+    QByteArray previewBytes;
+    for (const ClipRepresentation& representation : representations) {
+        if (QByteArrayView(representation.data) == QByteArrayView(preview.data(), qsizetype(preview.size()))) {
+            previewBytes = representation.data;
+            break;
+        }
+    }
+    if (previewBytes.isNull())
+        previewBytes = QByteArray(preview.data(), qsizetype(preview.size()));
+    // Raw data is enough for a title the entry keeps as a length of its preview.
+    QByteArray titleBytes = preview.starts_with(title)
+                                ? QByteArray::fromRawData(previewBytes.constData(), qsizetype(title.size()))
+                                : QByteArray(title.data(), qsizetype(title.size()));
+    return {Utf8Text::fromUtf8(std::move(titleBytes)), Utf8Text::fromUtf8(std::move(previewBytes))};
 }
 
 // Names that repeat across entries (applications, payload types) share one string for all of them.
@@ -263,8 +281,8 @@ struct Fields {
     double lastUsedAt = 0;
     ClipKind kind = ClipKind::text;
     bool isFavorite = false;
-    Utf8Text title;
-    Utf8Text preview;
+    std::string_view title;
+    std::string_view preview;
     std::optional<QString> sourceAppName;
     std::optional<QString> sourceBundleIdentifier;
     QString contentHash;
@@ -301,9 +319,9 @@ FieldError readField(std::string_view name, value v, Fields& f, unsigned& seen) 
     if (name == "isFavorite")
         return readBool(v, name, f.isFavorite);
     if (name == "title")
-        return readUtf8(v, name, f.title);
+        return readView(v, name, f.title);
     if (name == "preview")
-        return readUtf8(v, name, f.preview);
+        return readView(v, name, f.preview);
     if (name == "sourceAppName")
         return readOptional(v, name, f.sourceAppName, readShared);
     if (name == "sourceBundleIdentifier")
@@ -358,13 +376,14 @@ Result<ClipItem, JsonDecodeError> read(value v) {
             return fail(JsonDecodeError{
                 Reason::missingKey, QString::fromLatin1(requiredKeys[i].data(), qsizetype(requiredKeys[i].size()))});
     }
+    auto [title, preview] = titleAndPreview(f.title, f.preview, f.representations);
     ClipItem item({.id = f.id,
                    .createdAt = Timestamp{f.createdAt},
                    .lastUsedAt = Timestamp{f.lastUsedAt},
                    .kind = f.kind,
                    .isFavorite = f.isFavorite,
-                   .title = std::move(f.title),
-                   .preview = std::move(f.preview),
+                   .title = std::move(title),
+                   .preview = std::move(preview),
                    .sourceAppName = std::move(f.sourceAppName),
                    .sourceBundleIdentifier = std::move(f.sourceBundleIdentifier),
                    .contentHash = std::move(f.contentHash),
