@@ -77,10 +77,14 @@ HistoryEngine mergedOnto(HistoryEngine merged, const HistoryEngine& memory, qint
 
 // Reading the history leaves short-lived blocks freed among the entries in the heaps of the threads that decoded
 // them, and the allocator keeps those pages: tens of megabytes for a large history. Handing back the whole pages
-// among them takes a few milliseconds, so it runs after start-up, on the upgrade queue, which yields to the rest.
-void releaseFreedPages() {
+// among them takes a few milliseconds, so it runs after start-up, on the upgrade queue, which yields to the rest;
+// at quit it is not worth them.
+void releaseFreedPages(const std::atomic<bool>& quitting) {
 #ifdef __GLIBC__
-    malloc_trim(0);
+    if (!quitting)
+        malloc_trim(0);
+#else
+    Q_UNUSED(quitting);
 #endif
 }
 
@@ -360,12 +364,12 @@ void ClipboardStore::upgradeStoredEntries() {
                         if (diskBytes)
                             setArchiveDiskBytes(*diskBytes);
                         // The entries as they were before the upgrade are gone now.
-                        m_upgradeQueue.post(releaseFreedPages);
+                        m_upgradeQueue.post([&quitting = m_upgradeStopped] { releaseFreedPages(quitting); });
                     });
             }
             Q_EMIT storedEntriesUpgraded();
         });
-    m_upgradeQueue.post(releaseFreedPages);
+    m_upgradeQueue.post([&quitting = m_upgradeStopped] { releaseFreedPages(quitting); });
 }
 
 UserMessage ClipboardStore::messageFor(const ArchiveLoadError& error) {
