@@ -307,6 +307,15 @@ TEST_F(StowlineApplicationTest, CopyChecksTheNumberAndCanPaste) {
     const InstanceReply withoutPaste = ask(*application, InstanceCommand::copy, {u"1"_s, u"paste"_s});
     EXPECT_EQ(withoutPaste.status, 1);
     EXPECT_TRUE(withoutPaste.output.contains(u"on the clipboard"));
+
+    // What Stowline writes itself, such as an edited text, never becomes a clip; a later copy is the sentinel.
+    ASSERT_TRUE(application->actions().copyEditedText(u"edited in Stowline"_s));
+    application->monitor().tick();
+    copyAndPoll(*application, *pasteboard, u"copied later"_s);
+    ASSERT_TRUE(waitUntil([&] { return application->store().items().size() >= 2; }));
+    QStringList held = titles(application->store().items());
+    held.sort();
+    EXPECT_EQ(held, (QStringList{u"copied later"_s, u"to paste"_s}));
 }
 
 TEST_F(StowlineApplicationTest, PauseAndResumeGoThroughTheRunningInstance) {
