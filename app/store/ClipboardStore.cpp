@@ -326,12 +326,11 @@ void ClipboardStore::upgradeStoredEntries() {
     m_upgradeQueue.run(
         this,
         [snapshot = m_published, &stopped = m_upgradeStopped]() -> Upgraded {
-            const std::optional<ClipListUpgrade> stored = upgradeStoredClips(snapshot->items(), stopped);
-            if (!stored || !stored->changed)
-                return std::nullopt;
+            // Entry by entry into a copy that shares the rest, so no list of the whole history is made.
             HistoryEngine upgraded = *snapshot;
-            upgraded.applyUpgradedFields(stored->items);
-            return upgraded;
+            if (upgraded.upgradeEach(upgradeStoredClip, stopped).value_or(false))
+                return upgraded;
+            return std::nullopt;
         },
         [this, snapshot = m_published](Upgraded upgraded) {
             if (!upgraded)
@@ -340,7 +339,7 @@ void ClipboardStore::upgradeStoredEntries() {
             if (m_published == snapshot)
                 m_engine = std::move(*upgraded);
             else
-                m_engine.applyUpgradedFields(upgraded->items());
+                m_engine.applyUpgradedFields(*upgraded);
             publish();
             if (m_isChangingProtection) {
                 m_saveAfterProtectionChange = true;

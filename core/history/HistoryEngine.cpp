@@ -212,11 +212,11 @@ bool HistoryEngine::applyRecognizedText(const QUuid& id, const QString& expected
     return true;
 }
 
-bool HistoryEngine::applyUpgradedFields(const QList<ClipItem>& upgraded) {
+bool HistoryEngine::applyUpgradedFields(const HistoryEngine& upgraded) {
     QHash<QUuid, const ClipItem*> byId;
     byId.reserve(upgraded.size());
-    for (const ClipItem& item : upgraded)
-        byId.insert(item.id(), &item);
+    for (const NodePtr& node : upgraded.m_nodes)
+        byId.insert(node->item.id(), &node->item);
     bool changed = false;
     for (NodePtr& node : m_nodes) {
         const ClipItem* fresh = byId.value(node->item.id());
@@ -240,15 +240,34 @@ bool HistoryEngine::applyUpgradedFields(const QList<ClipItem>& upgraded) {
         }
         if (classification)
             item.setCredentialClassification(credential);
-        // Same id and content: the indexes point at the new node where they pointed at the old one, which
-        // spares a removal and an insertion in each for nearly every entry.
-        NodePtr replaced = makeNode(std::move(item), *node);
-        m_byId.replace(replaced->item.id(), node.get(), replaced.get());
-        m_byContentHash.replace(replaced->item.contentHashFingerprint(), node.get(), replaced.get());
-        node = std::move(replaced);
+        replaceInPlace(node, std::move(item));
         changed = true;
     }
     return changed;
+}
+
+std::optional<bool> HistoryEngine::upgradeEach(const std::function<bool(ClipItem&)>& upgrade,
+                                               const std::atomic<bool>& stopped) {
+    bool changed = false;
+    for (NodePtr& node : m_nodes) {
+        if (stopped.load(std::memory_order_relaxed))
+            return std::nullopt;
+        ClipItem item = node->item;
+        if (!upgrade(item))
+            continue;
+        replaceInPlace(node, std::move(item));
+        changed = true;
+    }
+    return changed;
+}
+
+void HistoryEngine::replaceInPlace(NodePtr& node, ClipItem item) {
+    // Same id and content: the indexes point at the new node where they pointed at the old one, which spares a
+    // removal and an insertion in each for nearly every entry.
+    NodePtr replaced = makeNode(std::move(item), *node);
+    m_byId.replace(replaced->item.id(), node.get(), replaced.get());
+    m_byContentHash.replace(replaced->item.contentHashFingerprint(), node.get(), replaced.get());
+    node = std::move(replaced);
 }
 
 QList<ClipItem> HistoryEngine::filtered(QStringView query, const QSet<ClipKind>& kinds) const {

@@ -12,6 +12,7 @@
 #include <QTimeZone>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -74,7 +75,11 @@ public:
     // Takes the capture metadata and the credential classification of each entry of `upgraded` into the entry
     // with the same id, where that entry still holds them from other rule versions; the rest of the entry (use,
     // favourite, recognised text) stays as it is now. Returns whether any entry changed.
-    bool applyUpgradedFields(const QList<ClipItem>& upgraded);
+    bool applyUpgradedFields(const HistoryEngine& upgraded);
+    // Lets `upgrade` change each entry in place (it returns whether it did) without touching its id, content, use
+    // or favourite, so no entry moves. Gives up, returning nothing, once `stopped` reads true between two entries;
+    // otherwise returns whether any entry changed.
+    std::optional<bool> upgradeEach(const std::function<bool(ClipItem&)>& upgrade, const std::atomic<bool>& stopped);
 
     QList<ClipItem> filtered(QStringView query, const QSet<ClipKind>& kinds) const;
     QList<ClipItem> filtered(QStringView query, HistoryFilter filter) const;
@@ -124,6 +129,8 @@ private:
     };
 
     NodePtr makeNode(ClipItem item) const;
+    // Puts `item`, with the id, content and place of `node`'s entry, in its place.
+    void replaceInPlace(NodePtr& node, ClipItem item);
     // Keeps the folded text of `previous` when the searchable texts are the same.
     NodePtr makeNode(ClipItem item, const Node& previous) const;
     // Calls `found` with each entry, in order, that `accepts` and the search match.

@@ -5,20 +5,16 @@
 
 namespace stowline {
 
-ClipListUpgrade upgradeStoredClips(QList<ClipItem> items) {
-    const std::atomic<bool> never{false};
-    return *upgradeStoredClips(std::move(items), never);
+bool upgradeStoredClip(ClipItem& item) {
+    const bool metadata = CapturedContentMetadata::upgradeClip(item);
+    const bool credential = CredentialDetector::upgradeClip(item);
+    return metadata || credential;
 }
 
-std::optional<ClipListUpgrade> upgradeStoredClips(QList<ClipItem> items, const std::atomic<bool>& stopped) {
+ClipListUpgrade upgradeStoredClips(QList<ClipItem> items) {
     ClipListUpgrade result;
-    for (ClipItem& item : items) {
-        if (stopped.load(std::memory_order_relaxed))
-            return std::nullopt;
-        const bool metadata = CapturedContentMetadata::upgradeClip(item);
-        const bool credential = CredentialDetector::upgradeClip(item);
-        result.changed = result.changed || metadata || credential;
-    }
+    for (ClipItem& item : items)
+        result.changed = upgradeStoredClip(item) || result.changed;
     result.items = std::move(items);
     return result;
 }
