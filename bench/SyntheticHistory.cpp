@@ -51,8 +51,8 @@ ClipItem syntheticClip(int serial, unsigned salt, Timestamp lastUsedAt) {
     const QString title = preview.left(1 + qsizetype(random() % 80));
     const QByteArray data = preview.toUtf8();
     // Shaped as a capture's hash (64 hex digits), yet distinct for every serial even where two texts are alike.
-    const QByteArray seed = QByteArray::number(salt) + '-' + QByteArray::number(serial);
-    const QString hash = QString::fromLatin1(QCryptographicHash::hash(seed, QCryptographicHash::Sha256).toHex());
+    const QByteArray identity = QByteArray::number(salt) + '-' + QByteArray::number(serial);
+    const QString hash = QString::fromLatin1(QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex());
     return ClipItem({.id = QUuid::createUuid(),
                      .createdAt = lastUsedAt,
                      .kind = ClipKind::text,
