@@ -353,7 +353,7 @@ struct StowlineArchiveDecoder::State {
     }
 
     // Moves the unconsumed text into a new window with room for `bytes` more; the old window is no longer
-    // written, so every entry pending in it goes out.
+    // written, so every entry pending in it goes out (they all end before the checkpoint).
     void renewWindow(qsizetype bytes) {
         const qsizetype keep = used - checkpoint;
         if (window) {
@@ -365,10 +365,6 @@ struct StowlineArchiveDecoder::State {
         auto next = std::make_shared<Buffer>(room + padding);
         if (keep > 0)
             std::memcpy(next->bytes.get(), window->bytes.get() + checkpoint, size_t(keep));
-        for (Extent& entry : pending) {
-            entry.begin -= checkpoint;
-            entry.end -= checkpoint;
-        }
         window = std::move(next);
         used = keep;
         checkpoint = 0;
