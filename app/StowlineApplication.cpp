@@ -8,6 +8,7 @@
 #include "app/capture/ClipboardMonitor.h"
 #include "app/history/HistoryViewModel.h"
 #include "app/history/HistoryWindowManager.h"
+#include "app/instance/InstanceCommands.h"
 #include "app/permission/PermissionReadinessWindowManager.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
@@ -197,6 +198,14 @@ void StowlineApplication::togglePanel() {
     m_history->toggle();
     if (m_history->isVisible())
         Q_EMIT panelRequested();
+}
+
+ApplicationControl::PanelState StowlineApplication::panelState() const {
+    return {m_history->isVisible(), m_history->viewModel().visibleItems().size(), m_history->isActive()};
+}
+
+InstanceServices StowlineApplication::instanceServices() {
+    return {*m_store, *m_preferences, *m_actions, *m_shortcuts, *this};
 }
 
 void StowlineApplication::stopAndSave() {

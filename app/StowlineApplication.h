@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PlatformServices.h"
+#include "app/instance/ApplicationControl.h"
 #include "app/store/UserMessage.h"
 #include "core/model/ClipItem.h"
 
@@ -18,6 +19,7 @@ class ClipboardActions;
 class ClipboardMonitor;
 class ClipboardStore;
 class GlobalHotKey;
+struct InstanceServices;
 class HistoryWindowManager;
 class ImageTextRecognitionCoordinator;
 class PermissionReadinessWindowManager;
@@ -26,8 +28,8 @@ class ShortcutCoordinator;
 class StatusMenuController;
 
 // Owns every long-lived service of the process, builds them in a fixed order and connects them. Requests from
-// later starts are answered by `InstanceCommands` over these services. Used on the GUI thread only.
-class StowlineApplication : public QObject {
+// later starts are answered by `InstanceCommands` over some of these services. Used on the GUI thread only.
+class StowlineApplication : public QObject, public ApplicationControl {
     Q_OBJECT
 
 public:
@@ -47,20 +49,20 @@ public:
     // "Quit Stowline" and Ctrl+Q.
     void terminate();
     // The two halves of `terminate`, for a `quit` that answers in between.
-    void stopAndSave();
-    void requestQuit();
+    void stopAndSave() override;
+    void requestQuit() override;
 
     // Brings the history panel forward; toggling hides it when it is showing.
-    void showPanel();
-    void togglePanel();
+    void showPanel() override;
+    void togglePanel() override;
     // Queues text recognition for the image clips of the history that need it.
-    void queueRecognition();
+    void queueRecognition() override;
 
     // One of Stowline's windows gained the focus, or a later start asked for the panel: the permission may have
     // been granted or taken away meanwhile.
-    void applicationDidBecomeActive();
+    void applicationDidBecomeActive() override;
     // The tray's "Settings…", Ctrl+, in any Stowline window, and `stowline settings`.
-    void showSettings();
+    void showSettings() override;
 
     AppPreferences& preferences() { return *m_preferences; }
     ClipboardStore& store() { return *m_store; }
@@ -75,7 +77,11 @@ public:
     PlatformServices& platform() { return m_platform; }
 
     // How often the history panel was asked for since start (shortcut, a later start, `show`, `toggle`).
-    int panelRequestCount() const { return m_panelRequestCount; }
+    int panelRequestCount() const override { return m_panelRequestCount; }
+    PanelState panelState() const override;
+
+    // What the commands of later starts work on.
+    InstanceServices instanceServices();
 
     static UserMessage launchAtLoginFailedMessage();
 

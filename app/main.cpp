@@ -42,7 +42,7 @@ int runCommand(CommandLine commandLine, CommandOutput& output, int argc, char* a
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(AppIdentity::applicationName());
     std::unique_ptr<SecretStore> secrets;
-    return CommandClient::run(commandLine, SingleInstance::defaultSocketPath(), output, [&secrets] {
+    return CommandClient::run(commandLine, InstanceClient::defaultSocketPath(), output, [&secrets] {
         secrets = PlatformServices::desktopSecretStore();
         return OfflineEnvironment{*secrets, {}, {}};
     });
@@ -50,7 +50,7 @@ int runCommand(CommandLine commandLine, CommandOutput& output, int argc, char* a
 
 // Becomes the instance unless one runs already, which then gets the request instead.
 int startApplication(const CommandLine& commandLine, CommandOutput& output, int argc, char* argv[]) {
-    const QString socketPath = SingleInstance::defaultSocketPath();
+    const QString socketPath = InstanceClient::defaultSocketPath();
     if (const std::optional<int> status = CommandClient::handOverStart(commandLine, socketPath, output))
         return *status;
 
@@ -85,7 +85,7 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
     StowlineApplication stowline(
         std::move(*services),
         {.isBackgroundLaunch = commandLine.background, .preferencesFile = {}, .archiveDirectory = {}});
-    InstanceCommands commands(stowline);
+    InstanceCommands commands(stowline.instanceServices());
     instance.setHandler([&commands](const InstanceRequest& request, const SingleInstance::Responder& respond) {
         commands.handle(request, respond);
     });

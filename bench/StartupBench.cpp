@@ -131,7 +131,7 @@ Start startApplication(const QString& home, const QString& folder, bool expectUp
     QObject::connect(&application.store(), &ClipboardStore::historyOpened, &application, [&] { start.opened = now(); });
     QObject::connect(&application.store(), &ClipboardStore::storedEntriesUpgraded, &application,
                      [&] { upgraded = now(); });
-    InstanceCommands commands(application);
+    InstanceCommands commands(application.instanceServices());
     QTimer::singleShot(0, &application, [&] {
         commands.handle({InstanceCommand::status, {}},
                         [&](const InstanceReply&) { answered = double(clock.nsecsElapsed()) / 1e9; });

@@ -1,8 +1,8 @@
 #include "app/cli/CommandClient.h"
 
 #include "app/archive/ArchiveFiles.h"
-#include "app/cli/ArchiveCommands.h"
-#include "app/instance/SingleInstance.h"
+#include "app/commands/ArchiveCommands.h"
+#include "app/commands/InstanceClient.h"
 #include "core/support/AppIdentity.h"
 
 #include <QFile>
@@ -31,7 +31,7 @@ std::unique_ptr<QTemporaryFile> exchangeFile(const QString& socketPath) {
 // Nothing when no instance runs; otherwise the reply, or the exit code of a failure already reported.
 std::optional<Result<QString, int>> ask(const QString& socketPath, const InstanceRequest& request,
                                         CommandOutput& output) {
-    const auto reply = SingleInstance::send(socketPath, request, requestTimeoutMilliseconds);
+    const auto reply = InstanceClient::send(socketPath, request, requestTimeoutMilliseconds);
     if (!reply) {
         if (reply.error() == InstanceClientError::notRunning)
             return std::nullopt;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/cli/CommandTable.h"
-#include "app/instance/InstanceProtocol.h"
+#include "app/commands/CommandTable.h"
+#include "app/commands/InstanceProtocol.h"
 #include "core/support/Result.h"
 
 #include <QString>

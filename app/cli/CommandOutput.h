@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/instance/InstanceProtocol.h"
+#include "app/commands/InstanceProtocol.h"
 
 #include <QByteArray>
 #include <QIODevice>

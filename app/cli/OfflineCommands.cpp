@@ -1,9 +1,9 @@
 #include "app/cli/OfflineCommands.h"
 
 #include "app/archive/EncryptedArchiveStore.h"
-#include "app/cli/ArchiveCommands.h"
-#include "app/cli/HistoryCommands.h"
-#include "app/instance/SingleInstance.h"
+#include "app/commands/ArchiveCommands.h"
+#include "app/commands/HistoryCommands.h"
+#include "app/commands/InstanceClient.h"
 #include "app/preferences/AppPreferences.h"
 
 #include <QBuffer>

@@ -1,13 +1,9 @@
 #include "app/instance/InstanceCommands.h"
 
-#include "app/StowlineApplication.h"
 #include "app/actions/ClipboardActions.h"
-#include "app/capture/ClipboardMonitor.h"
 #include "app/archive/ArchiveFiles.h"
-#include "app/cli/ArchiveCommands.h"
-#include "app/cli/HistoryCommands.h"
-#include "app/history/HistoryViewModel.h"
-#include "app/history/HistoryWindowManager.h"
+#include "app/commands/ArchiveCommands.h"
+#include "app/commands/HistoryCommands.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/ClipboardStore.h"
@@ -88,30 +84,28 @@ private:
 } // namespace
 
 void InstanceCommands::handle(const InstanceRequest& request, const SingleInstance::Responder& respond) {
-    ClipboardStore& store = m_application.store();
+    ClipboardStore& store = m_services.store;
     if (store.isOpening() && readsHistory(request.command)) {
         // Answered once the stored history has been read (a moment at start-up), not from the empty one.
         QObject::connect(
             &store, &ClipboardStore::openingFinished, &store,
-            [&application = m_application, request, respond] {
-                InstanceCommands(application).handle(request, respond);
-            },
+            [services = m_services, request, respond] { InstanceCommands(services).handle(request, respond); },
             Qt::SingleShotConnection);
         return;
     }
     switch (request.command) {
     case InstanceCommand::show:
         // A later start reopens the application, which makes it active.
-        m_application.showPanel();
-        m_application.applicationDidBecomeActive();
+        m_services.application.showPanel();
+        m_services.application.applicationDidBecomeActive();
         respond({0, {}});
         return;
     case InstanceCommand::toggle:
-        m_application.togglePanel();
+        m_services.application.togglePanel();
         respond({0, {}});
         return;
     case InstanceCommand::settings:
-        m_application.showSettings();
+        m_services.application.showSettings();
         respond({0, {}});
         return;
     case InstanceCommand::status:
@@ -128,7 +122,7 @@ void InstanceCommands::handle(const InstanceRequest& request, const SingleInstan
         return;
     case InstanceCommand::list:
     case InstanceCommand::search:
-        respond(HistoryCommands::list(*m_application.store().publishedHistory(), request.arguments));
+        respond(HistoryCommands::list(*m_services.store.publishedHistory(), request.arguments));
         return;
     case InstanceCommand::copy:
         respond(copyClip(request.arguments));
@@ -147,7 +141,7 @@ void InstanceCommands::handle(const InstanceRequest& request, const SingleInstan
 }
 
 InstanceReply InstanceCommands::exportHistory(const QStringList& arguments) {
-    ClipboardStore& store = m_application.store();
+    ClipboardStore& store = m_services.store;
     const auto file = historyFile(arguments, store);
     if (!file)
         return file.error();
@@ -163,7 +157,7 @@ InstanceReply InstanceCommands::exportHistory(const QStringList& arguments) {
 }
 
 InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
-    ClipboardStore& store = m_application.store();
+    ClipboardStore& store = m_services.store;
     const auto file = historyFile(arguments, store);
     if (!file)
         return file.error();
@@ -174,11 +168,11 @@ InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
     auto archive = StowlineArchive::decode(*bytes);
     if (!archive)
         return failure({ArchiveCommandError::Kind::invalidInput, archive.error().describe(), path});
-    const qint64 limit = m_application.preferences().historyLimit();
+    const qint64 limit = m_services.preferences.historyLimit();
     const ImportSummary summary = store.merge(std::move(archive->items), limit);
     // Answered once the merged history is on disk, as an import without a running instance would be.
     store.flush();
-    m_application.queueRecognition();
+    m_services.application.queueRecognition();
     return {0, ArchiveCommands::describe(summary, limit)};
 }
 
@@ -195,14 +189,13 @@ InstanceReply InstanceCommands::copyClip(const QStringList& arguments) {
     }
     if (arguments.isEmpty())
         return notUnderstood();
-    const auto found = HistoryCommands::find(*m_application.store().publishedHistory(), arguments.first());
+    const auto found = HistoryCommands::find(*m_services.store.publishedHistory(), arguments.first());
     if (!found)
         return found.error();
-    if (!m_application.actions().restore(found->item,
-                                         plain ? RestoreForm::plainTextOnly : RestoreForm::allRepresentations))
+    if (!m_services.actions.restore(found->item, plain ? RestoreForm::plainTextOnly : RestoreForm::allRepresentations))
         return {failed, u"clip %1 holds nothing that can be put on the clipboard"_s.arg(found->number)};
-    m_application.store().use(found->item.id());
-    if (paste && !m_application.actions().postPasteKeystroke())
+    m_services.store.use(found->item.id());
+    if (paste && !m_services.actions.postPasteKeystroke())
         return {failed, u"clip %1 is on the clipboard, but the paste keystroke could not be sent"_s.arg(found->number)};
     return {0, {}};
 }
@@ -210,13 +203,13 @@ InstanceReply InstanceCommands::copyClip(const QStringList& arguments) {
 InstanceReply InstanceCommands::setCapturing(bool capturing, const QStringList& arguments) {
     if (!arguments.isEmpty())
         return notUnderstood();
-    m_application.preferences().setCaptureEnabled(capturing);
+    m_services.preferences.setCaptureEnabled(capturing);
     return {0, capturing ? u"Stowline takes in what you copy again.\n"_s
                          : u"Stowline is paused: nothing you copy is kept until you resume.\n"_s};
 }
 
 InstanceReply InstanceCommands::changeHistory(const InstanceRequest& request) {
-    ClipboardStore& store = m_application.store();
+    ClipboardStore& store = m_services.store;
     // Changes wait for the history: made before it opens, they would be lost when it does.
     if (!store.isHistoryOpen())
         return historyNotOpen();
@@ -241,21 +234,20 @@ InstanceReply InstanceCommands::changeHistory(const InstanceRequest& request) {
 
 void InstanceCommands::quit(const SingleInstance::Responder& respond) {
     // Written before the answer, so the asker knows the history is on disk once it has it.
-    m_application.stopAndSave();
+    m_services.application.stopAndSave();
     respond({0, u"Stowline has saved its history and quit.\n"_s});
-    m_application.requestQuit();
+    m_services.application.requestQuit();
 }
 
 QString InstanceCommands::statusReport() const {
-    const std::optional<HotKeyConfiguration>& shortcut = m_application.shortcuts().activeShortcut();
-    const ClipboardStore& store = m_application.store();
+    const std::optional<HotKeyConfiguration>& shortcut = m_services.shortcuts.activeShortcut();
+    const ClipboardStore& store = m_services.store;
+    const ApplicationControl::PanelState panel = m_services.application.panelState();
     QString report;
     report += u"pid="_s + QString::number(QCoreApplication::applicationPid()) + u'\n';
-    report += u"panelRequests="_s + QString::number(m_application.panelRequestCount()) + u'\n';
-    HistoryWindowManager& history = m_application.history();
-    report += u"panel="_s +
-              (history.isVisible() ? QString::number(history.viewModel().visibleItems().size()) : u"hidden"_s) + u'\n';
-    report += u"panelActive="_s + (history.isActive() ? u"1"_s : u"0"_s) + u'\n';
+    report += u"panelRequests="_s + QString::number(m_services.application.panelRequestCount()) + u'\n';
+    report += u"panel="_s + (panel.visible ? QString::number(panel.listedClips) : u"hidden"_s) + u'\n';
+    report += u"panelActive="_s + (panel.active ? u"1"_s : u"0"_s) + u'\n';
     report += u"shortcut="_s + (shortcut ? shortcut->displayText : QString()) + u'\n';
     report += u"clips="_s + QString::number(store.publishedHistory()->size()) + u'\n';
     report += u"lastError="_s + (store.lastError() ? store.lastError()->text : QString()) + u'\n';

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/instance/ApplicationControl.h"
 #include "app/instance/SingleInstance.h"
 
 #include <QString>
@@ -7,13 +8,25 @@
 
 namespace stowline {
 
-class StowlineApplication;
+class AppPreferences;
+class ClipboardActions;
+class ClipboardStore;
+class ShortcutCoordinator;
+
+// The services the commands of later starts work on.
+struct InstanceServices {
+    ClipboardStore& store;
+    AppPreferences& preferences;
+    ClipboardActions& actions;
+    const ShortcutCoordinator& shortcuts;
+    ApplicationControl& application;
+};
 
 // Answers the requests of later starts (the command line's commands) on the running application. Used on the
 // GUI thread only.
 class InstanceCommands {
 public:
-    explicit InstanceCommands(StowlineApplication& application) : m_application(application) {}
+    explicit InstanceCommands(const InstanceServices& services) : m_services(services) {}
 
     void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
 
@@ -29,7 +42,7 @@ private:
     InstanceReply changeHistory(const InstanceRequest& request);
     void quit(const SingleInstance::Responder& respond);
 
-    StowlineApplication& m_application;
+    InstanceServices m_services;
 };
 
 } // namespace stowline

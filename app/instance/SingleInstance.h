@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/instance/InstanceProtocol.h"
-#include "core/support/Result.h"
+#include "app/commands/InstanceClient.h"
+#include "app/commands/InstanceProtocol.h"
 
 #include <QLocalServer>
 #include <QObject>
@@ -10,17 +10,6 @@
 #include <functional>
 
 namespace stowline {
-
-// Why a request could not reach the running instance or got no usable answer.
-enum class InstanceClientError {
-    notRunning,     // nobody listens on the socket
-    timedOut,       // the instance did not answer in time
-    malformedReply, // the answer was not a reply of this protocol
-    failed,         // the connection broke
-};
-
-// One sentence for the user.
-QString describe(InstanceClientError error);
 
 // One running instance per user session, found through a local socket named after the application identifier.
 // The first start listens; later starts connect, send one request and print the reply. The listening side never
@@ -38,11 +27,7 @@ public:
     // A connection that sends no full request within this time is dropped.
     static constexpr int requestTimeoutMilliseconds = 5'000;
 
-    // $XDG_RUNTIME_DIR/org.stowline.Stowline.socket; without a runtime folder, one in the temporary folder named
-    // with the user id, so sessions of different users never meet.
-    static QString defaultSocketPath();
-
-    explicit SingleInstance(QString socketPath = defaultSocketPath(), QObject* parent = nullptr);
+    explicit SingleInstance(QString socketPath = InstanceClient::defaultSocketPath(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
     const QString& socketPath() const { return m_socketPath; }
@@ -53,10 +38,6 @@ public:
     bool isListening() const { return m_server.isListening(); }
 
     void setHandler(Handler handler) { m_handler = std::move(handler); }
-
-    // The client side: one request, waiting at most `timeoutMilliseconds` for the whole exchange.
-    static Result<InstanceReply, InstanceClientError> send(const QString& socketPath, const InstanceRequest& request,
-                                                           int timeoutMilliseconds);
 
 private:
     void accept();

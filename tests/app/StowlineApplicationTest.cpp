@@ -113,7 +113,9 @@ protected:
     static InstanceReply ask(StowlineApplication& application, InstanceCommand command,
                              const QStringList& arguments = {}) {
         std::optional<InstanceReply> reply;
-        InstanceCommands(application).handle({command, arguments}, [&](const InstanceReply& r) { reply = r; });
+        InstanceCommands(application.instanceServices()).handle({command, arguments}, [&](const InstanceReply& r) {
+            reply = r;
+        });
         EXPECT_TRUE(reply);
         return reply.value_or(InstanceReply{255, {}});
     }
@@ -162,7 +164,7 @@ TEST_F(StowlineApplicationTest, QuitWritesPendingSavesBeforeAnswering) {
     copyAndPoll(*application, *pasteboard, u"copied just before quit"_s);
 
     std::optional<InstanceReply> reply;
-    InstanceCommands(*application).handle({InstanceCommand::quit, {}}, [&](const InstanceReply& r) {
+    InstanceCommands(application->instanceServices()).handle({InstanceCommand::quit, {}}, [&](const InstanceReply& r) {
         reply = r;
         EXPECT_EQ(stored().size(), 2);
     });

@@ -28,7 +28,7 @@ protected:
     // serves the instance.
     Result<InstanceReply, InstanceClientError> ask(const InstanceRequest& request, int timeoutMs = 5000) {
         auto future = std::async(std::launch::async, [path = socketPath(), request, timeoutMs] {
-            return SingleInstance::send(path, request, timeoutMs);
+            return InstanceClient::send(path, request, timeoutMs);
         });
         while (future.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
             QCoreApplication::processEvents();
@@ -79,7 +79,7 @@ TEST_F(SingleInstanceTest, TheReplyMayComeAfterTheHandlerReturned) {
 }
 
 TEST_F(SingleInstanceTest, NobodyListeningIsNotRunningAndAStaleSocketIsReplaced) {
-    EXPECT_EQ(SingleInstance::send(socketPath(), {InstanceCommand::status, {}}, 1000).error(),
+    EXPECT_EQ(InstanceClient::send(socketPath(), {InstanceCommand::status, {}}, 1000).error(),
               InstanceClientError::notRunning);
 
     // A socket file whose listener is gone, as an instance that crashed leaves it.
@@ -91,7 +91,7 @@ TEST_F(SingleInstanceTest, NobodyListeningIsNotRunningAndAStaleSocketIsReplaced)
         QFile::rename(socketPath() + u".kept"_s, socketPath());
     }
     ASSERT_TRUE(QFileInfo::exists(socketPath()));
-    EXPECT_EQ(SingleInstance::send(socketPath(), {InstanceCommand::status, {}}, 1000).error(),
+    EXPECT_EQ(InstanceClient::send(socketPath(), {InstanceCommand::status, {}}, 1000).error(),
               InstanceClientError::notRunning);
 
     SingleInstance instance(socketPath());
@@ -152,9 +152,9 @@ TEST_F(SingleInstanceTest, GarbageGetsAnErrorReplyAndASilentClientIsDropped) {
 TEST_F(SingleInstanceTest, TheDefaultSocketLivesInTheRuntimeFolder) {
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    EXPECT_EQ(SingleInstance::defaultSocketPath(), dir.filePath(u"org.stowline.Stowline.socket"_s));
+    EXPECT_EQ(InstanceClient::defaultSocketPath(), dir.filePath(u"org.stowline.Stowline.socket"_s));
     qputenv("XDG_RUNTIME_DIR", QByteArray());
-    const QString fallback = SingleInstance::defaultSocketPath();
+    const QString fallback = InstanceClient::defaultSocketPath();
     EXPECT_TRUE(fallback.startsWith(QDir::tempPath()));
     EXPECT_TRUE(fallback.contains(QString::number(::getuid())));
     if (saved.isNull())

@@ -1,4 +1,4 @@
-#include "app/instance/InstanceProtocol.h"
+#include "app/commands/InstanceProtocol.h"
 
 #include <gtest/gtest.h>
 

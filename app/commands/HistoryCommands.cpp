@@ -1,6 +1,6 @@
-#include "app/cli/HistoryCommands.h"
+#include "app/commands/HistoryCommands.h"
 
-#include "app/cli/ClipReference.h"
+#include "app/commands/ClipReference.h"
 
 namespace stowline::HistoryCommands {
 

@@ -1,4 +1,4 @@
-#include "app/cli/ClipReference.h"
+#include "app/commands/ClipReference.h"
 
 namespace stowline {
 

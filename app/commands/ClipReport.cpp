@@ -1,4 +1,4 @@
-#include "app/cli/ClipReport.h"
+#include "app/commands/ClipReport.h"
 
 #include <QHash>
 #include <QJsonDocument>

@@ -1,5 +1,5 @@
-#include "app/cli/ClipReference.h"
-#include "app/cli/ClipReport.h"
+#include "app/commands/ClipReference.h"
+#include "app/commands/ClipReport.h"
 #include "core/model/ClipJson.h"
 #include "tests/support/ClipBuilders.h"
 

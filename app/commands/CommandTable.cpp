@@ -1,7 +1,7 @@
-#include "app/cli/CommandTable.h"
+#include "app/commands/CommandTable.h"
 
-#include "app/cli/ClipReference.h"
-#include "app/cli/HistoryCommands.h"
+#include "app/commands/ClipReference.h"
+#include "app/commands/HistoryCommands.h"
 
 using namespace Qt::StringLiterals;
 

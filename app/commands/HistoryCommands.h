@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/cli/ClipReport.h"
-#include "app/instance/InstanceProtocol.h"
+#include "app/commands/ClipReport.h"
+#include "app/commands/InstanceProtocol.h"
 #include "core/history/HistoryEngine.h"
 #include "core/support/Result.h"
 

@@ -1,6 +1,6 @@
-#include "app/instance/InstanceProtocol.h"
+#include "app/commands/InstanceProtocol.h"
 
-#include "app/cli/CommandTable.h"
+#include "app/commands/CommandTable.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/cli/ClipReport.h"
+#include "app/commands/ClipReport.h"
 #include "core/history/HistoryEngine.h"
 #include "core/support/Result.h"
 

@@ -1,4 +1,4 @@
-#include "app/cli/ArchiveCommands.h"
+#include "app/commands/ArchiveCommands.h"
 
 #include "app/archive/ArchiveFiles.h"
 #include "core/archive/StowlineArchive.h"

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace stowline {
+
+// What a command asks of the application as a whole: its windows and its end.
+class ApplicationControl {
+public:
+    // The panel's state as `status` reports it.
+    struct PanelState {
+        bool visible = false;
+        qsizetype listedClips = 0;
+        bool active = false;
+    };
+
+    virtual ~ApplicationControl() = default;
+    virtual void showPanel() = 0;
+    virtual void togglePanel() = 0;
+    virtual void applicationDidBecomeActive() = 0;
+    virtual void showSettings() = 0;
+    virtual void stopAndSave() = 0;
+    virtual void requestQuit() = 0;
+    virtual void queueRecognition() = 0;
+    virtual int panelRequestCount() const = 0;
+    virtual PanelState panelState() const = 0;
+};
+
+} // namespace stowline
