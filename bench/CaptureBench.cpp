@@ -7,6 +7,7 @@
 // the history, against a bare read of its PNG. On a busy machine the wall times swing widely, so the processor
 // time both processes spent is compared as well.
 #include "bench/BenchRegistry.h"
+#include "bench/PasteboardRead.h"
 
 #include "app/capture/ClipboardMonitor.h"
 #include "app/platform/fake/FakeFrontmostApplication.h"
@@ -176,7 +177,7 @@ struct Figures {
 // Alternates a bare read of a fresh entry with a tick over an equal fresh entry, so both pay the first read.
 std::optional<Figures> measure(ClipboardMonitor& monitor, Pasteboard& pasteboard, Source& source,
                                const QString& typeIdentifier, const QByteArray& data, int repeats) {
-    const PasteboardReadLimits limits{ClipboardMonitor::perRepresentationLimit, ClipboardMonitor::totalLimit};
+    const PasteboardReadLimits limits{ClipboardMonitor::perRepresentationLimit, ClipboardMonitor::totalLimit, {}};
     QList<double> ticks;
     QList<double> reads;
     int captured = 0;
@@ -188,7 +189,7 @@ std::optional<Figures> measure(ClipboardMonitor& monitor, Pasteboard& pasteboard
             return std::nullopt;
         QElapsedTimer timer;
         timer.start();
-        const qsizetype readCount = pasteboard.read(limits).size();
+        const qsizetype readCount = bench::readSnapshot(pasteboard, limits).representations.size();
         reads.append(timer.nsecsElapsed() / 1e9);
         if (readCount == 0 ||
             !source.copy(typeIdentifier, variant + (typeIdentifier == TypeIdentifier::png ? "" : "'")))

@@ -1,6 +1,7 @@
 // GUI-thread cost of reading a full-screen PNG from another application's clipboard entry, and the cost of
 // recognising text in one image. Needs an X session: run inside scripts/with-desktop-session.sh.
 #include "bench/BenchRegistry.h"
+#include "bench/PasteboardRead.h"
 
 #include "app/platform/tesseract/TesseractTextRecognizer.h"
 #include "app/platform/x11/X11Pasteboard.h"
@@ -70,12 +71,13 @@ int run(const QStringList&) {
     }
     xclip.waitForFinished(5000);
 
-    const PasteboardReadLimits limits{8 * 1024 * 1024, 16 * 1024 * 1024};
+    const PasteboardReadLimits limits{8 * 1024 * 1024, 16 * 1024 * 1024, {}};
     qsizetype readBytes = 0;
     // The first read after a change is what a capture pays; later ones show whether anything is cached.
-    const double firstReadSeconds = bench::medianSeconds(1, [&] { readBytes = pasteboard.read(limits).size(); });
-    const double readSeconds =
-        bench::medianSeconds(9, [&] { readBytes = pasteboard.read(limits).value(0).data.size(); });
+    const double firstReadSeconds =
+        bench::medianSeconds(1, [&] { readBytes = bench::readSnapshot(pasteboard, limits).representations.size(); });
+    const double readSeconds = bench::medianSeconds(
+        9, [&] { readBytes = bench::readSnapshot(pasteboard, limits).representations.value(0).data.size(); });
 
     TesseractTextRecognizer recognizer;
     const QByteArray smallShot = encoded(screenshotLike(1920, 1080).copy(0, 60, 1100, 300));

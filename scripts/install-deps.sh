@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev
     libsecret-1-dev libglib2.0-dev
     libtesseract-dev libleptonica-dev tesseract-ocr-eng
-    libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev x11proto-dev
+    libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev x11proto-dev
     # run and test: a real X server, window manager, session bus, keyring and X clients
     xvfb xauth openbox dbus dbus-x11 gnome-keyring libsecret-tools xclip xdotool x11-utils trayer
     # a GTK 3 application that copies as GTK programs do (end-to-end tests, capture benchmark)

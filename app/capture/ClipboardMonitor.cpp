@@ -44,6 +44,7 @@ ClipboardMonitor::ClipboardMonitor(Pasteboard& pasteboard, FrontmostApplication&
     , m_processingQueue(AppIdentity::applicationIdentifier() + QStringLiteral(".capture")) {
     m_timer.setInterval(pollIntervalMilliseconds);
     connect(&m_timer, &QTimer::timeout, this, &ClipboardMonitor::tick);
+    connect(&m_pasteboard, &Pasteboard::snapshotReady, this, &ClipboardMonitor::takeSnapshot);
 }
 
 void ClipboardMonitor::start() {
@@ -77,53 +78,67 @@ void ClipboardMonitor::tick() {
     m_lastChangeCount = changeCount;
     if (changeCount == m_ownChangeCount)
         return;
-    // The change is consumed above, so what is copied while capture is paused never shows up later.
+    // The change is consumed above, so what is copied while capture is paused is never read or captured later.
     if (!m_preferences.captureEnabled())
+        return;
+    // The source is the application in front when the change is seen, not when a slow owner has answered. An
+    // excluded application's copy stops here, so its data is never read (the marker check cannot come before it,
+    // as the markers arrive with the snapshot; both stop the capture either way).
+    std::optional<RunningApplication> application = sourceApplication();
+    if (isExcluded(application))
+        return;
+    PasteboardReadLimits limits{perRepresentationLimit, totalLimit, {}};
+    if (m_preferences.privacyExclusionsEnabled()) {
+        for (const QString* type : skipTypes)
+            limits.skipWhenOffered.insert(*type);
+    }
+    m_pendingRead = PendingRead{changeCount, std::move(application)};
+    m_pasteboard.requestSnapshot(limits);
+}
+
+void ClipboardMonitor::takeSnapshot(const PasteboardSnapshot& snapshot) {
+    // An answer for a change that is no longer the one being looked at: a later change has its own read.
+    if (!m_pendingRead || snapshot.changeCount != m_pendingRead->changeCount ||
+        snapshot.changeCount != m_lastChangeCount)
+        return;
+    const std::optional<RunningApplication> application = std::move(m_pendingRead->application);
+    m_pendingRead.reset();
+    if (snapshot.isOwnWrite)
         return;
     if (m_preferences.privacyExclusionsEnabled()) {
         for (const QString* type : skipTypes) {
-            if (m_pasteboard.offers(*type))
+            if (snapshot.markerTypes.contains(*type))
                 return;
         }
     }
-    const std::optional<RunningApplication> application = m_frontmost.frontmost();
-    if (isExcluded(application))
+    if (snapshot.representations.isEmpty())
         return;
-    const bool wasConcealed = m_pasteboard.offers(TypeIdentifier::concealed);
-    std::optional<Snapshot> snapshot =
-        snapshotPasteboard(application ? application->localizedName : std::nullopt,
-                           application ? application->bundleIdentifier : std::nullopt, wasConcealed);
-    if (!snapshot)
-        return;
+    Snapshot capture{snapshot.representations, application ? application->localizedName : std::nullopt,
+                     application ? application->bundleIdentifier : std::nullopt,
+                     snapshot.markerTypes.contains(TypeIdentifier::concealed)};
     const qint64 limit = m_preferences.historyLimit();
     m_processingQueue.run(
-        this, [snapshot = std::move(*snapshot)] { return makeItem(snapshot); },
+        this, [capture = std::move(capture)] { return makeItem(capture); },
         [this, limit](std::optional<ClipItem> item) {
             if (item)
                 ingest(std::move(*item), limit);
         });
 }
 
-bool ClipboardMonitor::isExcluded(const std::optional<RunningApplication>& application) const {
+std::optional<RunningApplication> ClipboardMonitor::sourceApplication() const {
+    std::optional<RunningApplication> application = m_frontmost.frontmost();
     if (!application)
-        return false;
-    // Our own windows are never captured from, whatever the window manager reports as their identifier.
-    if (application->processIdentifier == QCoreApplication::applicationPid())
-        return true;
-    if (!application->bundleIdentifier)
-        return false;
-    const QString& identifier = *application->bundleIdentifier;
-    // Without an installed desktop entry our windows are known by the executable's name (their WM_CLASS).
-    return identifier == AppIdentity::executableName() || m_preferences.shouldExclude(identifier);
+        return std::nullopt;
+    // Whether the entry is our own is decided by its owner. With one of our windows in front, a copy that is not
+    // ours came from a tool without a window (xclip, a script): its source is unknown, not Stowline.
+    const bool ours = application->processIdentifier == QCoreApplication::applicationPid() ||
+                      application->bundleIdentifier == AppIdentity::applicationIdentifier() ||
+                      application->bundleIdentifier == AppIdentity::executableName();
+    return ours ? std::nullopt : application;
 }
 
-std::optional<ClipboardMonitor::Snapshot> ClipboardMonitor::snapshotPasteboard(std::optional<QString> sourceName,
-                                                                               std::optional<QString> sourceBundleID,
-                                                                               bool wasConcealed) const {
-    ClipRepresentations representations = m_pasteboard.read({perRepresentationLimit, totalLimit});
-    if (representations.isEmpty())
-        return std::nullopt;
-    return Snapshot{std::move(representations), std::move(sourceName), std::move(sourceBundleID), wasConcealed};
+bool ClipboardMonitor::isExcluded(const std::optional<RunningApplication>& application) const {
+    return application && application->bundleIdentifier && m_preferences.shouldExclude(*application->bundleIdentifier);
 }
 
 std::optional<ClipItem> ClipboardMonitor::makeItem(const Snapshot& snapshot) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/concurrency/SerialQueue.h"
+#include "app/platform/FrontmostApplication.h"
 #include "core/metadata/CapturedContentMetadata.h"
 #include "core/model/ClipItem.h"
 
@@ -15,13 +16,14 @@ namespace stowline {
 
 class AppPreferences;
 class ClipboardStore;
-class FrontmostApplication;
 class ImageTextRecognitionCoordinator;
 class Pasteboard;
-struct RunningApplication;
+struct PasteboardSnapshot;
 
 // Watches the clipboard and turns every change made by another application into a history entry. Polls, and
-// also looks at once when the clipboard announces a change. Everything but item creation runs on the GUI thread.
+// also looks at once when the clipboard announces a change. The clipboard's backend reads the entry on its own
+// worker and hands back a finished snapshot; item creation runs on the ".capture" queue; everything else runs on
+// the GUI thread, which never waits for another application.
 class ClipboardMonitor : public QObject {
     Q_OBJECT
 
@@ -45,7 +47,7 @@ public:
     // Waits for copies still being turned into clips and puts them into the history.
     void finishPendingCaptures();
 
-    // One poll: captures the clipboard entry when it changed and may be captured.
+    // One poll: when the clipboard changed and capture is on, asks for the entry; its snapshot decides the rest.
     void tick();
 
     Pasteboard& pasteboard() { return m_pasteboard; }
@@ -72,9 +74,15 @@ private:
         bool wasConcealed = false;
     };
 
+    // The change a snapshot was asked for, with the application that was in front when it was seen.
+    struct PendingRead {
+        qint64 changeCount = 0;
+        std::optional<RunningApplication> application;
+    };
+
+    void takeSnapshot(const PasteboardSnapshot& snapshot);
+    std::optional<RunningApplication> sourceApplication() const;
     bool isExcluded(const std::optional<RunningApplication>& application) const;
-    std::optional<Snapshot> snapshotPasteboard(std::optional<QString> sourceName, std::optional<QString> sourceBundleID,
-                                               bool wasConcealed) const;
     static std::optional<ClipItem> makeItem(const Snapshot& snapshot);
     void ingest(ClipItem item, qint64 limit);
 
@@ -86,6 +94,7 @@ private:
     QTimer m_timer;
     qint64 m_lastChangeCount;
     qint64 m_ownChangeCount = -1;
+    std::optional<PendingRead> m_pendingRead;
     // Last, so its jobs and results never outlive the members they read.
     SerialQueue m_processingQueue;
 };

@@ -104,10 +104,11 @@ protected:
         return application;
     }
 
-    // Another application copies; the monitor's next poll takes it in.
+    // Another application copies; the monitor's next poll asks for it and the clipboard has answered.
     static void copyAndPoll(StowlineApplication& application, FakePasteboard& clipboard, const QString& text) {
         clipboard.copy({test::textRepresentation(text)});
         application.monitor().tick();
+        clipboard.deliverSnapshots();
     }
 
     static InstanceReply ask(StowlineApplication& application, InstanceCommand command,

@@ -32,6 +32,7 @@ bool AppFixture::copyAndPoll(const ClipRepresentations& representations, const Q
 bool AppFixture::poll() {
     QSignalSpy captured(monitor.get(), &ClipboardMonitor::captured);
     monitor->tick();
+    pasteboard.deliverSnapshots();
     monitor->finishPendingCaptures();
     EXPECT_LE(captured.count(), 1);
     lastCapture = captured.isEmpty() ? std::nullopt : store.item(captured.constFirst().at(0).toUuid());

@@ -6,7 +6,8 @@
 
 namespace stowline {
 
-// An in-memory clipboard holding typed representations as they were written, plus marker types.
+// An in-memory clipboard holding typed representations as they were written, plus marker types. Snapshots are
+// taken when asked for and handed over through the event loop, as a real backend's worker does.
 class FakePasteboard final : public Pasteboard {
     Q_OBJECT
 
@@ -14,8 +15,7 @@ public:
     using Pasteboard::Pasteboard;
 
     qint64 changeCount() const override { return m_changeCount; }
-    bool offers(const QString& typeIdentifier) const override;
-    ClipRepresentations read(const PasteboardReadLimits& limits) const override;
+    void requestSnapshot(const PasteboardReadLimits& limits) override;
     void clear() override;
     [[nodiscard]] bool write(const ClipRepresentations& representations) override;
 
@@ -24,13 +24,20 @@ public:
     const ClipRepresentations& contents() const { return m_contents; }
     // Types `write` refuses, to play a clipboard that cannot take some data.
     void setUnwritableTypes(const QSet<QString>& types) { m_unwritable = types; }
+    // What the last request asked for.
+    const PasteboardReadLimits& lastRequest() const { return m_lastRequest; }
+    // Hands the snapshots asked for so far to their receivers now instead of through the event loop.
+    void deliverSnapshots();
 
 private:
-    void changeTo(ClipRepresentations representations, QSet<QString> markers);
+    void answer(PasteboardSnapshot snapshot);
+    void changeTo(ClipRepresentations representations, QSet<QString> markers, bool own);
 
     ClipRepresentations m_contents;
     QSet<QString> m_markers;
     QSet<QString> m_unwritable;
+    PasteboardReadLimits m_lastRequest;
+    bool m_own = false;
     qint64 m_changeCount = 0;
 };
 

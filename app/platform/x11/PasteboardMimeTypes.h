@@ -21,7 +21,7 @@ QByteArray gnomeCopiedFiles(const QList<QByteArray>& uris);
 inline const QString pngType = QStringLiteral("image/png");
 inline const QString uriListType = QStringLiteral("text/uri-list");
 inline const QString gnomeCopiedFilesType = QStringLiteral("x-special/gnome-copied-files");
-// Password managers mark secrets with this type holding "secret".
+// Password managers mark secrets with this type; its value differs between them ("secret", "1").
 inline const QString passwordManagerHintType = QStringLiteral("x-kde-passwordManagerHint");
 
 } // namespace stowline::PasteboardMimeTypes

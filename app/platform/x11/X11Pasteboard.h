@@ -3,6 +3,7 @@
 #include "app/platform/Pasteboard.h"
 
 class QClipboard;
+class QMimeData;
 
 namespace stowline {
 
@@ -14,12 +15,14 @@ public:
     explicit X11Pasteboard(QObject* parent = nullptr);
 
     qint64 changeCount() const override { return m_changeCount; }
-    bool offers(const QString& typeIdentifier) const override;
-    ClipRepresentations read(const PasteboardReadLimits& limits) const override;
+    void requestSnapshot(const PasteboardReadLimits& limits) override;
     void clear() override;
     [[nodiscard]] bool write(const ClipRepresentations& representations) override;
 
 private:
+    PasteboardSnapshot snapshot(const PasteboardReadLimits& limits) const;
+    static ClipRepresentations read(const QMimeData* mime, const PasteboardReadLimits& limits);
+
     QClipboard* m_clipboard;
     qint64 m_changeCount = 0;
 };

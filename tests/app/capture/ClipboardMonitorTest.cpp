@@ -73,6 +73,8 @@ TEST_F(ClipboardMonitorTest, MarkerTypesAreHonouredOnlyWithPrivacyExclusions) {
             preferences.setPrivacyExclusionsEnabled(exclusions);
             const bool captured = copyAndPoll({text("hunter2 " + marker.toUtf8())}, {marker});
             EXPECT_EQ(captured, !exclusions);
+            EXPECT_EQ(pasteboard.lastRequest().skipWhenOffered.contains(marker), exclusions)
+                << "what will not be captured is not read either";
             if (captured) {
                 EXPECT_EQ(lastCapture->isCredential(), marker == TypeIdentifier::concealed)
                     << "a concealed copy is a credential whatever its text";
@@ -82,24 +84,28 @@ TEST_F(ClipboardMonitorTest, MarkerTypesAreHonouredOnlyWithPrivacyExclusions) {
     }
 }
 
-TEST_F(ClipboardMonitorTest, ExcludedApplicationsOnlyWhileExclusionsAreOnAndOwnWindowsNever) {
+TEST_F(ClipboardMonitorTest, ExcludedApplicationsOnlyWhileExclusionsAreOnAndOwnWindowsAreNoSource) {
     preferences.setExcludedBundleIDs(u"org.example.Vault\n  org.example.Other  "_s);
     launch();
+    // With one of our windows in front, a copy that is not our own write came from a tool without a window.
     struct Case {
         const char* name;
         std::optional<RunningApplication> application;
         bool capturedWithExclusions;
         bool capturedWithout;
+        bool keepsSource;
     };
     const Case cases[] = {
-        {"listed application", RunningApplication{1, u"Vault"_s, u"org.example.Vault"_s, 11}, false, true},
-        {"listed with spaces", RunningApplication{2, u"Other"_s, u"org.example.Other"_s, 12}, false, true},
-        {"unlisted application", editor, true, true},
-        {"no frontmost application", std::nullopt, true, true},
-        {"own identifier", RunningApplication{3, u"Stowline"_s, AppIdentity::applicationIdentifier(), 13}, false,
+        {"listed application", RunningApplication{1, u"Vault"_s, u"org.example.Vault"_s, 11}, false, true, true},
+        {"listed with spaces", RunningApplication{2, u"Other"_s, u"org.example.Other"_s, 12}, false, true, true},
+        {"unlisted application", editor, true, true, true},
+        {"no frontmost application", std::nullopt, true, true, true},
+        {"own identifier", RunningApplication{3, u"Stowline"_s, AppIdentity::applicationIdentifier(), 13}, true, true,
          false},
-        {"own window class", RunningApplication{4, u"Stowline"_s, AppIdentity::executableName(), 14}, false, false},
-        {"own process", RunningApplication{5, {}, {}, QCoreApplication::applicationPid()}, false, false},
+        {"own window class", RunningApplication{4, u"Stowline"_s, AppIdentity::executableName(), 14}, true, true,
+         false},
+        {"own process", RunningApplication{5, u"Stowline"_s, {}, QCoreApplication::applicationPid()}, true, true,
+         false},
     };
     for (const Case& c : cases) {
         for (const bool exclusions : {true, false}) {
@@ -109,8 +115,9 @@ TEST_F(ClipboardMonitorTest, ExcludedApplicationsOnlyWhileExclusionsAreOnAndOwnW
             const bool captured = copyAndPoll({text(QByteArray(c.name) + (exclusions ? " on" : " off"))});
             EXPECT_EQ(captured, exclusions ? c.capturedWithExclusions : c.capturedWithout);
             if (captured) {
-                EXPECT_EQ(lastCapture->sourceBundleIdentifier(),
-                          c.application ? c.application->bundleIdentifier : std::nullopt);
+                const std::optional<RunningApplication> source = c.keepsSource ? c.application : std::nullopt;
+                EXPECT_EQ(lastCapture->sourceBundleIdentifier(), source ? source->bundleIdentifier : std::nullopt);
+                EXPECT_EQ(lastCapture->sourceAppName(), source ? source->localizedName : std::nullopt);
             }
         }
     }
@@ -124,6 +131,30 @@ TEST_F(ClipboardMonitorTest, OwnWritesAreSeenButNotCaptured) {
     EXPECT_EQ(monitor->lastChangeCount(), pasteboard.changeCount());
     EXPECT_EQ(monitor->ownChangeCount(), pasteboard.changeCount());
     EXPECT_FALSE(poll()) << "the change signal of the write arrives after it was marked";
+
+    // The clipboard knows its own entries even when the write was not marked, such as a copy in a text field.
+    ASSERT_TRUE(pasteboard.write({text("copied in our editor")}));
+    EXPECT_FALSE(poll());
+    EXPECT_EQ(monitor->lastChangeCount(), pasteboard.changeCount());
+    EXPECT_TRUE(store.items().isEmpty());
+}
+
+TEST_F(ClipboardMonitorTest, SnapshotsBelongToTheChangeTheyWereAskedForWithItsFrontmostApplication) {
+    launch();
+    pasteboard.copy({text("read slowly")});
+    monitor->tick();
+    frontmost.setFrontmost(RunningApplication{9, u"Terminal"_s, u"org.gnome.Terminal"_s, 99});
+    EXPECT_TRUE(poll()) << "the answer comes after the tick";
+    EXPECT_EQ(lastCapture->title(), u"read slowly"_s);
+    EXPECT_EQ(lastCapture->sourceBundleIdentifier(), u"org.gnome.TextEditor"_s) << "in front when it was seen";
+
+    // A change that was replaced before its snapshot came is not captured; the newer one is.
+    pasteboard.copy({text("replaced")});
+    monitor->tick();
+    pasteboard.copy({text("replacement")});
+    EXPECT_TRUE(poll());
+    ASSERT_EQ(store.items().size(), 2);
+    EXPECT_EQ(store.items().first().title(), u"replacement"_s);
 }
 
 TEST_F(ClipboardMonitorTest, OversizedRepresentationsAreDroppedAndAnOversizedCopyIsIgnored) {
