@@ -3,6 +3,9 @@
 #include "app/platform/DisplayServer.h"
 #include "app/platform/secretservice/SecretServiceStore.h"
 #include "app/platform/tesseract/TesseractTextRecognizer.h"
+#include "app/platform/wayland/WaylandFrontmostApplication.h"
+#include "app/platform/wayland/WaylandPasteboard.h"
+#include "app/platform/wayland/WaylandSession.h"
 #include "app/platform/x11/X11FloatingWindows.h"
 #include "app/platform/x11/X11FrontmostApplication.h"
 #include "app/platform/x11/X11HotKeyService.h"
@@ -14,18 +17,34 @@
 namespace stowline {
 
 Result<PlatformServices, QString> PlatformServices::forDesktop() {
-    if (!DisplayServer::isX11()) {
-        return fail(QStringLiteral("Stowline needs an X11 session (XWayland counts): the clipboard, the global "
-                                   "shortcut and paste work only there. Set DISPLAY, or QT_QPA_PLATFORM=xcb on "
-                                   "Wayland."));
+    const QString forced = qEnvironmentVariable("STOWLINE_CLIPBOARD");
+    if (!forced.isEmpty() && forced != u"x11" && forced != u"wayland")
+        return fail(QStringLiteral("STOWLINE_CLIPBOARD must be x11 or wayland."));
+    const std::shared_ptr<WaylandSession> wayland = forced == u"x11" ? nullptr : WaylandSession::open();
+    const bool useWayland = wayland && wayland->canReadClipboard();
+    if (forced == u"wayland" && !useWayland) {
+        return fail(QStringLiteral("STOWLINE_CLIPBOARD=wayland needs a Wayland compositor that offers "
+                                   "data-control (KDE Plasma, Sway and other wlroots compositors, Hyprland, niri; "
+                                   "COSMIC with COSMIC_DATA_CONTROL_ENABLED=1)."));
+    }
+    if (!useWayland && !DisplayServer::isX11()) {
+        return fail(QStringLiteral("Stowline needs a Wayland compositor that offers data-control, or an X11 "
+                                   "session (XWayland counts; on GNOME set QT_QPA_PLATFORM=xcb)."));
     }
     PlatformServices services;
     services.hotKeys = std::make_unique<X11HotKeyService>();
     services.keystrokes = std::make_unique<XTestKeystrokePoster>();
     services.secrets = desktopSecretStore();
     services.loginItem = std::make_unique<XdgAutostartEntry>();
-    services.pasteboard = std::make_unique<X11Pasteboard>();
-    services.frontmost = std::make_unique<X11FrontmostApplication>();
+    if (useWayland) {
+        services.pasteboard = std::make_unique<WaylandPasteboard>(wayland);
+        services.frontmost = std::make_unique<WaylandFrontmostApplication>(wayland);
+    } else {
+        services.pasteboard = std::make_unique<X11Pasteboard>();
+        services.frontmost = std::make_unique<X11FrontmostApplication>();
+    }
+    services.sessionReport = (useWayland ? QStringLiteral("clipboard=wayland\n") : QStringLiteral("clipboard=x11\n")) +
+                             (wayland ? wayland->capabilities().report() : QString());
     services.floatingWindows = std::make_unique<X11FloatingWindows>();
     services.textRecognizer = std::make_unique<TesseractTextRecognizer>();
     return services;

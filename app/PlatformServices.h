@@ -28,9 +28,13 @@ struct PlatformServices {
     std::unique_ptr<FloatingWindows> floatingWindows;
     // Used on the recognition worker only.
     std::unique_ptr<TextRecognizer> textRecognizer;
+    // key=value lines for `stowline status`: which clipboard backend runs, and what the Wayland compositor offers.
+    QString sessionReport;
 
     // The real services of this session; a message for the user when the session is not one this platform layer
-    // serves. Needs the GUI application object.
+    // serves. Needs the GUI application object. The clipboard goes through Wayland's data-control when
+    // WAYLAND_DISPLAY names a compositor that offers it, through X11 otherwise; STOWLINE_CLIPBOARD=x11 or wayland
+    // forces one.
     static Result<PlatformServices, QString> forDesktop();
     // The session's keyring alone, for commands that run without an instance and without a display.
     static std::unique_ptr<SecretStore> desktopSecretStore();

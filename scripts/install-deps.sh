@@ -12,8 +12,11 @@ packages=(
     libsecret-1-dev libglib2.0-dev
     libtesseract-dev libleptonica-dev tesseract-ocr-eng
     libxcb1-dev libxcb-xtest0-dev libxcb-keysyms1-dev libxcb-xfixes0-dev x11proto-dev
+    libwayland-dev wayland-protocols plasma-wayland-protocols libxkbcommon-dev
     # run and test: a real X server, window manager, session bus, keyring and X clients
     xvfb xauth openbox dbus dbus-x11 gnome-keyring libsecret-tools xclip xdotool x11-utils trayer
+    # headless Wayland sessions (Sway, KWin) with Wayland clients: wl-clipboard, Qt's Wayland platform
+    sway kwin-wayland wl-clipboard qt6-wayland
     # a GTK 3 application that copies as GTK programs do (end-to-end tests, capture benchmark)
     python3-gi gir1.2-gtk-3.0
     fonts-dejavu-core

@@ -8,6 +8,16 @@
 
 namespace stowline::test {
 
+namespace {
+
+// A session that copied the executables where its user can reach them names that folder.
+QString executable() {
+    const QString copied = qEnvironmentVariable("STOWLINE_TEST_BIN");
+    return copied.isEmpty() ? QStringLiteral(STOWLINE_EXECUTABLE) : copied + QStringLiteral("/stowline");
+}
+
+} // namespace
+
 StowlineHome::StowlineHome() {
     for (const QString& folder : {dataHome(), configHome(), runtimeDir()})
         QDir().mkpath(folder);
@@ -31,7 +41,9 @@ QProcessEnvironment StowlineHome::environment() const {
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    // A Wayland session keeps the platform it chose.
+    if (!environment.contains(QStringLiteral("WAYLAND_DISPLAY")))
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     return environment;
 }
 
@@ -45,7 +57,7 @@ StowlineProcess::~StowlineProcess() {
 Finished StowlineProcess::run(const QStringList& arguments, int timeoutMs, const QByteArray& input) const {
     QProcess process;
     process.setProcessEnvironment(m_home.environment());
-    process.start(QStringLiteral(STOWLINE_EXECUTABLE), arguments);
+    process.start(executable(), arguments);
     if (!process.waitForStarted(5000))
         return {};
     process.write(input);
@@ -65,7 +77,7 @@ bool StowlineProcess::startInBackground() {
     m_instance->setProcessEnvironment(m_home.environment());
     // Its diagnostics go to the test's own error output, where a failure can be read.
     m_instance->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_instance->start(QStringLiteral(STOWLINE_EXECUTABLE), {QStringLiteral("--background")});
+    m_instance->start(executable(), {QStringLiteral("--background")});
     if (!m_instance->waitForStarted(5000))
         return false;
     return waitUntil([&] { return m_instance->state() != QProcess::Running || status().has_value(); }) &&

@@ -40,6 +40,11 @@ for pair in "metainfo release:$release" "man page:$page" "changelog:$changelog";
     [ "${pair#*:}" = "$version" ] || { echo "${pair%%:*} says ${pair#*:}, the executable $version"; exit 1; }
 done
 
+# KWin grants its window management to the entry whose Exec is the executable's absolute path.
+desktop=$prefix/share/applications/org.stowline.Stowline.desktop
+grep -qFx "Exec=$prefix/bin/stowline" "$desktop" && grep -qFx "Exec=$prefix/bin/stowline toggle" "$desktop" ||
+    { echo "the installed desktop entry does not name $prefix/bin/stowline:"; cat "$desktop"; exit 1; }
+
 # A start from the installed tree writes a start-at-login entry that names the installed executable.
 [ -n "${DISPLAY:-}" ] || { echo "no X display: run inside scripts/with-desktop-session.sh"; exit 1; }
 home=$work/home

@@ -164,7 +164,24 @@ void DataControlClipboard::startNextType() {
         m_connection.watch(fds[0], POLLIN, [this](short) { readAvailable(); });
         return;
     }
-    finishRead(PasteboardOffer::representations(m_read->reads, m_read->data, m_requests.front().limits));
+    confirmEntry();
+}
+
+void DataControlClipboard::confirmEntry() {
+    // An owner that exits in the middle of an answer ends it as a complete one would. Its entry is gone by then,
+    // and the compositor tells so before it answers a round trip asked for now: a read still current after it
+    // was not cut short.
+    static const wl_callback_listener listener{[](void* data, wl_callback* callback, uint32_t) {
+        DataControlClipboard* self = clipboardOf(data);
+        wl_callback_destroy(callback);
+        if (!self->m_read || self->m_read->sync != callback)
+            return;
+        self->m_read->sync = nullptr;
+        self->finishRead(PasteboardOffer::representations(self->m_read->reads, self->m_read->data,
+                                                          self->m_requests.front().limits));
+    }};
+    m_read->sync = wl_display_sync(m_connection.display());
+    wl_callback_add_listener(m_read->sync, &listener, this);
 }
 
 void DataControlClipboard::readAvailable() {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+struct wl_callback;
 struct wl_proxy;
 
 namespace stowline {
@@ -81,6 +82,8 @@ private:
         QByteArray buffer;
         qint64 keptBytes = 0;
         quint64 deadline = 0;
+        // The round trip that lets a replacement of the entry arrive before the read counts as complete.
+        wl_callback* sync = nullptr;
     };
     struct Source {
         QHash<QString, QByteArray> data;
@@ -103,6 +106,7 @@ private:
     void serveNextRequest();
     void startNextType();
     void readAvailable();
+    void confirmEntry();
     void finishType(bool keep);
     void finishRead(ClipRepresentations representations);
     void abandonRead();

@@ -1,9 +1,11 @@
-// A small X client for the end-to-end tests, in one of two roles:
+// A small client for the end-to-end tests, in one of three roles:
 //   stowline_e2e_helper offer TYPE=FILE...  shows a window, waits until it is active, puts every type with the
 //                                           file's bytes on the clipboard in one offer, says "ready" and serves it;
 //                                           application/x-qt-image=FILE goes through setImageData, so Qt offers
 //                                           the image in every format it can write
 //   stowline_e2e_helper paste-target        shows a focused line edit, says "ready" and prints each text it holds
+//   stowline_e2e_helper window APP_ID      shows a window whose application id (Wayland) is APP_ID and says
+//                                           "ready" once it is active
 // Its WM_CLASS instance comes from RESOURCE_NAME, so a test can play an application of its choice.
 
 #include <QApplication>
@@ -53,6 +55,15 @@ int main(int argc, char* argv[]) {
             edit.setFocus();
             say(QStringLiteral("ready"));
         });
+        return QApplication::exec();
+    }
+    if (arguments.value(0) == u"window" && arguments.size() == 2) {
+        QGuiApplication::setDesktopFileName(arguments[1]);
+        QWidget window;
+        window.setWindowTitle(arguments[1]);
+        window.resize(300, 200);
+        window.show();
+        whenActive(window, [] { say(QStringLiteral("ready")); });
         return QApplication::exec();
     }
     if (arguments.value(0) != u"offer" || arguments.size() < 2)
