@@ -54,11 +54,14 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
     if (const std::optional<int> status = CommandClient::handOverStart(commandLine, socketPath, output))
         return *status;
 
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return output.fail(u"no X display (DISPLAY is not set); Stowline runs in an X11 or XWayland session."_s);
-    // On Wayland the X11 side (XWayland) is the one with a shared clipboard and global key grabs.
+    const bool hasX11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    if (!hasX11 && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return output.fail(u"no display (neither WAYLAND_DISPLAY nor DISPLAY is set); Stowline runs in a Wayland, "
+                           u"X11 or XWayland session."_s);
+    // Windows go to XWayland when there is one: global key grabs and synthetic paste work only there. The
+    // clipboard takes its own way to the compositor either way.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QPA_PLATFORM", hasX11 ? "xcb" : "wayland");
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(AppIdentity::applicationName());

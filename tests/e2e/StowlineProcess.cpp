@@ -41,9 +41,13 @@ QProcessEnvironment StowlineHome::environment() const {
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
-    // A Wayland session keeps the platform it chose.
-    if (!environment.contains(QStringLiteral("WAYLAND_DISPLAY")))
+    // A Wayland session keeps the platform it chose; its socket is named from the session's runtime folder.
+    const QString waylandDisplay = environment.value(QStringLiteral("WAYLAND_DISPLAY"));
+    if (waylandDisplay.isEmpty())
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    else if (!waylandDisplay.startsWith(u'/'))
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"),
+                           qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + waylandDisplay);
     return environment;
 }
 

@@ -107,10 +107,12 @@ int main(int argc, char* argv[]) {
             owner.hang = true;
         } else if (argument == "--exit-mid-read") {
             owner.exitMidRead = true;
-        } else if (const size_t equals = argument.find('='); equals != std::string::npos) {
-            owner.types[argument.substr(0, equals)].file = argument.substr(equals + 1);
-        } else if (const size_t colon = argument.rfind(':'); colon != std::string::npos) {
+        } else if (const size_t colon = argument.rfind(':');
+                   colon != std::string::npos && argument.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
             owner.types[argument.substr(0, colon)].generated = std::atoll(argument.substr(colon + 1).c_str());
+        } else if (const size_t equals = argument.rfind('='); equals != std::string::npos) {
+            // Types may hold '=' themselves ("text/plain;charset=utf-8"); file names here do not.
+            owner.types[argument.substr(0, equals)].file = argument.substr(equals + 1);
         }
     }
     if (owner.types.empty())
