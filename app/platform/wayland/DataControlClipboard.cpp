@@ -116,14 +116,17 @@ void DataControlClipboard::serveNextRequest() {
         const Request& request = m_requests.front();
         std::optional<Read> answer;
         if (m_entry.result && m_entry.resultLimits.perRepresentation == request.limits.perRepresentation &&
-            m_entry.resultLimits.total == request.limits.total) {
+            m_entry.resultLimits.total == request.limits.total &&
+            m_entry.resultLimits.skipWhenOffered == request.limits.skipWhenOffered) {
             answer = m_entry.result;
         } else {
             Read read{m_entry.changeCount, m_entry.isOwn, {}, {}};
             QList<PasteboardOffer::Read> reads;
             if (!m_entry.isOwn) {
                 read.markerTypes = PasteboardOffer::markerTypes(m_entry.mimeTypes);
-                reads = PasteboardOffer::readsFor(m_entry.mimeTypes);
+                // A secret that will not be captured is never read into the process.
+                if (!read.markerTypes.intersects(request.limits.skipWhenOffered))
+                    reads = PasteboardOffer::readsFor(m_entry.mimeTypes);
             }
             if (m_entry.offer == nullptr || reads.isEmpty()) {
                 answer = read;
