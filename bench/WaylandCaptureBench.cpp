@@ -56,9 +56,10 @@ public:
                 const QByteArray found(interface);
                 if (found == "wl_seat" && self->m_seat == nullptr)
                     self->m_seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-                const DataControlProtocol* protocol = found == "ext_data_control_manager_v1"    ? &DataControlProtocol::ext()
-                                                      : found == "zwlr_data_control_manager_v1" ? &DataControlProtocol::wlr()
-                                                                                                 : nullptr;
+                const DataControlProtocol* protocol =
+                    found == "ext_data_control_manager_v1"    ? &DataControlProtocol::ext()
+                    : found == "zwlr_data_control_manager_v1" ? &DataControlProtocol::wlr()
+                                                              : nullptr;
                 if (protocol != nullptr && self->m_manager == nullptr) {
                     self->m_protocol = protocol;
                     self->m_manager = static_cast<wl_proxy*>(wl_registry_bind(
@@ -210,8 +211,8 @@ int run(const QStringList&) {
             bare.arm();
         const Clock::time_point started = Clock::now();
         const auto process = copy(round);
-        const bool done = measuresBare ? spinUntil([&] { return bare.done().has_value(); })
-                                       : spinUntil([&] { return captured; });
+        const bool done =
+            measuresBare ? spinUntil([&] { return bare.done().has_value(); }) : spinUntil([&] { return captured; });
         const Clock::time_point finished = measuresBare ? bare.done().value_or(started) : Clock::now();
         process->waitForFinished(5000);
         if (!done) {

@@ -78,10 +78,12 @@ QByteArray WaylandClients::paste(const QString& mimeType) {
     QProcess paste;
     paste.start(u"wl-paste"_s, {u"--no-newline"_s, u"--type"_s, mimeType});
     QByteArray output;
-    waitUntil([&] {
-        output += paste.readAllStandardOutput();
-        return paste.state() == QProcess::NotRunning;
-    }, 20000);
+    waitUntil(
+        [&] {
+            output += paste.readAllStandardOutput();
+            return paste.state() == QProcess::NotRunning;
+        },
+        20000);
     return output + paste.readAllStandardOutput();
 }
 

@@ -180,8 +180,8 @@ void DataControlClipboard::confirmEntry() {
         if (!self->m_read || self->m_read->sync != callback)
             return;
         self->m_read->sync = nullptr;
-        self->finishRead(PasteboardOffer::representations(self->m_read->reads, self->m_read->data,
-                                                          self->m_requests.front().limits));
+        self->finishRead(
+            PasteboardOffer::representations(self->m_read->reads, self->m_read->data, self->m_requests.front().limits));
     }};
     m_read->sync = wl_display_sync(m_connection.display());
     wl_callback_add_listener(m_read->sync, &listener, this);
@@ -331,11 +331,10 @@ void DataControlClipboard::continueTransfer(int fd) {
         if (written < 0 && errno == EAGAIN) {
             if (transfer.stallTimer != 0)
                 m_connection.cancelTimer(transfer.stallTimer);
-            transfer.stallTimer = m_connection.addTimer(WaylandConnection::Clock::now() + sendStallTimeout,
-                                                        [this, fd] {
-                                                            m_transfers[fd].stallTimer = 0;
-                                                            endTransfer(fd);
-                                                        });
+            transfer.stallTimer = m_connection.addTimer(WaylandConnection::Clock::now() + sendStallTimeout, [this, fd] {
+                m_transfers[fd].stallTimer = 0;
+                endTransfer(fd);
+            });
             return;
         }
         break;

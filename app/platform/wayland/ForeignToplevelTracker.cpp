@@ -18,8 +18,8 @@ ForeignToplevelTracker* trackerOf(void* data) {
 } // namespace
 
 ForeignToplevelTracker::ForeignToplevelTracker(WaylandConnection& connection) : ToplevelTracker(connection) {
-    m_manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(
-        connection.bind(&zwlr_foreign_toplevel_manager_v1_interface, 3));
+    m_manager =
+        static_cast<zwlr_foreign_toplevel_manager_v1*>(connection.bind(&zwlr_foreign_toplevel_manager_v1_interface, 3));
     if (m_manager == nullptr)
         return;
     static const zwlr_foreign_toplevel_manager_v1_listener listener{&onToplevel, &onFinished};
@@ -39,10 +39,8 @@ void ForeignToplevelTracker::onToplevel(void* data, zwlr_foreign_toplevel_manage
     Handle& state = self->m_handles[handle];
     state.current.id = state.pending.id = self->nextId();
     static const zwlr_foreign_toplevel_handle_v1_listener listener{
-        .title =
-            [](void* data, zwlr_foreign_toplevel_handle_v1* handle, const char* title) {
-                trackerOf(data)->m_handles[handle].pending.title = QString::fromUtf8(title);
-            },
+        .title = [](void* data, zwlr_foreign_toplevel_handle_v1* handle,
+                    const char* title) { trackerOf(data)->m_handles[handle].pending.title = QString::fromUtf8(title); },
         .app_id =
             [](void* data, zwlr_foreign_toplevel_handle_v1* handle, const char* appId) {
                 trackerOf(data)->m_handles[handle].pending.appId = QString::fromUtf8(appId);

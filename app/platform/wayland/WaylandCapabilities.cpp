@@ -28,9 +28,8 @@ QString WaylandCapabilities::report() const {
     };
     return line("waylandExtDataControl"_L1, extDataControl) + line("waylandWlrDataControl"_L1, wlrDataControl) +
            line("waylandForeignToplevel"_L1, wlrForeignToplevel) +
-           line("waylandPlasmaWindowManagement"_L1, plasmaWindowManagement) +
-           line("waylandFakeInput"_L1, fakeInput) + line("waylandVirtualKeyboard"_L1, virtualKeyboard) +
-           line("waylandXdgActivation"_L1, xdgActivation);
+           line("waylandPlasmaWindowManagement"_L1, plasmaWindowManagement) + line("waylandFakeInput"_L1, fakeInput) +
+           line("waylandVirtualKeyboard"_L1, virtualKeyboard) + line("waylandXdgActivation"_L1, xdgActivation);
 }
 
 } // namespace stowline

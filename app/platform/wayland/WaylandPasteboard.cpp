@@ -18,6 +18,16 @@ qint64 WaylandPasteboard::changeCount() const {
 }
 
 void WaylandPasteboard::requestSnapshot(const PasteboardReadLimits& limits) {
+    if (m_session->isLost()) {
+        // Still one answer per request; without a compositor there is no entry to read.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                Q_EMIT snapshotReady({changeCount(), false, {}, {}});
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     // Made here, on the GUI thread, and looked at only there.
     QPointer<WaylandPasteboard> guard(this);
     WaylandSession* session = m_session.get();

@@ -18,7 +18,8 @@ std::shared_ptr<WaylandSession> WaylandSession::open() {
         const DataControlProtocol& protocol =
             capabilities.extDataControl ? DataControlProtocol::ext() : DataControlProtocol::wlr();
         session->m_clipboard = std::make_unique<DataControlClipboard>(*connection, protocol, [self] {
-            QMetaObject::invokeMethod(self, [self] { Q_EMIT self->clipboardChanged(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                self, [self] { Q_EMIT self->clipboardChanged(); }, Qt::QueuedConnection);
         });
     }
     session->m_toplevels = ToplevelTracker::create(*connection);
@@ -52,6 +53,10 @@ void WaylandSession::postToToplevels(std::function<void(ToplevelTracker&)> job) 
     if (!m_toplevels)
         return;
     m_connection->post([toplevels = m_toplevels.get(), job = std::move(job)] { job(*toplevels); });
+}
+
+bool WaylandSession::isLost() const {
+    return m_connection->isLost();
 }
 
 qint64 WaylandSession::changeCount() const {

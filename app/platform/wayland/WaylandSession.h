@@ -35,6 +35,8 @@ public:
     void postToToplevels(std::function<void(ToplevelTracker&)> job);
     // Any thread.
     qint64 changeCount() const;
+    // The compositor ended the connection: nothing posted runs any more.
+    bool isLost() const;
     const ToplevelTracker* toplevels() const { return m_toplevels.get(); }
 
 Q_SIGNALS:

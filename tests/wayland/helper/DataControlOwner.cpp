@@ -108,7 +108,8 @@ int main(int argc, char* argv[]) {
         } else if (argument == "--exit-mid-read") {
             owner.exitMidRead = true;
         } else if (const size_t colon = argument.rfind(':');
-                   colon != std::string::npos && argument.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
+                   colon != std::string::npos &&
+                   argument.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
             owner.types[argument.substr(0, colon)].generated = std::atoll(argument.substr(colon + 1).c_str());
         } else if (const size_t equals = argument.rfind('='); equals != std::string::npos) {
             // Types may hold '=' themselves ("text/plain;charset=utf-8"); file names here do not.
@@ -137,8 +138,8 @@ int main(int argc, char* argv[]) {
                 if (owner.manager != nullptr)
                     wl_proxy_destroy(owner.manager);
                 owner.protocol = protocol;
-                owner.manager = static_cast<wl_proxy*>(wl_registry_bind(
-                    registry, name, protocol->managerInterface(), std::min(version, protocol->maximumVersion())));
+                owner.manager = static_cast<wl_proxy*>(wl_registry_bind(registry, name, protocol->managerInterface(),
+                                                                        std::min(version, protocol->maximumVersion())));
             }
         },
         [](void*, wl_registry*, uint32_t) {}};
