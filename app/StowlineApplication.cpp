@@ -205,7 +205,7 @@ ApplicationControl::PanelState StowlineApplication::panelState() const {
 }
 
 InstanceServices StowlineApplication::instanceServices() {
-    return {*m_store, *m_preferences, *m_actions, *m_shortcuts, *this};
+    return {*m_store, *m_preferences, *m_actions, *m_shortcuts, *this, m_platform.sessionReport};
 }
 
 void StowlineApplication::stopAndSave() {

@@ -251,7 +251,7 @@ QString InstanceCommands::statusReport() const {
     report += u"shortcut="_s + (shortcut ? shortcut->displayText : QString()) + u'\n';
     report += u"clips="_s + QString::number(store.publishedHistory()->size()) + u'\n';
     report += u"lastError="_s + (store.lastError() ? store.lastError()->text : QString()) + u'\n';
-    report += m_application.platform().sessionReport;
+    report += m_services.sessionReport;
     return report;
 }
 

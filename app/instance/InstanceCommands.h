@@ -20,6 +20,8 @@ struct InstanceServices {
     ClipboardActions& actions;
     const ShortcutCoordinator& shortcuts;
     ApplicationControl& application;
+    // key=value lines about the display session, which `status` reports as they are.
+    QString sessionReport;
 };
 
 // Answers the requests of later starts (the command line's commands) on the running application. Used on the
