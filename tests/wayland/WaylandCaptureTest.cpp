@@ -6,8 +6,10 @@
 
 #include "core/archive/StowlineArchive.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QSettings>
@@ -65,7 +67,10 @@ class WaylandCapture : public ::testing::Test {
 protected:
     bool start(bool privacyExclusions = false) {
         {
+            QDir().mkpath(QFileInfo(home.preferencesPath()).path());
             QSettings settings(home.preferencesPath(), QSettings::IniFormat);
+            // The current layout: an older one starts over with exclusions off.
+            settings.setValue(u"preferencesSchema"_s, 2);
             settings.setValue(u"privacyExclusionsEnabled"_s, privacyExclusions);
         }
         return stowline.startInBackground();
@@ -169,6 +174,11 @@ TEST_F(WaylandCapture, HostileOwnersNeitherStallNorFillMemory) {
     ASSERT_TRUE(start());
     ASSERT_TRUE(clients.openWindow(windowAppId));
     const qint64 pid = stowline.instance().processId();
+
+    QElapsedTimer idle;
+    idle.start();
+    EXPECT_TRUE(stowline.status().has_value());
+    std::cout << "statusWhenIdle=" << idle.elapsed() << "ms\n";
 
     // An owner that never answers: the instance answers meanwhile, and gives the copy up at its deadline.
     QProcess* silent = clients.offer({{utf8Text, "never sent"}}, {}, u"--hang"_s);
