@@ -39,9 +39,11 @@ struct Owner {
     std::map<std::string, Offered> types;
     bool hang = false;
     bool exitMidRead = false;
+    bool ready = false;
+    // Requests that came before "ready" was said, answered right after it.
+    std::vector<std::pair<int, std::string>> early;
     std::vector<std::pair<int, std::string>> held;
     wl_proxy* source = nullptr;
-    bool selected = false;
     bool cancelled = false;
     const DataControlProtocol* protocol = nullptr;
     wl_proxy* manager = nullptr;
@@ -94,6 +96,15 @@ void answer(Owner& owner, const std::string& type, int fd) {
     }
     close(fd);
     say((complete ? "sent " : "refused ") + type);
+}
+
+void serve(Owner& owner, const std::string& type, int fd) {
+    if (owner.hang) {
+        say("asked " + type);
+        owner.held.emplace_back(fd, type);
+        return;
+    }
+    answer(owner, type, fd);
 }
 
 } // namespace
@@ -154,10 +165,9 @@ int main(int argc, char* argv[]) {
     static const DataControlProtocol::OfferListener offerListener{[](void*, wl_proxy*, const char*) {}};
     static const DataControlProtocol::DeviceListener deviceListener{
         [](void* data, wl_proxy*, wl_proxy* offer) { DataControlProtocol::addListener(offer, &offerListener, data); },
-        [](void* data, wl_proxy*, wl_proxy* offer) {
+        [](void*, wl_proxy*, wl_proxy* offer) {
             if (offer != nullptr)
                 DataControlProtocol::destroyObject(offer);
-            static_cast<Owner*>(data)->selected = true;
         },
         [](void*, wl_proxy*) {},
         [](void*, wl_proxy*, wl_proxy* offer) {
@@ -172,22 +182,23 @@ int main(int argc, char* argv[]) {
         [](void* data, wl_proxy*, const char* mimeType, int32_t fd) {
             auto& owner = *static_cast<Owner*>(data);
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-            if (owner.hang) {
-                say(std::string("asked ") + mimeType);
-                owner.held.emplace_back(fd, mimeType);
-                return;
-            }
-            answer(owner, mimeType, fd);
+            if (!owner.ready)
+                owner.early.emplace_back(fd, mimeType);
+            else
+                serve(owner, mimeType, fd);
         },
         [](void* data, wl_proxy*) { static_cast<Owner*>(data)->cancelled = true; }};
     DataControlProtocol::addListener(owner.source, &sourceListener, &owner);
     for (const auto& [type, offered] : owner.types)
         DataControlProtocol::offer(owner.source, type.c_str());
-    owner.selected = false;
     DataControlProtocol::setSelection(device, owner.source);
-    while (!owner.selected && wl_display_dispatch(display) >= 0) {
-    }
+    // Once the compositor has answered a round trip it has taken the request: the entry is the selection. Not
+    // every compositor tells the client that set it.
+    wl_display_roundtrip(display);
     say("ready");
+    owner.ready = true;
+    for (const auto& [fd, type] : owner.early)
+        serve(owner, type, fd);
 
     while (!owner.cancelled) {
         wl_display_flush(display);
