@@ -1,6 +1,6 @@
 #include "app/platform/PasteboardOffer.h"
 
-#include "app/platform/x11/PasteboardMimeTypes.h"
+#include "app/platform/PasteboardMimeTypes.h"
 #include "core/text/Utf8.h"
 
 #include <QUrl>

@@ -1,6 +1,6 @@
 #include "app/platform/xdg/DesktopEntry.h"
 
-#include "app/platform/x11/PasteboardMimeTypes.h"
+#include "app/platform/PasteboardMimeTypes.h"
 
 #include <gtest/gtest.h>
 

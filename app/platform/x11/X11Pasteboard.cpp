@@ -1,6 +1,6 @@
 #include "app/platform/x11/X11Pasteboard.h"
 
-#include "app/platform/x11/PasteboardMimeTypes.h"
+#include "app/platform/PasteboardMimeTypes.h"
 #include "core/text/Utf8.h"
 
 #include <QClipboard>

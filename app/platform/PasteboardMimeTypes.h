@@ -7,8 +7,8 @@
 
 namespace stowline::PasteboardMimeTypes {
 
-// The MIME types (X11 targets as Qt names them) that may carry a type identifier, in order of preference.
-// Marker and unknown identifiers have none.
+// The MIME types (X11 targets as Qt names them, Wayland MIME types) that may carry a type identifier, in order of
+// preference. Marker and unknown identifiers have none.
 QStringList readTypes(const QString& typeIdentifier);
 
 // The file URIs of a text/uri-list, in order: comments, blank lines and other schemes are not files.

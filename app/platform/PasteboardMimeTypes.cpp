@@ -1,4 +1,4 @@
-#include "app/platform/x11/PasteboardMimeTypes.h"
+#include "app/platform/PasteboardMimeTypes.h"
 
 #include "core/model/ClipRepresentation.h"
 
