@@ -9,13 +9,15 @@
 #include "app/history/HistoryViewModel.h"
 #include "app/history/HistoryWindowManager.h"
 #include "app/instance/InstanceCommands.h"
+#include "app/notices/Notices.h"
 #include "app/permission/PermissionReadinessWindowManager.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
+#include "app/settings/SettingsWindowManager.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
-#include "app/store/ClipboardStore.h"
-#include "app/settings/SettingsWindowManager.h"
+#include "app/store/HistoryPersistence.h"
+#include "app/store/HistoryStore.h"
 #include "app/tray/StatusMenuController.h"
 #include "core/archive/ArchiveProtectionMode.h"
 #include "core/recognition/ImageTextRecognitionPolicy.h"
@@ -38,19 +40,21 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
                             ? std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus())
                             : nullptr);
 
-    // Opening the store loads the archive of the chosen protection mode.
+    m_notices = std::make_unique<Notices>();
+    m_store = std::make_unique<HistoryStore>();
+    // Opening the persistence loads the archive of the chosen protection mode.
     auto archive = std::make_unique<EncryptedArchiveStore>(
         options.archiveDirectory.isEmpty() ? EncryptedArchiveStore::defaultDirectory() : options.archiveDirectory,
         *m_platform.secrets);
-    m_store = std::make_unique<ClipboardStore>(std::move(archive),
-                                               protectionModeFromStoredValue(m_preferences->archiveProtectionModeID()),
-                                               ClipboardStore::Persistence::enabled);
-    m_store->setHistoryLimitProvider([preferences = m_preferences.get()] { return preferences->historyLimit(); });
+    m_persistence =
+        std::make_unique<HistoryPersistence>(*m_store, *m_notices, std::move(archive),
+                                             protectionModeFromStoredValue(m_preferences->archiveProtectionModeID()));
+    m_persistence->setHistoryLimitProvider([preferences = m_preferences.get()] { return preferences->historyLimit(); });
 
     m_imageTextRecognition = std::make_unique<ImageTextRecognitionCoordinator>(*m_store, *m_platform.textRecognizer);
     // The stored history is read in the background (or opens late, once its key can be reached): when it is
     // there it gets what start-up gives the history.
-    connect(m_store.get(), &ClipboardStore::historyOpened, this, [this] {
+    connect(m_store.get(), &HistoryStore::historyOpened, this, [this] {
         m_store->applyRetention(m_preferences->retentionDays());
         queueRecognition();
     });
@@ -59,8 +63,8 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
                                                    *m_preferences, *m_imageTextRecognition);
     // The application's own clipboard writes are marked through it and never captured.
     m_actions->setMonitor(m_monitor.get());
-    m_history = std::make_unique<HistoryWindowManager>(*m_store, *m_preferences, *m_actions, *m_platform.frontmost,
-                                                       *m_platform.floatingWindows);
+    m_history = std::make_unique<HistoryWindowManager>(*m_store, *m_notices, *m_preferences, *m_actions,
+                                                       *m_platform.frontmost, *m_platform.floatingWindows);
 
     // The permission window exists before the first shortcut decision, which may open it.
     m_permissions = std::make_unique<PermissionReadinessWindowManager>(
@@ -71,7 +75,7 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     // nothing.
     m_hotKey = std::make_unique<GlobalHotKey>(*m_platform.hotKeys, *m_platform.keystrokes, [this] { showPanel(); });
     m_settings = std::make_unique<SettingsWindowManager>(
-        *m_preferences, *m_store, LaunchAtLoginManager(*m_platform.loginItem), *m_hotKey,
+        *m_preferences, *m_store, *m_persistence, *m_notices, LaunchAtLoginManager(*m_platform.loginItem), *m_hotKey,
         [this] { m_permissions->showIfNeeded(PermissionReadinessWindowManager::Showing::forced); });
     m_settings->setFloatingWindows(m_platform.floatingWindows.get());
     m_history->setSettingsManager({.show =
@@ -90,7 +94,7 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
                                         .quit = [this] { terminate(); }});
 
     m_shortcuts = std::make_unique<ShortcutCoordinator>(
-        *m_hotKey, *m_preferences, *m_store, [this] { return m_actions->refreshAccessibility(); },
+        *m_hotKey, *m_preferences, *m_notices, [this] { return m_actions->refreshAccessibility(); },
         m_isBackgroundLaunch);
     connect(m_shortcuts.get(), &ShortcutCoordinator::permissionWindowRequested, this,
             [this] { m_permissions->showIfNeeded(PermissionReadinessWindowManager::Showing::forced); });
@@ -109,11 +113,6 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
 }
 
 StowlineApplication::~StowlineApplication() = default;
-
-UserMessage StowlineApplication::launchAtLoginFailedMessage() {
-    return {UserMessage::Kind::launchAtLoginFailed,
-            QStringLiteral("Stowline could not update Open at Login. You can retry in Settings.")};
-}
 
 void StowlineApplication::start() {
     reconcileLaunchAtLogin();
@@ -143,7 +142,7 @@ void StowlineApplication::reconcileLaunchAtLogin() {
         return;
     // Rewritten even when it is there, so it always names the current executable.
     if (!manager.setEnabled(wanted).ok())
-        m_store->setLastError(launchAtLoginFailedMessage());
+        m_notices->post(Notice::launchAtLoginFailed);
 }
 
 void StowlineApplication::subscribeToPreferences() {
@@ -205,14 +204,15 @@ ApplicationControl::PanelState StowlineApplication::panelState() const {
 }
 
 InstanceServices StowlineApplication::instanceServices() {
-    return {*m_store, *m_preferences, *m_actions, *m_shortcuts, *this, m_platform.sessionReport};
+    return {*m_store,   *m_persistence, *m_notices, *m_preferences,
+            *m_actions, *m_shortcuts,   *this,      m_platform.sessionReport};
 }
 
 void StowlineApplication::stopAndSave() {
     m_monitor->stop();
     // A copy still being turned into a clip belongs to the history that is saved now.
     m_monitor->finishPendingCaptures();
-    m_store->compact();
+    m_persistence->compact();
 }
 
 void StowlineApplication::requestQuit() {

@@ -2,7 +2,6 @@
 
 #include "app/PlatformServices.h"
 #include "app/instance/ApplicationControl.h"
-#include "app/store/UserMessage.h"
 #include "core/model/ClipItem.h"
 
 #include <QObject>
@@ -17,11 +16,13 @@ class AppearanceCoordinator;
 class ApplicationShortcuts;
 class ClipboardActions;
 class ClipboardMonitor;
-class ClipboardStore;
 class GlobalHotKey;
+class HistoryPersistence;
+class HistoryStore;
 struct InstanceServices;
 class HistoryWindowManager;
 class ImageTextRecognitionCoordinator;
+class Notices;
 class PermissionReadinessWindowManager;
 class SettingsWindowManager;
 class ShortcutCoordinator;
@@ -65,7 +66,9 @@ public:
     void showSettings() override;
 
     AppPreferences& preferences() { return *m_preferences; }
-    ClipboardStore& store() { return *m_store; }
+    HistoryStore& store() { return *m_store; }
+    HistoryPersistence& persistence() { return *m_persistence; }
+    Notices& notices() { return *m_notices; }
     ClipboardMonitor& monitor() { return *m_monitor; }
     ClipboardActions& actions() { return *m_actions; }
     ImageTextRecognitionCoordinator& imageTextRecognition() { return *m_imageTextRecognition; }
@@ -83,8 +86,6 @@ public:
     // What the commands of later starts work on.
     InstanceServices instanceServices();
 
-    static UserMessage launchAtLoginFailedMessage();
-
 Q_SIGNALS:
     // The history panel should come forward.
     void panelRequested();
@@ -101,7 +102,10 @@ private:
     std::unique_ptr<AppPreferences> m_preferences;
     std::unique_ptr<AppearanceCoordinator> m_appearance;
     std::unique_ptr<ClipboardActions> m_actions;
-    std::unique_ptr<ClipboardStore> m_store;
+    std::unique_ptr<Notices> m_notices;
+    std::unique_ptr<HistoryStore> m_store;
+    // Declared after the history it keeps on disk, so it writes what is pending before the history goes.
+    std::unique_ptr<HistoryPersistence> m_persistence;
     // Declared after the store and before the monitor: each is destroyed before what it uses.
     std::unique_ptr<ImageTextRecognitionCoordinator> m_imageTextRecognition;
     std::unique_ptr<ClipboardMonitor> m_monitor;

@@ -17,7 +17,7 @@
 #include "app/platform/x11/X11Pasteboard.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -226,7 +226,7 @@ struct OwnerFigures {
 };
 
 // Alternates a bare read of the owner's PNG with a whole capture of the same owner's next entry.
-std::optional<OwnerFigures> measureOwner(ClipboardMonitor& monitor, ClipboardStore& store, GtkImageOwner& owner,
+std::optional<OwnerFigures> measureOwner(ClipboardMonitor& monitor, HistoryStore& store, GtkImageOwner& owner,
                                          int repeats) {
     QList<double> reads;
     QList<double> ticks;
@@ -276,7 +276,7 @@ int run(const QStringList&) {
     QTextStream out(stdout);
     const bool desktop = !qEnvironmentVariableIsEmpty("DISPLAY");
     QTemporaryDir dir;
-    ClipboardStore store(nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly);
+    HistoryStore store;
     AppPreferences preferences(std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s)));
     preferences.setPrivacyExclusionsEnabled(true);
     FakeTextRecognizer recognizer;

@@ -58,7 +58,7 @@ CaptureCost measureCaptures(EncryptedArchiveStore& store, HistoryEngine& history
         history.ingest(next(serial++), 0);
         changes.push_back(double(timer.nsecsElapsed()) / 1e9);
         timer.restart();
-        if (!store.saveChange(before, history, mode).ok())
+        if (!store.saveChange(history, mode).ok())
             qFatal("journal save failed");
         saves.push_back(double(timer.nsecsElapsed()) / 1e9);
     }
@@ -102,7 +102,7 @@ int runJournal(const QStringList& arguments) {
     const QByteArray pixels = *SecureRandom::bytes(imageBytes);
     for (int i = 0; i < 3; ++i)
         texts.ingest(imageClip(pixels, 1'000'000 + i), 0);
-    if (!store.save(texts.items(), mode).ok())
+    if (!store.save(texts, mode).ok())
         qFatal("archive write failed");
     const qint64 textArchive = store.diskSize(mode);
     const CaptureCost textCost = measureCaptures(store, texts, scratch, [](int serial) {
@@ -130,7 +130,7 @@ int runJournal(const QStringList& arguments) {
             clips.append(imageClip(pixels, int(i)));
         images = HistoryEngine(clips);
     }
-    if (!store.save(images.items(), mode).ok())
+    if (!store.save(images, mode).ok())
         qFatal("image archive write failed");
     const qint64 imageArchive = store.diskSize(mode);
     const CaptureCost imageCost =

@@ -9,8 +9,10 @@
 
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/history/HistoryViewModel.h"
+#include "app/notices/Notices.h"
 #include "app/platform/fake/FakeSecretStore.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryPersistence.h"
+#include "app/store/HistoryStore.h"
 #include "bench/BenchRegistry.h"
 #include "bench/SyntheticHistory.h"
 #include "core/classify/ContentClassifier.h"
@@ -66,10 +68,11 @@ int runChild(const QStringList& arguments) {
     QTextStream out(stdout);
     const qint64 empty = statusBytes("VmRSS");
     FakeSecretStore secrets;
-    ClipboardStore store(std::make_unique<EncryptedArchiveStore>(directory, secrets), mode,
-                         ClipboardStore::Persistence::enabled);
+    Notices notices;
+    HistoryStore store;
+    HistoryPersistence persistence(store, notices, std::make_unique<EncryptedArchiveStore>(directory, secrets), mode);
     // Opening and any upgrade of the stored entries run on the save queue.
-    store.flush();
+    persistence.flush();
     if (images == -1)
         return 0;
     const auto history = store.publishedHistory();
@@ -89,7 +92,7 @@ int runChild(const QStringList& arguments) {
 
     resetPeak();
     store.capture(bench::syntheticClip(-1, 5, Timestamp::now()), 0);
-    store.compact();
+    persistence.compact();
     const qint64 compactionPeak = statusBytes("VmHWM");
 
     // Images go into a history of their own, held in memory only: what an image clip holds, apart from the
@@ -99,7 +102,7 @@ int runChild(const QStringList& arguments) {
         malloc_trim(0);
         return statusBytes("VmRSS");
     };
-    ClipboardStore imageStore(nullptr, mode, ClipboardStore::Persistence::memoryOnly);
+    HistoryStore imageStore;
     const qint64 beforeImages = heapInUse();
     for (int i = 0; i < images; ++i)
         imageStore.capture(imageClip(i), 0);

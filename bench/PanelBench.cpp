@@ -7,12 +7,13 @@
 #include "app/history/HistoryViewModel.h"
 #include "app/history/HistoryWindow.h"
 #include "app/history/HistoryWindowManager.h"
+#include "app/notices/Notices.h"
 #include "app/platform/fake/FakeFloatingWindows.h"
 #include "app/platform/fake/FakeFrontmostApplication.h"
 #include "app/platform/fake/FakeKeystrokePoster.h"
 #include "app/platform/fake/FakePasteboard.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "bench/BenchRegistry.h"
 #include "bench/SyntheticHistory.h"
 
@@ -176,7 +177,7 @@ int run(const QStringList& arguments) {
     QTemporaryDir dir;
     AppPreferences preferences(std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s)));
     preferences.setInactivityCloseEnabled(false);
-    ClipboardStore store(nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly);
+    HistoryStore store;
     store.merge(mixedHistory(clips), 0);
     FakePasteboard pasteboard;
     FakeKeystrokePoster keystrokes;
@@ -195,7 +196,8 @@ int run(const QStringList& arguments) {
         });
         return std::unique_ptr<OneShotTimer>(std::move(timer));
     };
-    HistoryWindowManager manager(store, preferences, actions, frontmost, floating, timers);
+    Notices notices;
+    HistoryWindowManager manager(store, notices, preferences, actions, frontmost, floating, timers);
     HistoryViewModel& model = manager.viewModel();
     // As after start-up: the first list is there and the texts are folded.
     secondsUntil([&] { return model.visibleItems().size() == clips; });

@@ -11,7 +11,7 @@
 #include "app/platform/fake/FakeSecretStore.h"
 #include "app/platform/fake/FakeTextRecognizer.h"
 #include "app/platform/xdg/XdgAutostartEntry.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "bench/BenchRegistry.h"
 #include "bench/SyntheticHistory.h"
 #include "core/detect/CredentialDetector.h"
@@ -128,8 +128,8 @@ Start startApplication(const QString& home, const QString& folder, bool expectUp
     std::optional<double> upgraded;
     StowlineApplication application(fakeServices(home + u"/config"_s), {true, home + u"/Stowline.conf"_s, folder});
     start.constructed = now();
-    QObject::connect(&application.store(), &ClipboardStore::historyOpened, &application, [&] { start.opened = now(); });
-    QObject::connect(&application.store(), &ClipboardStore::storedEntriesUpgraded, &application,
+    QObject::connect(&application.store(), &HistoryStore::historyOpened, &application, [&] { start.opened = now(); });
+    QObject::connect(&application.store(), &HistoryStore::storedEntriesUpgraded, &application,
                      [&] { upgraded = now(); });
     InstanceCommands commands(application.instanceServices());
     QTimer::singleShot(0, &application, [&] {

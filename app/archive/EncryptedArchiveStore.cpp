@@ -81,13 +81,12 @@ QString EncryptedArchiveStore::journalPath(ArchiveProtectionMode mode) const {
     return archivePath(mode) + QStringLiteral(".journal");
 }
 
-std::optional<EncryptedArchiveStore::JournalState>& EncryptedArchiveStore::journal(ArchiveProtectionMode mode) {
-    return m_journals[mode == ArchiveProtectionMode::keychain ? 1 : 0];
+EncryptedArchiveStore::OnDisk& EncryptedArchiveStore::onDisk(ArchiveProtectionMode mode) {
+    return m_onDisk[mode == ArchiveProtectionMode::keychain ? 1 : 0];
 }
 
-const std::optional<EncryptedArchiveStore::JournalState>&
-EncryptedArchiveStore::journal(ArchiveProtectionMode mode) const {
-    return m_journals[mode == ArchiveProtectionMode::keychain ? 1 : 0];
+const EncryptedArchiveStore::OnDisk& EncryptedArchiveStore::onDisk(ArchiveProtectionMode mode) const {
+    return m_onDisk[mode == ArchiveProtectionMode::keychain ? 1 : 0];
 }
 
 void EncryptedArchiveStore::setCompactionLimits(double share, qint64 minimumBytes, qint64 maximumRecords) {
@@ -148,7 +147,7 @@ ArchiveLoadError EncryptedArchiveStore::quarantine(const QString& path, Stowline
         for (const ArchiveProtectionMode mode : {ArchiveProtectionMode::localFile, ArchiveProtectionMode::keychain}) {
             if (path == archivePath(mode) && ArchiveFiles::exists(journalPath(mode))) {
                 (void)ArchiveFiles::moveToFreeName(journalPath(mode), *moved, u".journal"_qs);
-                journal(mode).reset();
+                onDisk(mode) = {};
             }
         }
     }
@@ -159,7 +158,7 @@ Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::replayJournal(A
                                                                                StowlineArchive archive,
                                                                                const QByteArray& nonce,
                                                                                const QByteArray& key) {
-    std::optional<JournalState>& state = journal(mode);
+    std::optional<JournalState>& state = onDisk(mode).journal;
     const qint64 archiveBytes = QFileInfo(archivePath(mode)).size();
     const QString path = journalPath(mode);
     // Without a journal, or with one left from before the archive was last written (everything in it is already
@@ -207,7 +206,7 @@ bool EncryptedArchiveStore::holdsHistory(ArchiveProtectionMode mode) const {
 }
 
 Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::load(ArchiveProtectionMode mode) {
-    journal(mode).reset();
+    onDisk(mode) = {};
     if (!holdsHistory(mode))
         return StowlineArchive{};
     const QString path = ArchiveFiles::exists(archivePath(mode)) ? archivePath(mode) : legacyKeychainArchivePath();
@@ -221,14 +220,27 @@ Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::load(ArchivePro
     return replayJournal(mode, std::move(archive).value(), nonce, *archiveKey);
 }
 
+Result<HistoryEngine, ArchiveLoadError> EncryptedArchiveStore::loadHistory(ArchiveProtectionMode mode,
+                                                                           const TextFolder& folder) {
+    auto loaded = load(mode);
+    if (!loaded)
+        return fail(loaded.error());
+    HistoryEngine history(loaded->items, folder);
+    onDisk(mode).history = history;
+    return history;
+}
+
 Status<ArchiveStoreError> EncryptedArchiveStore::save(const QList<ClipItem>& items, ArchiveProtectionMode mode) {
     return save(
         items.size(), [&](qsizetype i) -> const ClipItem& { return items[i]; }, mode);
 }
 
 Status<ArchiveStoreError> EncryptedArchiveStore::save(const HistoryEngine& history, ArchiveProtectionMode mode) {
-    return save(
+    auto saved = save(
         history.size(), [&](qsizetype i) -> const ClipItem& { return history.at(i); }, mode);
+    if (saved)
+        onDisk(mode).history = history;
+    return saved;
 }
 
 Status<ArchiveStoreError> EncryptedArchiveStore::save(qsizetype count,
@@ -240,8 +252,8 @@ Status<ArchiveStoreError> EncryptedArchiveStore::save(qsizetype count,
     if (!archiveKey)
         return fail(archiveKey.error());
     const QString path = archivePath(mode);
-    std::optional<JournalState>& state = journal(mode);
-    state.reset();
+    onDisk(mode) = {};
+    std::optional<JournalState>& state = onDisk(mode).journal;
     // Sealed in pieces straight into the file, so a rewrite of a large history holds one piece, not a copy.
     std::optional<Result<QByteArray, StowlineCipherError>> sealed;
     qint64 archiveBytes = 0;
@@ -267,45 +279,59 @@ Status<ArchiveStoreError> EncryptedArchiveStore::save(qsizetype count,
     return Unit{};
 }
 
-Status<ArchiveStoreError> EncryptedArchiveStore::saveChange(const HistoryEngine& before, const HistoryEngine& after,
-                                                            ArchiveProtectionMode mode) {
-    std::optional<JournalState>& state = journal(mode);
-    if (!state || !ArchiveFiles::exists(archivePath(mode)))
-        return save(after, mode);
-    const std::optional<JournalChange> change = JournalChange::between(before, after);
+Status<ArchiveStoreError> EncryptedArchiveStore::saveChange(const HistoryEngine& history, ArchiveProtectionMode mode) {
+    OnDisk& disk = onDisk(mode);
+    if (!disk.history || !disk.journal || !ArchiveFiles::exists(archivePath(mode)))
+        return save(history, mode);
+    const std::optional<JournalChange> change = JournalChange::between(*disk.history, history);
     if (!change)
-        return save(after, mode);
-    if (change->isEmpty())
+        return save(history, mode);
+    if (change->isEmpty()) {
+        disk.history = history;
         return Unit{};
+    }
+    JournalState& state = *disk.journal;
     const QByteArray plain = change->encode();
-    const qint64 limit = std::max(m_compactionMinimumBytes, qint64(double(state->archiveBytes) * m_compactionShare));
-    if (state->records >= m_compactionMaximumRecords || state->length + plain.size() > limit)
-        return save(after, mode);
+    const qint64 limit = std::max(m_compactionMinimumBytes, qint64(double(state.archiveBytes) * m_compactionShare));
+    if (state.records >= m_compactionMaximumRecords || state.length + plain.size() > limit)
+        return save(history, mode);
 
+    // After a failure what the files hold is unknown: the next save rewrites the archive and starts a new journal.
     auto archiveKey = key(mode);
-    if (!archiveKey)
+    if (!archiveKey) {
+        disk = {};
         return fail(archiveKey.error());
-    auto record = HistoryJournal::sealRecord(plain, *archiveKey, state->header, state->records);
-    if (!record)
+    }
+    auto record = HistoryJournal::sealRecord(plain, *archiveKey, state.header, state.records);
+    if (!record) {
+        disk = {};
         return fail(ArchiveStoreError::of(record.error()));
+    }
     // The first record creates the journal with its header in one atomic step; later ones are appended.
-    const auto written = state->length == 0
-                             ? ArchiveFiles::replaceAtomically(journalPath(mode), state->header + *record)
-                             : ArchiveFiles::writeAtEndDurably(journalPath(mode), state->length, *record);
+    const auto written = state.length == 0 ? ArchiveFiles::replaceAtomically(journalPath(mode), state.header + *record)
+                                           : ArchiveFiles::writeAtEndDurably(journalPath(mode), state.length, *record);
     if (!written) {
-        // What reached the file is unknown; the next save rewrites the archive and starts a new journal.
-        state.reset();
+        disk = {};
         return fail(ArchiveStoreError::of(written.error()));
     }
-    state->length = (state->length == 0 ? state->header.size() : state->length) + record->size();
-    ++state->records;
+    state.length = (state.length == 0 ? state.header.size() : state.length) + record->size();
+    ++state.records;
+    disk.history = history;
     return Unit{};
 }
 
 bool EncryptedArchiveStore::hasJournalRecords(ArchiveProtectionMode mode) const {
-    const std::optional<JournalState>& state = journal(mode);
+    const std::optional<JournalState>& state = onDisk(mode).journal;
     // An unknown journal may hold records too.
     return !state || state->records > 0;
+}
+
+Status<ArchiveStoreError> EncryptedArchiveStore::compact(ArchiveProtectionMode mode) {
+    if (!onDisk(mode).history || !hasJournalRecords(mode))
+        return Unit{};
+    // A copy: the rewrite replaces the record it is taken from.
+    const HistoryEngine history = *onDisk(mode).history;
+    return save(history, mode);
 }
 
 qint64 EncryptedArchiveStore::diskSize(ArchiveProtectionMode mode) const {
@@ -340,7 +366,7 @@ Result<QList<ClipItem>, ArchiveStoreError> EncryptedArchiveStore::migrate(const 
         return fail(saved.error());
     if (auto removed = ArchiveFiles::removeIfPresent(archivePath(from)); !removed)
         return fail(ArchiveStoreError::of(removed.error()));
-    journal(from).reset();
+    onDisk(from) = {};
     if (auto removed = ArchiveFiles::removeIfPresent(journalPath(from)); !removed)
         return fail(ArchiveStoreError::of(removed.error()));
     if (from == ArchiveProtectionMode::localFile) {

@@ -6,6 +6,7 @@
 #include "core/archive/ArchiveProtectionMode.h"
 #include "core/archive/StowlineArchive.h"
 #include "core/archive/StowlineCipherError.h"
+#include "core/history/HistoryEngine.h"
 #include "core/support/Result.h"
 
 #include <QList>
@@ -17,7 +18,6 @@
 
 namespace stowline {
 
-class HistoryEngine;
 class SecretStore;
 
 // Why a load, save or migration failed; `kind` says which of the payloads applies.
@@ -68,12 +68,12 @@ struct ArchiveLoadError {
 // that mode, replaced atomically, with an unreadable archive moved aside rather than overwritten. Beside each
 // archive a journal holds the changes saved since the archive was written, so a save costs the change and not
 // the whole history; the archive is rewritten (and the journal emptied) when the journal grows past a share of
-// it. Remembers where each mode's journal ends; calls must not overlap (the clipboard store runs them on its
-// save queue).
+// it. Keeps the one record of what each mode's files hold; calls must not overlap (the history's persistence runs
+// them on its save queue).
 class EncryptedArchiveStore {
 public:
-    // Merges the entries of the older single-archive layout with the current ones; the clipboard store passes
-    // its history engine's rules. Arguments: legacy entries, current entries, history limit to apply.
+    // Merges the entries of the older single-archive layout with the current ones; the history's persistence
+    // passes its history engine's rules. Arguments: legacy entries, current entries, history limit to apply.
     using HistoryMerge =
         std::function<QList<ClipItem>(QList<ClipItem> legacy, const QList<ClipItem>& current, qint64 limit)>;
 
@@ -98,18 +98,20 @@ public:
     // The archive of `mode` with its journal replayed, or an empty history when none exists (no key is created
     // then). A journal left from before the archive was last written is ignored; a torn last record is dropped.
     Result<StowlineArchive, ArchiveLoadError> load(ArchiveProtectionMode mode);
+    // As `load`, as a history whose searches fold text with `folder`; later changes are saved as changes to it.
+    Result<HistoryEngine, ArchiveLoadError> loadHistory(ArchiveProtectionMode mode, const TextFolder& folder);
     // Rewrites the whole archive, then empties the journal (in that order, so a crash between the two leaves
     // a journal that no longer matches the archive and is ignored).
     Status<ArchiveStoreError> save(const QList<ClipItem>& items, ArchiveProtectionMode mode);
     Status<ArchiveStoreError> save(const HistoryEngine& history, ArchiveProtectionMode mode);
-    // Saves `after` as a change to `before`, which must be the history last loaded or saved in this mode by this
-    // store: one record appended to the journal and flushed to disk. Rewrites the archive instead when the
-    // journal has grown past its share, when the journal's state is unknown, or when the change cannot be
-    // expressed.
-    Status<ArchiveStoreError> saveChange(const HistoryEngine& before, const HistoryEngine& after,
-                                         ArchiveProtectionMode mode);
+    // Saves `history` as a change to the history this store last loaded (`loadHistory`) or saved in this mode: one
+    // record appended to the journal and flushed to disk. Rewrites the archive instead when the journal has grown
+    // past its share, when what the files hold is unknown, or when the change cannot be expressed.
+    Status<ArchiveStoreError> saveChange(const HistoryEngine& history, ArchiveProtectionMode mode);
     // Whether the mode's journal holds changes the archive does not (a rewrite would empty it).
     bool hasJournalRecords(ArchiveProtectionMode mode) const;
+    // Folds the journal into a rewritten archive when it holds changes and the history they lead to is known.
+    Status<ArchiveStoreError> compact(ArchiveProtectionMode mode);
     // Bytes of the mode's archive and journal; 0 when they are missing or unreadable.
     qint64 diskSize(ArchiveProtectionMode mode) const;
 
@@ -122,13 +124,19 @@ public:
                                                        ArchiveProtectionMode to, const HistoryMerge& merge);
 
 private:
-    // Where the journal of a mode ends, for the archive it extends; absent when unknown (the next save then
-    // rewrites the archive).
+    // Where the journal of a mode ends, for the archive it extends.
     struct JournalState {
         QByteArray header;
         qint64 length = 0;
         quint64 records = 0;
         qint64 archiveBytes = 0;
+    };
+    // What a mode's files hold, as this store last read or wrote them: the history (absent when it was written
+    // from a plain list or could not be read) and where the journal ends (absent when unknown). Without both,
+    // the next save rewrites the archive.
+    struct OnDisk {
+        std::optional<HistoryEngine> history;
+        std::optional<JournalState> journal;
     };
 
     Status<ArchiveStoreError> save(qsizetype count, const std::function<const ClipItem&(qsizetype)>& itemAt,
@@ -139,12 +147,12 @@ private:
     Result<StowlineArchive, ArchiveLoadError> replayJournal(ArchiveProtectionMode mode, StowlineArchive archive,
                                                             const QByteArray& nonce, const QByteArray& key);
     ArchiveLoadError quarantine(const QString& path, StowlineCipherError error);
-    std::optional<JournalState>& journal(ArchiveProtectionMode mode);
-    const std::optional<JournalState>& journal(ArchiveProtectionMode mode) const;
+    OnDisk& onDisk(ArchiveProtectionMode mode);
+    const OnDisk& onDisk(ArchiveProtectionMode mode) const;
 
     QString m_directory;
     KeychainKeyStore m_keyStore;
-    std::array<std::optional<JournalState>, 2> m_journals;
+    std::array<OnDisk, 2> m_onDisk;
     double m_compactionShare = 0.25;
     qint64 m_compactionMinimumBytes = 256 * 1024;
     quint64 m_compactionMaximumRecords = 4096;

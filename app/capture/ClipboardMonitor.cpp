@@ -4,7 +4,7 @@
 #include "app/platform/Pasteboard.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "core/classify/ContentClassifier.h"
 #include "core/detect/CredentialDetector.h"
 #include "core/detect/TextFormatDetector.h"
@@ -31,7 +31,7 @@ bool isImageType(const QString& typeIdentifier) {
 
 } // namespace
 
-ClipboardMonitor::ClipboardMonitor(Pasteboard& pasteboard, FrontmostApplication& frontmost, ClipboardStore& store,
+ClipboardMonitor::ClipboardMonitor(Pasteboard& pasteboard, FrontmostApplication& frontmost, HistoryStore& store,
                                    AppPreferences& preferences, ImageTextRecognitionCoordinator& imageTextRecognition,
                                    QObject* parent)
     : QObject(parent)

@@ -15,7 +15,7 @@
 namespace stowline {
 
 class AppPreferences;
-class ClipboardStore;
+class HistoryStore;
 class ImageTextRecognitionCoordinator;
 class Pasteboard;
 struct PasteboardSnapshot;
@@ -36,7 +36,7 @@ public:
     static constexpr int thumbnailJpegQuality = 78;
 
     // Whatever is on the clipboard now counts as seen: content from before the launch is never captured.
-    ClipboardMonitor(Pasteboard& pasteboard, FrontmostApplication& frontmost, ClipboardStore& store,
+    ClipboardMonitor(Pasteboard& pasteboard, FrontmostApplication& frontmost, HistoryStore& store,
                      AppPreferences& preferences, ImageTextRecognitionCoordinator& imageTextRecognition,
                      QObject* parent = nullptr);
 
@@ -88,7 +88,7 @@ private:
 
     Pasteboard& m_pasteboard;
     FrontmostApplication& m_frontmost;
-    ClipboardStore& m_store;
+    HistoryStore& m_store;
     AppPreferences& m_preferences;
     ImageTextRecognitionCoordinator& m_imageTextRecognition;
     QTimer m_timer;

@@ -4,8 +4,9 @@
 #include "app/history/HistoryListModel.h"
 #include "app/history/HistoryViewModel.h"
 #include "app/history/HistoryViewParts.h"
+#include "app/notices/Notices.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "app/style/StowlineStyle.h"
 
 #include <QApplication>
@@ -30,9 +31,14 @@ bool isEditable(ClipKind kind) {
 
 } // namespace
 
-HistoryView::HistoryView(ClipboardStore& store, AppPreferences& preferences, HistoryViewModel& model,
+HistoryView::HistoryView(HistoryStore& store, Notices& notices, AppPreferences& preferences, HistoryViewModel& model,
                          HistoryViewCallbacks callbacks, QWidget* parent)
-    : QWidget(parent), m_store(store), m_preferences(preferences), m_model(model), m_callbacks(std::move(callbacks)) {
+    : QWidget(parent)
+    , m_store(store)
+    , m_notices(notices)
+    , m_preferences(preferences)
+    , m_model(model)
+    , m_callbacks(std::move(callbacks)) {
     setObjectName(QStringLiteral("historyView"));
     setAccessibleName(QStringLiteral("Clipboard history"));
     auto* layout = new QVBoxLayout(this);
@@ -115,12 +121,12 @@ HistoryView::HistoryView(ClipboardStore& store, AppPreferences& preferences, His
         if (m_callbacks.onSettings)
             m_callbacks.onSettings();
     });
-    connect(m_banner->dismissButton(), &QPushButton::clicked, this, [this] { m_store.setLastError(std::nullopt); });
+    connect(m_banner->dismissButton(), &QPushButton::clicked, this, [this] { m_notices.show(std::nullopt); });
     connect(m_filterBar, &FilterBar::filterChosen, &m_model, &HistoryViewModel::setFilter);
     connect(&m_model, &HistoryViewModel::filterChanged, m_filterBar, &FilterBar::setFilter);
     connect(&m_model, &HistoryViewModel::visibleItemsChanged, this, &HistoryView::showVisibleItems);
     connect(&m_model, &HistoryViewModel::selectedIDChanged, this, [this] { showSelection(true); });
-    connect(&m_store, &ClipboardStore::lastErrorChanged, this, &HistoryView::updateBanner);
+    connect(&m_notices, &Notices::changed, this, &HistoryView::updateBanner);
     connect(&m_preferences, &AppPreferences::captureEnabledChanged, this, &HistoryView::updateContent);
     connect(&m_preferences, &AppPreferences::instantPasteChanged, this, &HistoryView::updateFooter);
     connect(&m_preferences, &AppPreferences::shortcutChanged, this, &HistoryView::updateFooter);
@@ -236,7 +242,7 @@ void HistoryView::updateFooter() {
 }
 
 void HistoryView::updateBanner() {
-    const std::optional<UserMessage>& error = m_store.lastError();
+    const std::optional<UserMessage>& error = m_notices.current();
     m_banner->setVisible(error.has_value());
     m_banner->setMessage(error ? error->text : QString());
 }

@@ -16,14 +16,15 @@ class QStackedWidget;
 namespace stowline {
 
 class AppPreferences;
-class ClipboardStore;
 class EmptyState;
 class ErrorBanner;
 class FilterBar;
 class HistoryHeader;
 class HistoryListModel;
+class HistoryStore;
 class HistoryViewModel;
 class KeyHintFooter;
+class Notices;
 
 // What the panel's user asks for; the history window supplies these.
 struct HistoryViewCallbacks {
@@ -48,7 +49,7 @@ public:
     static constexpr int searchFocusDelayMilliseconds = 80;
     static constexpr int scrollMilliseconds = 120;
 
-    HistoryView(ClipboardStore& store, AppPreferences& preferences, HistoryViewModel& model,
+    HistoryView(HistoryStore& store, Notices& notices, AppPreferences& preferences, HistoryViewModel& model,
                 HistoryViewCallbacks callbacks, QWidget* parent = nullptr);
     ~HistoryView() override;
 
@@ -80,7 +81,8 @@ private:
     void applyRowSettings();
     void scrollToCentre(int row);
 
-    ClipboardStore& m_store;
+    HistoryStore& m_store;
+    Notices& m_notices;
     AppPreferences& m_preferences;
     HistoryViewModel& m_model;
     HistoryViewCallbacks m_callbacks;

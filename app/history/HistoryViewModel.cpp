@@ -1,13 +1,13 @@
 #include "app/history/HistoryViewModel.h"
 
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "core/support/AppIdentity.h"
 
 #include <algorithm>
 
 namespace stowline {
 
-HistoryViewModel::HistoryViewModel(ClipboardStore& store, TimerFactory timers, QObject* parent)
+HistoryViewModel::HistoryViewModel(HistoryStore& store, TimerFactory timers, QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_debounce(timers())
@@ -17,7 +17,7 @@ HistoryViewModel::HistoryViewModel(ClipboardStore& store, TimerFactory timers, Q
         m_debouncedQuery = m_query;
         recompute();
     });
-    connect(&m_store, &ClipboardStore::itemsChanged, this, &HistoryViewModel::recompute);
+    connect(&m_store, &HistoryStore::itemsChanged, this, &HistoryViewModel::recompute);
     // The empty query also waits for the debounce before the first list appears.
     m_debounce->start(debounceMilliseconds);
     // Folding the history's texts now keeps that cost away from the first search; the stored history may arrive
@@ -26,7 +26,7 @@ HistoryViewModel::HistoryViewModel(ClipboardStore& store, TimerFactory timers, Q
         m_searchQueue.post([history = m_store.publishedHistory()] { history->foldSearchableText(); });
     };
     fold();
-    connect(&m_store, &ClipboardStore::historyOpened, this, fold);
+    connect(&m_store, &HistoryStore::historyOpened, this, fold);
 }
 
 HistoryViewModel::~HistoryViewModel() = default;

@@ -16,7 +16,7 @@
 
 namespace stowline {
 
-class ClipboardStore;
+class HistoryStore;
 
 // The state behind the history panel: the search text, the kind filter, the clips that pass both and the
 // selected clip. The visible list is computed on the ".search" queue from the store's published history, whose
@@ -29,7 +29,7 @@ public:
     static constexpr int debounceMilliseconds = 100;
 
     // `timers` makes the typing debounce; tests pass timers they fire themselves.
-    explicit HistoryViewModel(ClipboardStore& store, TimerFactory timers = systemTimers(), QObject* parent = nullptr);
+    explicit HistoryViewModel(HistoryStore& store, TimerFactory timers = systemTimers(), QObject* parent = nullptr);
     ~HistoryViewModel() override;
 
     const QString& query() const { return m_query; }
@@ -72,7 +72,7 @@ private:
     void apply(QList<SharedClipItem> items);
     void updateSelectedIndex();
 
-    ClipboardStore& m_store;
+    HistoryStore& m_store;
     std::unique_ptr<OneShotTimer> m_debounce;
     QString m_query;
     SmartSearch m_search;

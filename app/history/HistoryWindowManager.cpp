@@ -9,7 +9,7 @@
 #include "app/history/HistoryWindow.h"
 #include "app/platform/FloatingWindows.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "core/detect/TextFormatDetector.h"
 #include "core/support/AppIdentity.h"
 #include "core/text/Utf8.h"
@@ -33,11 +33,12 @@ bool isEditable(ClipKind kind) {
 
 } // namespace
 
-HistoryWindowManager::HistoryWindowManager(ClipboardStore& store, AppPreferences& preferences,
+HistoryWindowManager::HistoryWindowManager(HistoryStore& store, Notices& notices, AppPreferences& preferences,
                                            ClipboardActions& actions, FrontmostApplication& frontmost,
                                            FloatingWindows& floatingWindows, TimerFactory timers, QObject* parent)
     : QObject(parent)
     , m_store(store)
+    , m_notices(notices)
     , m_preferences(preferences)
     , m_actions(actions)
     , m_frontmost(frontmost)
@@ -114,7 +115,7 @@ void HistoryWindowManager::show(PanelState state) {
         if (self)
             self->showSettings();
     };
-    m_window->setContent(new HistoryView(m_store, m_preferences, *m_viewModel, std::move(callbacks)));
+    m_window->setContent(new HistoryView(m_store, m_notices, m_preferences, *m_viewModel, std::move(callbacks)));
 
     position();
     m_wasActivated = false;

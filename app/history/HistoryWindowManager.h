@@ -19,10 +19,11 @@ namespace stowline {
 
 class AppPreferences;
 class ClipboardActions;
-class ClipboardStore;
 class EditBeforeUseWindowManager;
 class FloatingWindows;
+class HistoryStore;
 class HistoryViewModel;
+class Notices;
 
 // Owns the floating history panel: creates its window once, fills it with a fresh history view on every
 // showing, brings it in front and gives it the keyboard, remembers the application that was in front, and hides
@@ -45,7 +46,7 @@ public:
         std::function<QWidget*()> window;
     };
 
-    HistoryWindowManager(ClipboardStore& store, AppPreferences& preferences, ClipboardActions& actions,
+    HistoryWindowManager(HistoryStore& store, Notices& notices, AppPreferences& preferences, ClipboardActions& actions,
                          FrontmostApplication& frontmost, FloatingWindows& floatingWindows,
                          TimerFactory timers = systemTimers(), QObject* parent = nullptr);
     ~HistoryWindowManager() override;
@@ -97,7 +98,8 @@ private:
     void resignedKey();
     bool settingsVisible() const;
 
-    ClipboardStore& m_store;
+    HistoryStore& m_store;
+    Notices& m_notices;
     AppPreferences& m_preferences;
     ClipboardActions& m_actions;
     FrontmostApplication& m_frontmost;

@@ -4,9 +4,11 @@
 #include "app/archive/ArchiveFiles.h"
 #include "app/commands/ArchiveCommands.h"
 #include "app/commands/HistoryCommands.h"
+#include "app/notices/Notices.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/shortcut/ShortcutCoordinator.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryPersistence.h"
+#include "app/store/HistoryStore.h"
 #include "core/archive/StowlineArchive.h"
 
 #include <QCoreApplication>
@@ -54,14 +56,14 @@ InstanceReply failure(const ArchiveCommandError& error) {
 // Commands that change or export the history wait for one that could not be opened yet: clips imported into it
 // now would be merged a second time once it opens.
 InstanceReply historyNotOpen() {
-    return failure({ArchiveCommandError::Kind::archiveUnreachable, ClipboardStore::historyNotOpenMessage().text, {}});
+    return failure({ArchiveCommandError::Kind::archiveUnreachable, Notices::message(Notice::historyNotOpen).text, {}});
 }
 
 // The one file an export or an import names, once the history is open.
-Result<QString, InstanceReply> historyFile(const QStringList& arguments, const ClipboardStore& store) {
+Result<QString, InstanceReply> historyFile(const QStringList& arguments, const HistoryPersistence& persistence) {
     if (arguments.size() != 1)
         return fail(notUnderstood());
-    if (!store.isHistoryOpen())
+    if (!persistence.isHistoryOpen())
         return fail(historyNotOpen());
     return arguments.first();
 }
@@ -70,25 +72,25 @@ Result<QString, InstanceReply> historyFile(const QStringList& arguments, const C
 // store so every change is published and saved as the panel's are.
 class StoreHistory : public CommandHistory {
 public:
-    explicit StoreHistory(ClipboardStore& store) : m_store(store), m_snapshot(store.publishedHistory()) {}
+    explicit StoreHistory(HistoryStore& store) : m_store(store), m_snapshot(store.publishedHistory()) {}
     const HistoryEngine& history() const override { return *m_snapshot; }
     void toggleFavorite(const QUuid& id) override { m_store.toggleFavorite(id); }
     void deleteItem(const QUuid& id) override { m_store.deleteItem(id); }
     void clear(ClearScope scope) override { m_store.clear(scope); }
 
 private:
-    ClipboardStore& m_store;
+    HistoryStore& m_store;
     std::shared_ptr<const HistoryEngine> m_snapshot;
 };
 
 } // namespace
 
 void InstanceCommands::handle(const InstanceRequest& request, const SingleInstance::Responder& respond) {
-    ClipboardStore& store = m_services.store;
-    if (store.isOpening() && readsHistory(request.command)) {
+    HistoryPersistence& persistence = m_services.persistence;
+    if (persistence.isOpening() && readsHistory(request.command)) {
         // Answered once the stored history has been read (a moment at start-up), not from the empty one.
         QObject::connect(
-            &store, &ClipboardStore::openingFinished, &store,
+            &persistence, &HistoryPersistence::openingFinished, &persistence,
             [services = m_services, request, respond] { InstanceCommands(services).handle(request, respond); },
             Qt::SingleShotConnection);
         return;
@@ -141,8 +143,8 @@ void InstanceCommands::handle(const InstanceRequest& request, const SingleInstan
 }
 
 InstanceReply InstanceCommands::exportHistory(const QStringList& arguments) {
-    ClipboardStore& store = m_services.store;
-    const auto file = historyFile(arguments, store);
+    HistoryStore& store = m_services.store;
+    const auto file = historyFile(arguments, m_services.persistence);
     if (!file)
         return file.error();
     const QString& path = *file;
@@ -157,8 +159,8 @@ InstanceReply InstanceCommands::exportHistory(const QStringList& arguments) {
 }
 
 InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
-    ClipboardStore& store = m_services.store;
-    const auto file = historyFile(arguments, store);
+    HistoryStore& store = m_services.store;
+    const auto file = historyFile(arguments, m_services.persistence);
     if (!file)
         return file.error();
     const QString& path = *file;
@@ -171,7 +173,7 @@ InstanceReply InstanceCommands::importHistory(const QStringList& arguments) {
     const qint64 limit = m_services.preferences.historyLimit();
     const ImportSummary summary = store.merge(std::move(archive->items), limit);
     // Answered once the merged history is on disk, as an import without a running instance would be.
-    store.flush();
+    m_services.persistence.flush();
     m_services.application.queueRecognition();
     return {0, ArchiveCommands::describe(summary, limit)};
 }
@@ -209,11 +211,10 @@ InstanceReply InstanceCommands::setCapturing(bool capturing, const QStringList& 
 }
 
 InstanceReply InstanceCommands::changeHistory(const InstanceRequest& request) {
-    ClipboardStore& store = m_services.store;
     // Changes wait for the history: made before it opens, they would be lost when it does.
-    if (!store.isHistoryOpen())
+    if (!m_services.persistence.isHistoryOpen())
         return historyNotOpen();
-    StoreHistory history(store);
+    StoreHistory history(m_services.store);
     const QStringList& arguments = request.arguments;
     switch (request.command) {
     case InstanceCommand::favorite:
@@ -241,7 +242,7 @@ void InstanceCommands::quit(const SingleInstance::Responder& respond) {
 
 QString InstanceCommands::statusReport() const {
     const std::optional<HotKeyConfiguration>& shortcut = m_services.shortcuts.activeShortcut();
-    const ClipboardStore& store = m_services.store;
+    const std::optional<UserMessage>& notice = m_services.notices.current();
     const ApplicationControl::PanelState panel = m_services.application.panelState();
     QString report;
     report += u"pid="_s + QString::number(QCoreApplication::applicationPid()) + u'\n';
@@ -249,8 +250,8 @@ QString InstanceCommands::statusReport() const {
     report += u"panel="_s + (panel.visible ? QString::number(panel.listedClips) : u"hidden"_s) + u'\n';
     report += u"panelActive="_s + (panel.active ? u"1"_s : u"0"_s) + u'\n';
     report += u"shortcut="_s + (shortcut ? shortcut->displayText : QString()) + u'\n';
-    report += u"clips="_s + QString::number(store.publishedHistory()->size()) + u'\n';
-    report += u"lastError="_s + (store.lastError() ? store.lastError()->text : QString()) + u'\n';
+    report += u"clips="_s + QString::number(m_services.store.publishedHistory()->size()) + u'\n';
+    report += u"lastError="_s + (notice ? notice->text : QString()) + u'\n';
     report += m_services.sessionReport;
     return report;
 }

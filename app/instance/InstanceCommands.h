@@ -10,12 +10,16 @@ namespace stowline {
 
 class AppPreferences;
 class ClipboardActions;
-class ClipboardStore;
+class HistoryPersistence;
+class HistoryStore;
+class Notices;
 class ShortcutCoordinator;
 
 // The services the commands of later starts work on.
 struct InstanceServices {
-    ClipboardStore& store;
+    HistoryStore& store;
+    HistoryPersistence& persistence;
+    const Notices& notices;
     AppPreferences& preferences;
     ClipboardActions& actions;
     const ShortcutCoordinator& shortcuts;

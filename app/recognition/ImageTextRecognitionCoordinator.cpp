@@ -1,13 +1,13 @@
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
 
 #include "app/platform/TextRecognizer.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "core/recognition/ImageTextRecognitionPolicy.h"
 #include "core/support/AppIdentity.h"
 
 namespace stowline {
 
-ImageTextRecognitionCoordinator::ImageTextRecognitionCoordinator(ClipboardStore& store, TextRecognizer& recognizer,
+ImageTextRecognitionCoordinator::ImageTextRecognitionCoordinator(HistoryStore& store, TextRecognizer& recognizer,
                                                                  QObject* parent)
     : QObject(parent)
     , m_store(store)

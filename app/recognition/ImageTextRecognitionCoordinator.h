@@ -14,7 +14,7 @@
 
 namespace stowline {
 
-class ClipboardStore;
+class HistoryStore;
 class TextRecognizer;
 
 // Fresh captures are recognised before the clips queued at start-up.
@@ -32,7 +32,7 @@ class ImageTextRecognitionCoordinator : public QObject {
 
 public:
     // `recognizer` is used on the worker only and must outlive the coordinator.
-    ImageTextRecognitionCoordinator(ClipboardStore& store, TextRecognizer& recognizer, QObject* parent = nullptr);
+    ImageTextRecognitionCoordinator(HistoryStore& store, TextRecognizer& recognizer, QObject* parent = nullptr);
     // Drops the jobs still waiting and waits for the one being recognised.
     ~ImageTextRecognitionCoordinator() override;
 
@@ -60,7 +60,7 @@ private:
     void complete(const Job& job, bool applied);
     void forget(const QString& contentHash);
 
-    ClipboardStore& m_store;
+    HistoryStore& m_store;
     TextRecognizer& m_recognizer;
     std::mutex m_stateLock;
     QList<Job> m_recentJobs;

@@ -5,7 +5,7 @@
 #include "app/settings/NumericPreferenceField.h"
 #include "app/settings/SettingsSection.h"
 #include "app/settings/StorageSummary.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -78,7 +78,7 @@ HistorySettingsPane::HistorySettingsPane(SettingsContext& context, QWidget* pare
     layout->addWidget(previews);
 
     auto* storage = new SettingsSection(u"STORAGE"_s, this);
-    m_summary = new StorageSummary(context.store, storage);
+    m_summary = new StorageSummary(context.store, context.persistence, storage);
     storage->addRow(m_summary);
     auto* buttons = new QWidget(storage);
     auto* buttonRow = new QHBoxLayout(buttons);

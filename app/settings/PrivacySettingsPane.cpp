@@ -3,8 +3,8 @@
 #include "app/PlatformWording.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/settings/SettingsSection.h"
+#include "app/store/HistoryPersistence.h"
 #include "app/style/StowlineStyle.h"
-#include "app/store/ClipboardStore.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,7 +50,8 @@ PrivacySettingsPane::PrivacySettingsPane(SettingsContext& context, QWidget* pare
     });
     connect(&preferences, &AppPreferences::archiveProtectionModeIDChanged, this,
             &PrivacySettingsPane::followProtection);
-    connect(&context.store, &ClipboardStore::isChangingProtectionChanged, this, &PrivacySettingsPane::followProtection);
+    connect(&context.persistence, &HistoryPersistence::isChangingProtectionChanged, this,
+            &PrivacySettingsPane::followProtection);
     followProtection();
     layout->addWidget(protection);
 
@@ -102,7 +103,7 @@ PrivacySettingsPane::PrivacySettingsPane(SettingsContext& context, QWidget* pare
 void PrivacySettingsPane::followProtection() {
     const bool keyring = protectionModeFromStoredValue(m_context.preferences.archiveProtectionModeID()) ==
                          ArchiveProtectionMode::keychain;
-    const bool changing = m_context.store.isChangingProtection();
+    const bool changing = m_context.persistence.isChangingProtection();
     m_keyring->setChecked(keyring);
     // One change at a time: the switch waits for the move under way.
     m_keyring->setEnabled(!changing);

@@ -10,13 +10,17 @@
 namespace stowline {
 
 class AppPreferences;
-class ClipboardStore;
 class GlobalHotKey;
+class HistoryPersistence;
+class HistoryStore;
+class Notices;
 
 // What the settings window works on; every reference outlives the window.
 struct SettingsContext {
     AppPreferences& preferences;
-    ClipboardStore& store;
+    HistoryStore& store;
+    HistoryPersistence& persistence;
+    Notices& notices;
     LaunchAtLoginManager launchAtLogin;
     GlobalHotKey& hotKey;
     std::function<void()> reviewPermissions;

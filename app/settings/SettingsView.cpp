@@ -1,6 +1,7 @@
 #include "app/settings/SettingsView.h"
 
 #include "app/PlatformWording.h"
+#include "app/notices/Notices.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/settings/GeneralSettingsPane.h"
 #include "app/settings/HistorySettingsPane.h"
@@ -8,7 +9,8 @@
 #include "app/settings/SegmentedControl.h"
 #include "app/settings/SettingsSection.h"
 #include "app/settings/ShortcutsSettingsPane.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryPersistence.h"
+#include "app/store/HistoryStore.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -77,7 +79,7 @@ SettingsView::SettingsView(SettingsContext& context, SettingsPane initialPane, Q
     m_storeMessage->setAccessibleName(u"Stowline message"_s);
     paintTextIn(m_storeMessage, StyleRole::systemRed);
     layout->addWidget(m_storeMessage);
-    connect(&context.store, &ClipboardStore::lastErrorChanged, this, &SettingsView::followStoreMessage);
+    connect(&context.notices, &Notices::changed, this, &SettingsView::followStoreMessage);
     followStoreMessage();
 
     m_stack = new QStackedWidget(this);
@@ -123,7 +125,7 @@ void SettingsView::showPane(SettingsPane pane) {
 }
 
 void SettingsView::followStoreMessage() {
-    const std::optional<UserMessage>& message = m_context.store.lastError();
+    const std::optional<UserMessage>& message = m_context.notices.current();
     m_storeMessage->setText(message ? message->text : QString());
     m_storeMessage->setVisible(message && !message->text.isEmpty());
 }
@@ -186,7 +188,7 @@ void SettingsView::confirmKeyring() {
 void SettingsView::changeProtection(ArchiveProtectionMode mode) {
     AppPreferences& preferences = m_context.preferences;
     // The move finishes on the save queue; the preference follows it even when this view is gone by then.
-    m_context.store.changeProtection(
+    m_context.persistence.changeProtection(
         mode, [&preferences, view = QPointer<SettingsView>(this), mode](Status<ArchiveStoreError> status) {
             if (status.ok()) {
                 preferences.setArchiveProtectionModeID(rawValue(mode));

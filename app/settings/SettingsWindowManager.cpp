@@ -22,10 +22,12 @@ QString SettingsWindowManager::windowTitle(SettingsPane pane) {
     return title(pane) + u" \u2014 Stowline Settings"_s;
 }
 
-SettingsWindowManager::SettingsWindowManager(AppPreferences& preferences, ClipboardStore& store,
+SettingsWindowManager::SettingsWindowManager(AppPreferences& preferences, HistoryStore& store,
+                                             HistoryPersistence& persistence, Notices& notices,
                                              LaunchAtLoginManager launchAtLogin, GlobalHotKey& hotKey,
                                              std::function<void()> reviewPermissions, QObject* parent)
-    : QObject(parent), m_context{preferences, store, launchAtLogin, hotKey, std::move(reviewPermissions)} {}
+    : QObject(parent)
+    , m_context{preferences, store, persistence, notices, launchAtLogin, hotKey, std::move(reviewPermissions)} {}
 
 SettingsWindowManager::~SettingsWindowManager() {
     if (m_window && m_window->isVisible())

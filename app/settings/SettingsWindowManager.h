@@ -16,9 +16,11 @@ class QWidget;
 namespace stowline {
 
 class AppPreferences;
-class ClipboardStore;
 class FloatingWindows;
 class GlobalHotKey;
+class HistoryPersistence;
+class HistoryStore;
+class Notices;
 class SettingsView;
 
 // Owns the one settings window: created on first use, hidden (never destroyed) when closed, its size remembered
@@ -34,8 +36,9 @@ public:
 
     // `reviewPermissions` opens the permission window. `hotKey` is released while the shortcut recorder listens.
     // Every reference must outlive this object.
-    SettingsWindowManager(AppPreferences& preferences, ClipboardStore& store, LaunchAtLoginManager launchAtLogin,
-                          GlobalHotKey& hotKey, std::function<void()> reviewPermissions, QObject* parent = nullptr);
+    SettingsWindowManager(AppPreferences& preferences, HistoryStore& store, HistoryPersistence& persistence,
+                          Notices& notices, LaunchAtLoginManager launchAtLogin, GlobalHotKey& hotKey,
+                          std::function<void()> reviewPermissions, QObject* parent = nullptr);
     ~SettingsWindowManager() override;
 
     // With it the window is handed the keyboard although another application is in front (a window manager that

@@ -1,7 +1,8 @@
 #include "app/settings/StorageSummary.h"
 
 #include "app/settings/SettingsSection.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryPersistence.h"
+#include "app/store/HistoryStore.h"
 #include "core/metadata/ByteCountFormatter.h"
 #include "core/metadata/ClipboardStatistics.h"
 
@@ -13,9 +14,10 @@ using namespace Qt::StringLiterals;
 
 namespace stowline {
 
-StorageSummary::StorageSummary(ClipboardStore& store, QWidget* parent)
+StorageSummary::StorageSummary(HistoryStore& store, HistoryPersistence& persistence, QWidget* parent)
     : QWidget(parent)
     , m_store(store)
+    , m_persistence(persistence)
     , m_clips(new QLabel(this))
     , m_archive(new QLabel(this))
     , m_payloads(new QLabel(this))
@@ -39,12 +41,12 @@ StorageSummary::StorageSummary(ClipboardStore& store, QWidget* parent)
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     // Counting a long history is not free: only a summary on screen follows every change.
-    connect(&m_store, &ClipboardStore::itemsChanged, this, [this] {
+    connect(&m_store, &HistoryStore::itemsChanged, this, [this] {
         m_stale = true;
         if (isVisible())
             refresh();
     });
-    connect(&m_store, &ClipboardStore::archiveDiskBytesChanged, this, &StorageSummary::refreshArchiveSize);
+    connect(&m_persistence, &HistoryPersistence::archiveDiskBytesChanged, this, &StorageSummary::refreshArchiveSize);
     refresh();
 }
 
@@ -78,7 +80,7 @@ void StorageSummary::refresh() {
 }
 
 void StorageSummary::refreshArchiveSize() {
-    m_archive->setText(u"Encrypted archive "_s + ByteCountFormatter::string(m_store.archiveDiskBytes()));
+    m_archive->setText(u"Encrypted archive "_s + ByteCountFormatter::string(m_persistence.archiveDiskBytes()));
 }
 
 } // namespace stowline

@@ -6,14 +6,15 @@ class QLabel;
 
 namespace stowline {
 
-class ClipboardStore;
+class HistoryPersistence;
+class HistoryStore;
 
 // How much the history holds: clips and archive size, captured payloads and images, in decimal byte counts.
 class StorageSummary : public QWidget {
     Q_OBJECT
 
 public:
-    explicit StorageSummary(ClipboardStore& store, QWidget* parent = nullptr);
+    StorageSummary(HistoryStore& store, HistoryPersistence& persistence, QWidget* parent = nullptr);
 
     QString clipsText() const;
     QString archiveText() const;
@@ -27,7 +28,8 @@ private:
     void refresh();
     void refreshArchiveSize();
 
-    ClipboardStore& m_store;
+    HistoryStore& m_store;
+    HistoryPersistence& m_persistence;
     QLabel* m_clips;
     QLabel* m_archive;
     QLabel* m_payloads;

@@ -1,51 +1,20 @@
 #include "app/shortcut/ShortcutCoordinator.h"
 
+#include "app/notices/Notices.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/shortcut/GlobalHotKey.h"
-#include "app/store/ClipboardStore.h"
 
 namespace stowline {
 
-ShortcutCoordinator::ShortcutCoordinator(GlobalHotKey& hotKey, AppPreferences& preferences, ClipboardStore& store,
+ShortcutCoordinator::ShortcutCoordinator(GlobalHotKey& hotKey, AppPreferences& preferences, Notices& notices,
                                          std::function<bool()> refreshAccessibility, bool isBackgroundLaunch,
                                          QObject* parent)
     : QObject(parent)
     , m_hotKey(hotKey)
     , m_preferences(preferences)
-    , m_store(store)
+    , m_notices(notices)
     , m_refreshAccessibility(std::move(refreshAccessibility))
     , m_isBackgroundLaunch(isBackgroundLaunch) {}
-
-UserMessage ShortcutCoordinator::accessibilityMessage(const HotKeyConfiguration& wanted,
-                                                      const QString& liveDisplayText) {
-    return {UserMessage::Kind::shortcutNeedsAccessibility,
-            wanted.displayText + u" needs Accessibility access. Allow it to use this shortcut, or keep " +
-                liveDisplayText + u'.'};
-}
-
-UserMessage ShortcutCoordinator::inUseMessage(const HotKeyConfiguration& wanted) {
-    return {UserMessage::Kind::shortcutUnavailable,
-            wanted.displayText + u" is already used by another application. The previous working shortcut remains "
-                                 u"active; record another in Settings."};
-}
-
-UserMessage ShortcutCoordinator::defaultReplacedMessage(const HotKeyConfiguration& live) {
-    return {UserMessage::Kind::shortcutUnavailable,
-            HotKeyConfiguration::defaultShortcut().displayText +
-                u" is already used by another application, so Stowline is using " + live.displayText + u'.'};
-}
-
-UserMessage ShortcutCoordinator::nothingRegisteredMessage(const HotKeyConfiguration& wanted) {
-    return {UserMessage::Kind::shortcutUnavailable,
-            u"Stowline could not register " + wanted.displayText +
-                u" or either built-in shortcut. Choose another shortcut in Settings."};
-}
-
-UserMessage ShortcutCoordinator::noBuiltInMessage() {
-    return {
-        UserMessage::Kind::shortcutUnavailable,
-        QStringLiteral("Stowline could not register either built-in shortcut. Choose another shortcut in Settings.")};
-}
 
 void ShortcutCoordinator::start() {
     // Subscribed first: a built-in taken over at start-up is written to the preference, and only the nested
@@ -86,17 +55,17 @@ void ShortcutCoordinator::configureInitialShortcut() {
             continue;
         // The preference keeps the user's choice; it becomes live once the permission is granted.
         m_activeShortcut = candidate;
-        m_store.setLastError(accessibilityMessage(wanted, candidate.displayText));
+        m_notices.post(Notice::shortcutNeedsAccessibility, {wanted.displayText, candidate.displayText});
         if (!m_isBackgroundLaunch)
             later(&ShortcutCoordinator::permissionWindowRequested);
         return;
     }
-    m_store.setLastError(noBuiltInMessage());
+    m_notices.post(Notice::noBuiltInShortcut);
 }
 
 void ShortcutCoordinator::shortcutPreferenceChanged(const HotKeyConfiguration& shortcut) {
     if (shortcut.requiresAccessibilityInterception() && !m_refreshAccessibility()) {
-        m_store.setLastError(accessibilityMessage(shortcut, liveDisplayText()));
+        m_notices.post(Notice::shortcutNeedsAccessibility, {shortcut.displayText, liveDisplayText()});
         later(&ShortcutCoordinator::permissionWindowRequested);
         return;
     }
@@ -108,17 +77,17 @@ void ShortcutCoordinator::registerHotKey(const HotKeyConfiguration& shortcut) {
     if (m_hotKey.registerShortcut(shortcut)) {
         m_activeShortcut = shortcut;
         m_preferences.setLastProvenShortcut(shortcut);
-        m_store.clearLastError(UserMessage::Kind::shortcutNeedsAccessibility);
+        m_notices.withdraw(UserMessage::Kind::shortcutNeedsAccessibility);
         return;
     }
     if (shortcut.requiresAccessibilityInterception() && !m_refreshAccessibility()) {
-        m_store.setLastError(accessibilityMessage(shortcut, liveDisplayText()));
+        m_notices.post(Notice::shortcutNeedsAccessibility, {shortcut.displayText, liveDisplayText()});
         // With another shortcut live, it stays; the choice becomes live once the permission is granted.
         if (!m_activeShortcut || m_activeShortcut == shortcut)
             activateBuiltInFallback(shortcut);
         return;
     }
-    m_store.setLastError(inUseMessage(shortcut));
+    m_notices.post(Notice::shortcutInUse, {shortcut.displayText});
     if (!m_activeShortcut)
         activateBuiltInFallback(shortcut);
     else if (m_activeShortcut != shortcut)
@@ -133,10 +102,11 @@ void ShortcutCoordinator::activateBuiltInFallback(const HotKeyConfiguration& rej
         // Announced at once: the subscription registers it again, which makes it the last proven shortcut.
         m_preferences.setShortcut(candidate);
         if (rejected == HotKeyConfiguration::defaultShortcut())
-            m_store.setLastError(defaultReplacedMessage(candidate));
+            m_notices.post(Notice::defaultShortcutReplaced,
+                           {HotKeyConfiguration::defaultShortcut().displayText, candidate.displayText});
         return;
     }
-    m_store.setLastError(nothingRegisteredMessage(rejected));
+    m_notices.post(Notice::nothingRegistered, {rejected.displayText});
 }
 
 void ShortcutCoordinator::revertPermissionDependentChoices() {
@@ -154,7 +124,7 @@ void ShortcutCoordinator::revertPermissionDependentChoices() {
     }
     m_activeShortcut = replacement;
     m_preferences.setShortcut(replacement);
-    m_store.setLastError(std::nullopt);
+    m_notices.show(std::nullopt);
 }
 
 } // namespace stowline

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/store/UserMessage.h"
 #include "core/shortcut/HotKeyConfiguration.h"
 
 #include <QObject>
@@ -12,17 +11,17 @@
 namespace stowline {
 
 class AppPreferences;
-class ClipboardStore;
 class GlobalHotKey;
+class Notices;
 
 // Keeps one global shortcut live: the user's choice when the system takes it, otherwise the live one or a built-in,
-// and says why through the store's message. Used on the GUI thread only.
+// and says why through the notices. Used on the GUI thread only.
 class ShortcutCoordinator : public QObject {
     Q_OBJECT
 
 public:
     // `refreshAccessibility` reads the permission again and returns it. All references must outlive this object.
-    ShortcutCoordinator(GlobalHotKey& hotKey, AppPreferences& preferences, ClipboardStore& store,
+    ShortcutCoordinator(GlobalHotKey& hotKey, AppPreferences& preferences, Notices& notices,
                         std::function<bool()> refreshAccessibility, bool isBackgroundLaunch, QObject* parent = nullptr);
 
     // The start-up decision, then every later change of the shortcut preference is followed.
@@ -36,12 +35,6 @@ public:
 
     // The shortcut the system delivers right now; nothing until a registration succeeded.
     const std::optional<HotKeyConfiguration>& activeShortcut() const { return m_activeShortcut; }
-
-    static UserMessage accessibilityMessage(const HotKeyConfiguration& wanted, const QString& liveDisplayText);
-    static UserMessage inUseMessage(const HotKeyConfiguration& wanted);
-    static UserMessage defaultReplacedMessage(const HotKeyConfiguration& live);
-    static UserMessage nothingRegisteredMessage(const HotKeyConfiguration& wanted);
-    static UserMessage noBuiltInMessage();
 
 Q_SIGNALS:
     // Queued, never from inside a registration: the permission window should open, or re-evaluate what the
@@ -57,7 +50,7 @@ private:
 
     GlobalHotKey& m_hotKey;
     AppPreferences& m_preferences;
-    ClipboardStore& m_store;
+    Notices& m_notices;
     std::function<bool()> m_refreshAccessibility;
     bool m_isBackgroundLaunch;
     std::optional<HotKeyConfiguration> m_activeShortcut;

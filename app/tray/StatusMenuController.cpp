@@ -1,7 +1,7 @@
 #include "app/tray/StatusMenuController.h"
 
 #include "app/preferences/AppPreferences.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 
 #include <QAction>
 #include <QCursor>
@@ -28,7 +28,7 @@ QString StatusMenuController::pausedDescription() {
     return QStringLiteral("Stowline capture is paused");
 }
 
-StatusMenuController::StatusMenuController(AppPreferences& preferences, ClipboardStore& store, Callbacks callbacks,
+StatusMenuController::StatusMenuController(AppPreferences& preferences, HistoryStore& store, Callbacks callbacks,
                                            QObject* parent)
     : QObject(parent), m_preferences(preferences), m_store(store), m_callbacks(std::move(callbacks)) {
     updateIcon(m_preferences.captureEnabled());

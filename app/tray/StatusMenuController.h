@@ -15,7 +15,7 @@ class QMenu;
 namespace stowline {
 
 class AppPreferences;
-class ClipboardStore;
+class HistoryStore;
 
 // The application's item in the desktop's tray, its only permanent presence: the icon shows whether capture runs,
 // a left click toggles the history panel and a right click opens a small menu, built anew every time. Without a
@@ -31,7 +31,7 @@ public:
     };
 
     // `preferences` and `store` must outlive this object.
-    StatusMenuController(AppPreferences& preferences, ClipboardStore& store, Callbacks callbacks,
+    StatusMenuController(AppPreferences& preferences, HistoryStore& store, Callbacks callbacks,
                          QObject* parent = nullptr);
     ~StatusMenuController() override;
 
@@ -55,7 +55,7 @@ private:
     void clearNonFavorites();
 
     AppPreferences& m_preferences;
-    ClipboardStore& m_store;
+    HistoryStore& m_store;
     Callbacks m_callbacks;
     QSystemTrayIcon m_trayIcon;
     QTimer m_trayCheck;

@@ -1,9 +1,14 @@
 #include "app/StowlineApplication.h"
 
-#include "app/archive/EncryptedArchiveStore.h"
 #include "app/actions/ClipboardActions.h"
+#include "app/archive/EncryptedArchiveStore.h"
 #include "app/capture/ClipboardMonitor.h"
+#include "app/history/HistoryWindow.h"
+#include "app/history/HistoryWindowManager.h"
 #include "app/instance/InstanceCommands.h"
+#include "app/notices/Notices.h"
+#include "app/permission/PermissionReadinessView.h"
+#include "app/permission/PermissionReadinessWindowManager.h"
 #include "app/platform/fake/FakeFloatingWindows.h"
 #include "app/platform/fake/FakeFrontmostApplication.h"
 #include "app/platform/fake/FakeHotKeyService.h"
@@ -12,17 +17,14 @@
 #include "app/platform/fake/FakeSecretStore.h"
 #include "app/platform/fake/FakeTextRecognizer.h"
 #include "app/platform/xdg/XdgAutostartEntry.h"
-#include "app/permission/PermissionReadinessView.h"
-#include "app/permission/PermissionReadinessWindowManager.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/history/HistoryWindow.h"
-#include "app/history/HistoryWindowManager.h"
 #include "app/settings/SettingsWindowManager.h"
-#include "app/tray/StatusMenuController.h"
-#include "core/archive/StowlineArchive.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryPersistence.h"
+#include "app/store/HistoryStore.h"
+#include "app/tray/StatusMenuController.h"
+#include "core/archive/StowlineArchive.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
 #include "tests/support/TestFiles.h"
@@ -99,8 +101,8 @@ protected:
         panelRequests = std::make_unique<QSignalSpy>(application.get(), &StowlineApplication::panelRequested);
         application->start();
         // The stored history is read, then upgraded, on the save queue while start-up goes on.
-        application->store().waitForQueuedSaves();
-        application->store().waitForQueuedSaves();
+        application->persistence().waitForQueuedSaves();
+        application->persistence().waitForQueuedSaves();
         return application;
     }
 
@@ -193,7 +195,7 @@ TEST_F(StowlineApplicationTest, AHistoryThatOpensLateGetsRetentionRecognitionAnd
     secrets->failWith = SecretStoreError{SecretStoreError::Kind::locked, {}};
     StowlineApplication application(std::move(services), {true, preferencesFile(), archiveDirectory()});
     application.start();
-    ASSERT_FALSE(application.store().isHistoryOpen());
+    ASSERT_FALSE(application.persistence().isHistoryOpen());
 
     // Copied again and made a favourite while the history is closed.
     copyAndPoll(application, *pasteboard, u"stored"_s);
@@ -201,8 +203,8 @@ TEST_F(StowlineApplicationTest, AHistoryThatOpensLateGetsRetentionRecognitionAnd
     application.store().toggleFavorite(application.store().items().first().id());
 
     secrets->failWith.reset();
-    application.store().flush();
-    ASSERT_TRUE(application.store().isHistoryOpen());
+    application.persistence().flush();
+    ASSERT_TRUE(application.persistence().isHistoryOpen());
     ASSERT_TRUE(waitUntil([&] {
         return application.store().items().size() == 2 &&
                application.store().items()[1].recognizedText() == u"late words"_s;
@@ -222,7 +224,7 @@ TEST_F(StowlineApplicationTest, TheStoredProtectionModeChoosesTheArchive) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored.toStdString());
         preferences()->setArchiveProtectionModeID(c.stored);
-        EXPECT_EQ(launch(true)->store().protectionMode(), c.expected);
+        EXPECT_EQ(launch(true)->persistence().protectionMode(), c.expected);
     }
 }
 
@@ -238,7 +240,7 @@ TEST_F(StowlineApplicationTest, OpenAtLoginFollowsThePreferenceAndReportsFailure
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     auto application = launch(true, blocked);
-    EXPECT_EQ(application->store().lastError(), StowlineApplication::launchAtLoginFailedMessage());
+    EXPECT_EQ(application->notices().current(), Notices::message(Notice::launchAtLoginFailed));
     EXPECT_EQ(application->preferences().launchAtLogin(), true);
 }
 
@@ -353,7 +355,7 @@ TEST_F(StowlineApplicationTest, AOneModifierShortcutWaitsForThePermissionWindowA
     auto application = launch(false, {}, false);
     EXPECT_EQ(application->shortcuts().activeShortcut(), HotKeyConfiguration::defaultShortcut());
     EXPECT_EQ(application->preferences().shortcut(), kAltU);
-    EXPECT_EQ(application->store().lastError()->kind, UserMessage::Kind::shortcutNeedsAccessibility);
+    EXPECT_EQ(application->notices().current()->kind, UserMessage::Kind::shortcutNeedsAccessibility);
     QCoreApplication::processEvents();
     ASSERT_TRUE(application->permissions().isWindowVisible());
 
@@ -362,7 +364,7 @@ TEST_F(StowlineApplicationTest, AOneModifierShortcutWaitsForThePermissionWindowA
     application->applicationDidBecomeActive();
     EXPECT_FALSE(application->permissions().isWindowVisible());
     EXPECT_EQ(application->shortcuts().activeShortcut(), kAltU);
-    EXPECT_FALSE(application->store().lastError());
+    EXPECT_FALSE(application->notices().current());
 
     // Taken away again: the next activation goes back to a shortcut that needs no permission, and stores it.
     keystrokePoster->setAvailable(false);
@@ -381,7 +383,7 @@ TEST_F(StowlineApplicationTest, DecliningInThePermissionWindowRevertsTheShortcut
     EXPECT_FALSE(application->permissions().isWindowVisible());
     EXPECT_EQ(application->preferences().shortcut(), HotKeyConfiguration::defaultShortcut());
     EXPECT_EQ(application->shortcuts().activeShortcut(), HotKeyConfiguration::defaultShortcut());
-    EXPECT_FALSE(application->store().lastError());
+    EXPECT_FALSE(application->notices().current());
 }
 
 TEST_F(StowlineApplicationTest, ABackgroundStartNeverOpensThePermissionWindow) {

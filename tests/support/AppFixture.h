@@ -3,6 +3,7 @@
 #include "app/actions/ClipboardActions.h"
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/capture/ClipboardMonitor.h"
+#include "app/notices/Notices.h"
 #include "app/platform/fake/FakeFrontmostApplication.h"
 #include "app/platform/fake/FakeKeystrokePoster.h"
 #include "app/platform/fake/FakePasteboard.h"
@@ -10,7 +11,8 @@
 #include "app/platform/fake/FakeTextRecognizer.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryPersistence.h"
+#include "app/store/HistoryStore.h"
 
 #include <QTemporaryDir>
 
@@ -44,8 +46,10 @@ protected:
 
     QTemporaryDir dir;
     FakeSecretStore secrets;
-    ClipboardStore store{std::make_unique<EncryptedArchiveStore>(dir.path(), secrets), ArchiveProtectionMode::localFile,
-                         ClipboardStore::Persistence::enabled};
+    Notices notices;
+    HistoryStore store;
+    HistoryPersistence persistence{store, notices, std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
+                                   ArchiveProtectionMode::localFile};
     AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(QStringLiteral("config/Stowline.conf")))};
     FakePasteboard pasteboard;
     FakeFrontmostApplication frontmost;

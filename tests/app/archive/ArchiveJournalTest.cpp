@@ -31,21 +31,21 @@ protected:
     void SetUp() override {
         m_history = HistoryEngine({textClip(u"first"_s)});
         ASSERT_TRUE(m_store.save(m_history.items(), Mode::localFile).ok());
-        ASSERT_TRUE(m_store.load(Mode::localFile).ok());
+        ASSERT_TRUE(m_store.loadHistory(Mode::localFile, TextFolder()).ok());
     }
 
     // Captures `text` and saves the change; returns the journal's length afterwards.
     qint64 capture(const QString& text, Mode mode = Mode::localFile) {
-        const HistoryEngine before = m_history;
         m_history.ingest(textClip(text, Timestamp{double(2000 + m_history.size())}), 0);
-        EXPECT_TRUE(m_store.saveChange(before, m_history, mode).ok());
+        EXPECT_TRUE(m_store.saveChange(m_history, mode).ok());
         return QFileInfo(m_store.journalPath(mode)).size();
     }
 
+    // Read as the application reads it, so later changes are saved as changes to it.
     QList<ClipItem> loaded(Mode mode = Mode::localFile) {
-        auto result = m_store.load(mode);
+        auto result = m_store.loadHistory(mode, TextFolder());
         EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error().error.describe().toStdString());
-        return result.ok() ? result->items : QList<ClipItem>{};
+        return result.ok() ? result->items() : QList<ClipItem>{};
     }
 
     QTemporaryDir m_home;
@@ -86,7 +86,7 @@ TEST_F(ArchiveJournalTest, ACrashBeforeTheAppendReachedTheDiskLosesOnlyThatChang
     }
     // The next change is written where the torn one began, so the journal reads to its end again.
     m_history = HistoryEngine(beforeTorn);
-    ASSERT_TRUE(m_store.load(Mode::localFile).ok());
+    ASSERT_TRUE(m_store.loadHistory(Mode::localFile, TextFolder()).ok());
     capture(u"fourth"_s);
     EXPECT_EQ(loaded(), m_history.items());
 }
@@ -96,7 +96,7 @@ TEST_F(ArchiveJournalTest, AJournalLeftFromBeforeTheArchiveWasRewrittenIsIgnored
     const QByteArray oldJournal = contents(journal());
     // The archive was renamed into place but the crash came before the journal was emptied.
     m_history.deleteItem(m_history.at(0).id());
-    ASSERT_TRUE(m_store.save(m_history.items(), Mode::localFile).ok());
+    ASSERT_TRUE(m_store.save(m_history, Mode::localFile).ok());
     EXPECT_FALSE(QFileInfo::exists(journal()));
     write(journal(), oldJournal);
     EXPECT_EQ(titles(loaded()), QStringList{u"first"_s});

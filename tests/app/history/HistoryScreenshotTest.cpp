@@ -3,8 +3,9 @@
 
 #include "app/history/HistoryListModel.h"
 #include "app/history/HistoryViewModel.h"
+#include "app/notices/Notices.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "app/style/StowlineStyle.h"
 #include "tests/app/ManualTimer.h"
 #include "tests/app/Screenshots.h"
@@ -105,7 +106,8 @@ protected:
 
     QTemporaryDir dir;
     AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s))};
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
+    HistoryStore store;
+    Notices notices;
     ManualTimers timers;
     HistoryViewModel model{store, timers.factory()};
 };
@@ -114,7 +116,7 @@ TEST_F(HistoryScreenshotTest, EveryKindAndStateInBothAppearances) {
     fill();
     preferences.setShortcut(HotKeyConfiguration::defaultShortcut());
     test::inEachAppearance([&](Appearance, const QString&) {
-        HistoryView view(store, preferences, model, {});
+        HistoryView view(store, notices, preferences, model, {});
         view.resize(720, 560);
         view.show();
         model.setSelectedID(model.visibleItems().first()->id());
@@ -139,19 +141,19 @@ TEST_F(HistoryScreenshotTest, EveryKindAndStateInBothAppearances) {
         model.setQuery(QString());
         settle();
 
-        store.setLastError(ClipboardStore::saveFailedMessage());
+        notices.post(Notice::saveFailed);
         preferences.setCaptureEnabled(false);
         shoot(view, u"paused-with-error"_s);
         preferences.setCaptureEnabled(true);
-        store.setLastError(std::nullopt);
+        notices.show(std::nullopt);
     });
-    ClipboardStore emptyStore{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
+    HistoryStore emptyStore;
     HistoryViewModel emptyModel{emptyStore, timers.factory()};
     timers.fire(HistoryViewModel::debounceMilliseconds);
     emptyModel.waitForSearchQueue();
     QCoreApplication::processEvents();
     test::inEachAppearance([&](Appearance, const QString&) {
-        HistoryView view(emptyStore, preferences, emptyModel, {});
+        HistoryView view(emptyStore, notices, preferences, emptyModel, {});
         view.resize(720, 560);
         view.show();
         shoot(view, u"empty"_s);

@@ -1,6 +1,6 @@
 #include "app/history/HistoryViewModel.h"
 
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "tests/app/ManualTimer.h"
 #include "tests/support/ClipBuilders.h"
 
@@ -37,7 +37,7 @@ protected:
         return titles;
     }
 
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
+    HistoryStore store;
     ManualTimers timers;
     HistoryViewModel model{store, timers.factory()};
 };

@@ -4,8 +4,9 @@
 #include "app/history/HistoryListModel.h"
 #include "app/history/HistoryViewModel.h"
 #include "app/history/HistoryViewParts.h"
+#include "app/notices/Notices.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "app/widgets/KeyCap.h"
 #include "tests/app/ManualTimer.h"
 #include "tests/support/ClipBuilders.h"
@@ -62,7 +63,7 @@ protected:
     }
     HistoryView& view() {
         if (!m_view) {
-            m_view = std::make_unique<HistoryView>(store, preferences, model, callbacks);
+            m_view = std::make_unique<HistoryView>(store, notices, preferences, model, callbacks);
             m_view->resize(720, 560);
             m_view->show();
         }
@@ -78,7 +79,8 @@ protected:
 
     QTemporaryDir dir;
     AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s))};
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
+    HistoryStore store;
+    Notices notices;
     ManualTimers timers;
     HistoryViewModel model{store, timers.factory()};
     HistoryViewCallbacks callbacks;
@@ -153,10 +155,10 @@ TEST_F(HistoryViewTest, ContentStatesAndTheirTexts) {
     EXPECT_EQ(view().emptyState()->message(), u"Resume from the menu bar when you’re ready."_s);
     EXPECT_EQ(view().filterBar()->statusLabel()->text(), u"Paused"_s);
 
-    store.setLastError(ClipboardStore::saveFailedMessage());
+    notices.post(Notice::saveFailed);
     EXPECT_TRUE(view().errorBanner()->isVisible());
     QTest::mouseClick(view().errorBanner()->dismissButton(), Qt::LeftButton);
-    EXPECT_FALSE(store.lastError());
+    EXPECT_FALSE(notices.current());
     EXPECT_FALSE(view().errorBanner()->isVisible());
 }
 

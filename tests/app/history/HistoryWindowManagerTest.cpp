@@ -45,7 +45,7 @@ protected:
 
     FakeFloatingWindows floating;
     ManualTimers timers;
-    HistoryWindowManager manager{store, preferences, actions, frontmost, floating, timers.factory()};
+    HistoryWindowManager manager{store, notices, preferences, actions, frontmost, floating, timers.factory()};
 };
 
 TEST_F(HistoryWindowManagerTest, ShowingBringsOneFloatingPanelForwardAndRemembersTheApplicationInFront) {

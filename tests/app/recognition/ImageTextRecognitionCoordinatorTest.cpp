@@ -80,7 +80,7 @@ TEST_F(ImageTextRecognitionCoordinatorTest, ResultIsNormalisedAndWrittenIntoTheC
     EXPECT_EQ(empty.recognizedText(), std::nullopt) << "an image without text stores no text";
     EXPECT_EQ(empty.textRecognitionVersion(), 1) << "... but is not tried again";
 
-    store.flush();
+    persistence.flush();
     EncryptedArchiveStore archive(dir.path(), secrets);
     const auto loaded = archive.load(ArchiveProtectionMode::localFile);
     ASSERT_TRUE(loaded.ok());
@@ -162,7 +162,7 @@ TEST_F(ImageTextRecognitionCoordinatorTest, DeletedClipIsLeftAloneAndAReplacemen
     // A newer copy of the same image: a new clip with the same content.
     const QUuid replacement = store.capture(test::imageClip("replaced"), 0);
     const QList<ClipItem> before = store.items();
-    QSignalSpy changes(&store, &ClipboardStore::itemsChanged);
+    QSignalSpy changes(&store, &HistoryStore::itemsChanged);
     recognizer.release();
 
     ASSERT_TRUE(waitForCompletions(3));

@@ -104,11 +104,11 @@ TEST_F(RecorderButtonTest, ATakenShortcutKeepsTheWorkingOneAndSaysWhy) {
     const HotKeyConfiguration initial = preferences->shortcut();
     recorder->click();
     QTest::keyClick(recorder, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(store->lastError(), ShortcutCoordinator::inUseMessage(kControlAltK));
+    EXPECT_EQ(notices.current(), Notices::message(Notice::shortcutInUse, {kControlAltK.displayText}));
     EXPECT_EQ(preferences->shortcut(), initial);
     EXPECT_EQ(recorder->text(), initial.displayText);
     EXPECT_TRUE(grabbed(initial));
-    EXPECT_EQ(view().storeMessage()->text(), ShortcutCoordinator::inUseMessage(kControlAltK).text);
+    EXPECT_EQ(view().storeMessage()->text(), Notices::message(Notice::shortcutInUse, {kControlAltK.displayText}).text);
     EXPECT_TRUE(view().storeMessage()->isVisible());
 
     view().shortcutsPane()->resetButton()->click();

@@ -21,19 +21,22 @@ void SettingsFixture::relaunch() {
     settings.reset();
     shortcuts.reset();
     hotKey.reset();
+    persistence.reset();
     store.reset();
     preferences.reset();
     preferences = std::make_unique<AppPreferences>(std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s)));
-    store = std::make_unique<ClipboardStore>(std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
-                                             protectionModeFromStoredValue(preferences->archiveProtectionModeID()),
-                                             ClipboardStore::Persistence::enabled);
-    store->flush();
+    store = std::make_unique<HistoryStore>();
+    persistence = std::make_unique<HistoryPersistence>(
+        *store, notices, std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
+        protectionModeFromStoredValue(preferences->archiveProtectionModeID()));
+    persistence->flush();
     hotKey = std::make_unique<GlobalHotKey>(hotKeys, accessibility, [] {});
     shortcuts = std::make_unique<ShortcutCoordinator>(
-        *hotKey, *preferences, *store, [this] { return accessibility.isAvailable(); }, true);
+        *hotKey, *preferences, notices, [this] { return accessibility.isAvailable(); }, true);
     shortcuts->start();
-    settings = std::make_unique<SettingsWindowManager>(*preferences, *store, LaunchAtLoginManager(loginItem), *hotKey,
-                                                       [this] { ++reviewCount; });
+    settings =
+        std::make_unique<SettingsWindowManager>(*preferences, *store, *persistence, notices,
+                                                LaunchAtLoginManager(loginItem), *hotKey, [this] { ++reviewCount; });
 }
 
 SettingsView& SettingsFixture::view() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/notices/Notices.h"
 #include "app/platform/fake/FakeHotKeyService.h"
 #include "app/platform/fake/FakeKeystrokePoster.h"
 #include "app/platform/fake/FakeLoginItem.h"
@@ -8,7 +9,8 @@
 #include "app/settings/SettingsWindowManager.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryPersistence.h"
+#include "app/store/HistoryStore.h"
 
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -40,7 +42,9 @@ protected:
     FakeLoginItem loginItem;
     int reviewCount = 0;
     std::unique_ptr<AppPreferences> preferences;
-    std::unique_ptr<ClipboardStore> store;
+    Notices notices;
+    std::unique_ptr<HistoryStore> store;
+    std::unique_ptr<HistoryPersistence> persistence;
     std::unique_ptr<GlobalHotKey> hotKey;
     std::unique_ptr<ShortcutCoordinator> shortcuts;
     std::unique_ptr<SettingsWindowManager> settings;

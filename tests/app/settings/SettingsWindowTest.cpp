@@ -1,3 +1,5 @@
+#include "app/PlatformWording.h"
+#include "app/preferences/PreferenceKeys.h"
 #include "app/settings/GeneralSettingsPane.h"
 #include "app/settings/HistorySettingsPane.h"
 #include "app/settings/NumericPreferenceField.h"
@@ -6,8 +8,6 @@
 #include "app/settings/SettingsView.h"
 #include "app/settings/ShortcutsSettingsPane.h"
 #include "app/settings/StorageSummary.h"
-#include "app/PlatformWording.h"
-#include "app/preferences/PreferenceKeys.h"
 #include "tests/app/Screenshots.h"
 #include "tests/app/settings/SettingsFixture.h"
 #include "tests/support/ClipBuilders.h"
@@ -108,12 +108,12 @@ TEST_F(SettingsWindowTest, KeyringSwitchWaitsForConfirmationAndFollowsOnlyAChang
     test::saveScreenshot(alert(), u"settings-alert-keyring"_s);
     clickAlertButton(u"Cancel"_s);
     EXPECT_FALSE(toggle->isChecked());
-    EXPECT_EQ(store->protectionMode(), ArchiveProtectionMode::localFile);
+    EXPECT_EQ(persistence->protectionMode(), ArchiveProtectionMode::localFile);
 
     secrets.failWith = SecretStoreError{SecretStoreError::Kind::locked, {}};
     toggle->click();
     clickAlertButton(u"Enable"_s);
-    ASSERT_TRUE(test::waitUntil([&] { return !store->isChangingProtection(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !persistence->isChangingProtection(); }));
     EXPECT_EQ(alert().windowTitle(), u"Settings"_s);
     EXPECT_EQ(alert().informativeText(), SettingsView::protectionFailedMessage());
     test::saveScreenshot(alert(), u"settings-alert-protection-failed"_s);
@@ -126,7 +126,7 @@ TEST_F(SettingsWindowTest, KeyringSwitchWaitsForConfirmationAndFollowsOnlyAChang
     clickAlertButton(u"Enable"_s);
     EXPECT_TRUE(privacy->progress()->isVisibleTo(privacy));
     EXPECT_FALSE(toggle->isEnabled());
-    ASSERT_TRUE(test::waitUntil([&] { return !store->isChangingProtection(); }));
+    ASSERT_TRUE(test::waitUntil([&] { return !persistence->isChangingProtection(); }));
     EXPECT_TRUE(toggle->isChecked());
     EXPECT_TRUE(toggle->isEnabled());
     EXPECT_FALSE(privacy->progress()->isVisibleTo(privacy));
@@ -171,8 +171,8 @@ TEST_F(SettingsWindowTest, StorageSummaryCountsInDecimalUnits) {
     EXPECT_TRUE(summary->payloadsText().startsWith(u"Captured payloads 1.5 MB"_s))
         << summary->payloadsText().toStdString();
     EXPECT_EQ(summary->imagesText(), u"Images 1 \u2022 1.5 MB"_s);
-    store->flush();
-    ASSERT_TRUE(test::waitUntil([&] { return store->archiveDiskBytes() > 0; }));
+    persistence->flush();
+    ASSERT_TRUE(test::waitUntil([&] { return persistence->archiveDiskBytes() > 0; }));
     EXPECT_TRUE(summary->archiveText().startsWith(u"Encrypted archive "_s));
     EXPECT_NE(summary->archiveText(), u"Encrypted archive Zero KB"_s);
 }

@@ -1,11 +1,11 @@
 #include "app/shortcut/ShortcutCoordinator.h"
 
+#include "app/notices/Notices.h"
 #include "app/platform/fake/FakeHotKeyService.h"
 #include "app/platform/fake/FakeKeystrokePoster.h"
 #include "app/platform/fake/FakeSecretStore.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/shortcut/GlobalHotKey.h"
-#include "app/store/ClipboardStore.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -48,19 +48,19 @@ protected:
     void startUp(bool background = true) {
         preferences = openPreferences();
         coordinator = std::make_unique<ShortcutCoordinator>(
-            hotKey, *preferences, store, [this] { return accessibility.isAvailable(); }, background);
+            hotKey, *preferences, notices, [this] { return accessibility.isAvailable(); }, background);
         permissionRequests =
             std::make_unique<QSignalSpy>(coordinator.get(), &ShortcutCoordinator::permissionWindowRequested);
         coordinator->start();
     }
 
-    QString lastError() const { return store.lastError() ? store.lastError()->text : QString(); }
+    QString lastError() const { return notices.current() ? notices.current()->text : QString(); }
 
     QTemporaryDir dir;
     FakeHotKeyService service;
     FakeKeystrokePoster accessibility;
     GlobalHotKey hotKey{service, accessibility, [] {}};
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
+    Notices notices;
     std::unique_ptr<AppPreferences> preferences;
     std::unique_ptr<ShortcutCoordinator> coordinator;
     std::unique_ptr<QSignalSpy> permissionRequests;
@@ -74,7 +74,7 @@ TEST_F(ShortcutCoordinatorTest, TheStoredShortcutBecomesLiveAndProven) {
     EXPECT_EQ(coordinator->activeShortcut(), kControlAltK);
     EXPECT_EQ(hotKey.registeredShortcut(), kControlAltK);
     EXPECT_EQ(preferences->lastProvenShortcut(), kControlAltK);
-    EXPECT_FALSE(store.lastError());
+    EXPECT_FALSE(notices.current());
 }
 
 TEST_F(ShortcutCoordinatorTest, ATakenDefaultAtStartUpFallsBackToTheAlternate) {
@@ -179,7 +179,7 @@ TEST_F(ShortcutCoordinatorTest, ChoosingAOneModifierShortcutWithoutPermissionKee
     preferences->setShortcut(kAltU);
     EXPECT_EQ(coordinator->activeShortcut(), kAltU);
     EXPECT_EQ(service.registered(), QList<HotKey>{keyOf(kAltU)});
-    EXPECT_FALSE(store.lastError());
+    EXPECT_FALSE(notices.current());
     QCoreApplication::processEvents();
     EXPECT_EQ(changes.count(), 1);
 }
@@ -188,21 +188,21 @@ TEST_F(ShortcutCoordinatorTest, ASuccessfulRegistrationClearsOnlyPermissionMessa
     startUp();
     // Decided by kind: a permission message worded without "Accessibility" goes, another message using the word stays.
     const UserMessage saveFailed{UserMessage::Kind::saveFailed, u"Accessibility of the archive failed."_s};
-    store.setLastError(saveFailed);
+    notices.show(saveFailed);
     preferences->setShortcut(kControlAltK);
     EXPECT_EQ(coordinator->activeShortcut(), kControlAltK);
-    EXPECT_EQ(store.lastError(), saveFailed);
+    EXPECT_EQ(notices.current(), saveFailed);
 
-    store.setLastError(UserMessage{UserMessage::Kind::shortcutNeedsAccessibility, u"Alt+U waits for a permission."_s});
+    notices.show(UserMessage{UserMessage::Kind::shortcutNeedsAccessibility, u"Alt+U waits for a permission."_s});
     preferences->setShortcut(kDefault);
     EXPECT_EQ(coordinator->activeShortcut(), kDefault);
-    EXPECT_FALSE(store.lastError());
+    EXPECT_FALSE(notices.current());
 }
 
 TEST_F(ShortcutCoordinatorTest, TheRejectedShortcutIsNeverAFallbackCandidate) {
     preferences = openPreferences();
     ShortcutCoordinator direct(
-        hotKey, *preferences, store, [] { return true; }, true);
+        hotKey, *preferences, notices, [] { return true; }, true);
     direct.activateBuiltInFallback(kDefault);
     // The rejected default is never tried again; the alternate takes over.
     EXPECT_EQ(direct.activeShortcut(), kAlternate);
@@ -233,7 +233,7 @@ TEST_F(ShortcutCoordinatorTest, RevertingAOneModifierChoiceReturnsToAShortcutTha
         ASSERT_EQ(coordinator->activeShortcut(), kAltU);
         accessibility.setAvailable(false);
         service.setTaken(c.taken);
-        store.setLastError(ShortcutCoordinator::accessibilityMessage(kAltU, kDefault.displayText));
+        notices.post(Notice::shortcutNeedsAccessibility, {kAltU.displayText, kDefault.displayText});
 
         coordinator->revertPermissionDependentChoices();
         EXPECT_EQ(coordinator->activeShortcut(), c.expected);
@@ -241,7 +241,7 @@ TEST_F(ShortcutCoordinatorTest, RevertingAOneModifierChoiceReturnsToAShortcutTha
         EXPECT_EQ(openPreferences()->shortcut(), c.expected);
         EXPECT_EQ(service.registered(), QList<HotKey>{keyOf(c.expected)});
         if (c.taken.isEmpty()) {
-            EXPECT_FALSE(store.lastError());
+            EXPECT_FALSE(notices.current());
         }
         accessibility.setAvailable(true);
         hotKey.unregister();

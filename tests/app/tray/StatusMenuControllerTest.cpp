@@ -1,7 +1,7 @@
 #include "app/tray/StatusMenuController.h"
 
 #include "app/preferences/AppPreferences.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 #include "app/style/StowlineStyle.h"
 #include "tests/app/Screenshots.h"
 #include "tests/support/ClipBuilders.h"
@@ -50,7 +50,7 @@ protected:
 
     QTemporaryDir dir;
     AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s))};
-    ClipboardStore store{nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly};
+    HistoryStore store;
     int historyToggles = 0;
     int settingsOpened = 0;
     int quits = 0;

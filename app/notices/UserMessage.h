@@ -4,7 +4,7 @@
 
 namespace stowline {
 
-// The one message the windows show, written by the store, the shortcut handling and the start-at-login step.
+// The one message the windows show (see `Notices`).
 // Code decides by `kind` only; `text` is what the user reads, so rewording it never changes behaviour.
 struct UserMessage {
     enum class Kind {

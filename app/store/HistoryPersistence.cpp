@@ -1,0 +1,332 @@
+#include "app/store/HistoryPersistence.h"
+
+#include "app/notices/Notices.h"
+#include "core/history/StoredClipUpgrade.h"
+#include "core/support/AppIdentity.h"
+
+#include <QSet>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace stowline {
+
+namespace {
+
+// Reading the history leaves short-lived blocks freed among the entries in the heaps of the threads that decoded
+// them, and the allocator keeps those pages: tens of megabytes for a large history. Handing back the whole pages
+// among them takes a few milliseconds, so it runs after start-up, on the upgrade queue, which yields to the rest;
+// at quit it is not worth them.
+void releaseFreedPages(const std::atomic<bool>& quitting) {
+#ifdef __GLIBC__
+    if (!quitting)
+        malloc_trim(0);
+#else
+    Q_UNUSED(quitting);
+#endif
+}
+
+} // namespace
+
+HistoryPersistence::HistoryPersistence(HistoryStore& history, Notices& notices,
+                                       std::unique_ptr<EncryptedArchiveStore> archive,
+                                       ArchiveProtectionMode protectionMode, QObject* parent)
+    : QObject(parent)
+    , m_history(history)
+    , m_notices(notices)
+    , m_archive(std::move(archive))
+    , m_protectionMode(protectionMode)
+    , m_queueMode(protectionMode)
+    , m_upgradeQueue(AppIdentity::applicationIdentifier() + u".upgrade", SerialQueue::Priority::utility)
+    , m_saveQueue(AppIdentity::applicationIdentifier() + u".save") {
+    m_pendingSave.setSingleShot(true);
+    connect(&m_pendingSave, &QTimer::timeout, this, &HistoryPersistence::save);
+    m_reopen.setInterval(reopenIntervalMilliseconds);
+    connect(&m_reopen, &QTimer::timeout, this, &HistoryPersistence::save);
+    connect(&m_history, &HistoryStore::changed, this, &HistoryPersistence::schedule);
+    const bool stored = m_archive->holdsHistory(m_protectionMode);
+    openStoredHistory();
+    if (!stored) {
+        // Nothing to read: the history starts open.
+        m_saveQueue.waitUntilIdle();
+        m_saveQueue.deliverResults();
+    }
+}
+
+HistoryPersistence::~HistoryPersistence() {
+    compact();
+}
+
+void HistoryPersistence::openStoredHistory() {
+    m_historyOpen = false;
+    m_opening = true;
+    m_saveQueue.run(
+        this,
+        [archive = m_archive.get(), mode = m_protectionMode, folder = m_history.folder()]() -> Opened {
+            auto loaded = archive->loadHistory(mode, folder);
+            if (!loaded.ok())
+                return fail(loaded.error());
+            return StoredHistory{std::move(loaded).value(), archive->diskSize(mode)};
+        },
+        [this](Opened opened) { finishOpening(std::move(opened)); });
+}
+
+void HistoryPersistence::finishOpening(Opened opened) {
+    m_opening = false;
+    if (opened.ok()) {
+        setArchiveDiskBytes(opened->diskBytes);
+        adopt(std::move(opened->history), false);
+    } else if (opened.error().disposition == ArchiveLoadError::Disposition::movedAside) {
+        adopt(HistoryEngine({}, m_history.folder()), true);
+    } else {
+        historyStillClosed(opened.error());
+    }
+    Q_EMIT openingFinished();
+}
+
+void HistoryPersistence::setArchiveDiskBytes(qint64 bytes) {
+    if (m_archiveDiskBytes == bytes)
+        return;
+    m_archiveDiskBytes = bytes;
+    Q_EMIT archiveDiskBytesChanged();
+}
+
+void HistoryPersistence::schedule(HistoryStore::Change change) {
+    m_pendingSave.stop();
+    if (change == HistoryStore::Change::wholesale) {
+        save();
+        return;
+    }
+    const double delaySeconds =
+        change == HistoryStore::Change::recognizedText ? recognizedTextSaveDelaySeconds : saveDelaySeconds;
+    m_pendingSave.start(qRound(delaySeconds * 1000));
+}
+
+void HistoryPersistence::save() {
+    m_pendingSave.stop();
+    if (m_isChangingProtection) {
+        // Written after the move, onto its result; written now it could replace the moved history.
+        m_saveAfterProtectionChange = true;
+        return;
+    }
+    if (!m_historyOpen) {
+        // Never write over a history that exists but could not be opened; try to open it instead. What is held
+        // meanwhile is merged in and written once it opens.
+        if (!m_opening)
+            openStoredHistory();
+        return;
+    }
+    write(Write::asChange, [this](bool written) {
+        if (!written)
+            m_notices.post(Notice::saveFailed);
+    });
+}
+
+void HistoryPersistence::write(Write how, std::function<void(bool written)> done) {
+    m_saveQueue.run(
+        this,
+        [this, archive = m_archive.get(), history = m_history.publishedHistory(), how]() -> std::optional<qint64> {
+            const ArchiveProtectionMode mode = m_queueMode.load();
+            const bool written =
+                how == Write::whole ? archive->save(*history, mode).ok() : archive->saveChange(*history, mode).ok();
+            if (!written)
+                return std::nullopt;
+            return archive->diskSize(mode);
+        },
+        [this, done = std::move(done)](std::optional<qint64> diskBytes) {
+            if (diskBytes)
+                setArchiveDiskBytes(*diskBytes);
+            done(diskBytes.has_value());
+        });
+}
+
+void HistoryPersistence::historyStillClosed(const ArchiveLoadError& error) {
+    m_historyOpen = false;
+    m_openError = error;
+    const auto [notice, arguments] = noticeFor(error);
+    m_notices.post(notice, arguments);
+    // Only what heals by itself is retried on a clock; the rest is retried with the next change.
+    if (error.healsByItself()) {
+        if (!m_reopen.isActive())
+            m_reopen.start();
+    } else {
+        m_reopen.stop();
+    }
+}
+
+void HistoryPersistence::adopt(HistoryEngine stored, bool startedFresh) {
+    m_historyOpen = true;
+    m_openError.reset();
+    m_reopen.stop();
+    if (startedFresh)
+        m_notices.post(Notice::unreadableArchive);
+    else
+        m_notices.withdraw(UserMessage::Kind::historyClosed);
+    // A save asked for before the history arrived holds the empty history of that moment: written now, it would
+    // delete everything that was just read. Clips taken in meanwhile are merged in and saved at once instead.
+    m_pendingSave.stop();
+    m_history.adoptStored(std::move(stored), m_historyLimit());
+    if (!m_history.publishedHistory()->isEmpty())
+        upgradeStoredEntries();
+}
+
+void HistoryPersistence::upgradeStoredEntries() {
+    using Upgraded = std::optional<HistoryEngine>;
+    // On a queue of its own, so saves made meanwhile are not held up behind it, and given up at quit.
+    m_upgradeQueue.run(
+        this,
+        [snapshot = m_history.publishedHistory(), &stopped = m_upgradeStopped]() -> Upgraded {
+            // Entry by entry into a copy that shares the rest, so no list of the whole history is made.
+            HistoryEngine upgraded = *snapshot;
+            if (upgraded.upgradeEach(upgradeStoredClip, stopped).value_or(false))
+                return upgraded;
+            return std::nullopt;
+        },
+        [this, snapshot = m_history.publishedHistory()](Upgraded upgraded) {
+            if (!upgraded)
+                return;
+            // Changes made meanwhile stay: the upgraded fields go into the entries that are still there.
+            m_history.adoptUpgrade(std::move(*upgraded), snapshot);
+            if (m_isChangingProtection) {
+                m_saveAfterProtectionChange = true;
+                return;
+            }
+            // Written once as a whole: as a change it would touch nearly every entry. A failure only means the
+            // upgrade runs again next time.
+            m_pendingSave.stop();
+            write(Write::whole, [this](bool) {
+                // The entries as they were before the upgrade are gone now.
+                m_upgradeQueue.post([&quitting = m_upgradeStopped] { releaseFreedPages(quitting); });
+            });
+        });
+    m_upgradeQueue.post([&quitting = m_upgradeStopped] { releaseFreedPages(quitting); });
+}
+
+std::pair<Notice, QStringList> HistoryPersistence::noticeFor(const ArchiveLoadError& error) {
+    using Disposition = ArchiveLoadError::Disposition;
+    using Kind = ArchiveStoreError::Kind;
+    if (error.disposition == Disposition::movedAside)
+        return {Notice::unreadableArchive, {}};
+    if (error.disposition == Disposition::unreadableInPlace)
+        return {Notice::archiveNotMoved, {}};
+    if (error.healsByItself())
+        return {Notice::historyNotOpen, {}};
+    switch (error.error.kind) {
+    case Kind::fileSystem:
+        return {Notice::fileUnreadable, {error.error.file.path}};
+    case Kind::localKey:
+        if (error.error.localKey.kind == LocalKeyFileStoreError::Kind::invalidKey)
+            return {Notice::keyFileInvalid, {}};
+        if (error.error.localKey.kind == LocalKeyFileStoreError::Kind::fileSystem)
+            return {Notice::fileUnreadable, {error.error.localKey.file.path}};
+        break;
+    case Kind::keychainKey:
+        if (error.error.keychainKey.kind == KeychainKeyStoreError::Kind::invalidKey)
+            return {Notice::keyringKeyInvalid, {}};
+        return {Notice::keyringFailed, {}};
+    case Kind::cipher:
+    case Kind::protectionChangeInProgress:
+        break;
+    }
+    return {Notice::historyNotOpen, {}};
+}
+
+void HistoryPersistence::changeProtection(ArchiveProtectionMode to, ProtectionCompletion completion) {
+    if (m_isChangingProtection) {
+        completion(fail(ArchiveStoreError{ArchiveStoreError::Kind::protectionChangeInProgress, {}, {}, {}, {}}));
+        return;
+    }
+    if (to == m_protectionMode) {
+        completion(Unit{});
+        return;
+    }
+    if (m_opening) {
+        // The stored history is being read; the move can be asked for again in a moment.
+        completion(fail(ArchiveStoreError{ArchiveStoreError::Kind::protectionChangeInProgress, {}, {}, {}, {}}));
+        return;
+    }
+    if (!m_historyOpen) {
+        // Migrating now would replace the history that could not be opened with the clips held in memory.
+        completion(fail(m_openError->error));
+        return;
+    }
+    m_pendingSave.stop();
+    m_isChangingProtection = true;
+    Q_EMIT isChangingProtectionChanged();
+
+    using Migrated = Result<QList<ClipItem>, ArchiveStoreError>;
+    const ArchiveProtectionMode from = m_protectionMode;
+    const std::shared_ptr<const HistoryEngine> moved = m_history.publishedHistory();
+    m_saveQueue.run(
+        this,
+        [this, archive = m_archive.get(), moved, from, to]() -> std::pair<Migrated, qint64> {
+            Migrated migrated = archive->migrate(
+                moved->items(), from, to, [](QList<ClipItem> legacy, const QList<ClipItem>& current, qint64 limit) {
+                    HistoryEngine engine(legacy);
+                    for (const ClipItem& item : current)
+                        engine.ingest(item, limit);
+                    return engine.items();
+                });
+            if (!migrated.ok())
+                return {std::move(migrated), 0};
+            m_queueMode = to;
+            return {std::move(migrated), archive->diskSize(to)};
+        },
+        [this, to, moved, completion = std::move(completion)](std::pair<Migrated, qint64> result) {
+            m_isChangingProtection = false;
+            bool saveNow = std::exchange(m_saveAfterProtectionChange, false);
+            if (result.first.ok()) {
+                m_protectionMode = to;
+                setArchiveDiskBytes(result.second);
+                // The move wrote the history as it was when it began, plus entries of the older layout. The
+                // history has gone on meanwhile: it stays as it is now, with only those older entries added.
+                QSet<QString> movedContent;
+                for (qsizetype i = 0; i < moved->size(); ++i)
+                    movedContent.insert(moved->at(i).contentHash());
+                QList<ClipItem> found;
+                for (const ClipItem& item : std::as_const(result.first.value())) {
+                    if (!movedContent.contains(item.contentHash()))
+                        found.append(item);
+                }
+                if (!found.isEmpty()) {
+                    // Published as a wholesale change, which saves at once.
+                    m_history.addBeneath(found, m_historyLimit());
+                    saveNow = false;
+                }
+            }
+            if (saveNow)
+                save();
+            Q_EMIT isChangingProtectionChanged();
+            if (result.first.ok())
+                completion(Unit{});
+            else
+                completion(fail(result.first.error()));
+        });
+}
+
+void HistoryPersistence::compact() {
+    // The upgrade of stored entries is made again at the next start rather than waited for.
+    m_upgradeStopped = true;
+    flush();
+    m_saveQueue.post([this, archive = m_archive.get()] { (void)archive->compact(m_queueMode.load()); });
+    m_saveQueue.waitUntilIdle();
+}
+
+void HistoryPersistence::flush() {
+    // Until the results post nothing more: a history that opens late is merged and written, and then the
+    // upgrade of its stored entries is made and written.
+    for (;;) {
+        if (m_pendingSave.isActive())
+            save();
+        const quint64 posted = m_saveQueue.postedCount() + m_upgradeQueue.postedCount();
+        m_upgradeQueue.waitUntilIdle();
+        m_upgradeQueue.deliverResults();
+        m_saveQueue.waitUntilIdle();
+        m_saveQueue.deliverResults();
+        if (m_saveQueue.postedCount() + m_upgradeQueue.postedCount() == posted && !m_pendingSave.isActive())
+            return;
+    }
+}
+
+} // namespace stowline
