@@ -126,7 +126,9 @@ constexpr CommandDescription table[] = {
      CommandReach::runningInstance, noOptions, none},
     {InstanceCommand::quit, u"quit", u"", u"save the history and end Stowline", u"quit", CommandReach::runningInstance,
      noOptions, none},
-    {InstanceCommand::status, u"status", u"", u"tell whether Stowline runs, with its shortcut and last message",
+    {InstanceCommand::status, u"status", u"",
+     u"tell whether Stowline runs and captures or is paused, with its shortcut\nand last message, as key=value lines "
+     u"for scripts",
      u"status", CommandReach::runningInstance, noOptions, none},
     {InstanceCommand::copy,
      u"copy",

@@ -249,6 +249,7 @@ QString InstanceCommands::statusReport() const {
     report += u"panelRequests="_s + QString::number(m_services.application.panelRequestCount()) + u'\n';
     report += u"panel="_s + (panel.visible ? QString::number(panel.listedClips) : u"hidden"_s) + u'\n';
     report += u"panelActive="_s + (panel.active ? u"1"_s : u"0"_s) + u'\n';
+    report += u"capture="_s + (m_services.preferences.captureEnabled() ? u"on"_s : u"paused"_s) + u'\n';
     report += u"shortcut="_s + (shortcut ? shortcut->displayText : QString()) + u'\n';
     report += u"clips="_s + QString::number(m_services.store.publishedHistory()->size()) + u'\n';
     report += u"lastError="_s + (notice ? notice->text : QString()) + u'\n';

@@ -37,7 +37,8 @@ public:
     void handle(const InstanceRequest& request, const SingleInstance::Responder& respond);
 
     // Lines of "key=value": pid, panelRequests, panel (the number of clips the panel lists, or "hidden"),
-    // panelActive (1 once the shown panel has the keyboard), shortcut, clips, lastError.
+    // panelActive (1 once the shown panel has the keyboard), capture ("on" or "paused"), shortcut, clips,
+    // lastError. Scripts read them: keys stay, new ones are added.
     QString statusReport() const;
 
 private:

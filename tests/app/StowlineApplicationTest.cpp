@@ -323,12 +323,18 @@ TEST_F(StowlineApplicationTest, CopyChecksTheNumberAndCanPaste) {
     EXPECT_EQ(held, (QStringList{u"copied later"_s, u"to paste"_s}));
 }
 
-TEST_F(StowlineApplicationTest, PauseAndResumeGoThroughTheRunningInstance) {
+TEST_F(StowlineApplicationTest, PauseAndResumeGoThroughTheRunningInstanceAndStatusSaysWhich) {
     auto application = launch(true);
+    const auto capture = [&] {
+        return ask(*application, InstanceCommand::status).output.split(u'\n').filter(u"capture="_s);
+    };
+    EXPECT_EQ(capture(), QStringList{u"capture=on"_s});
     EXPECT_EQ(ask(*application, InstanceCommand::pause).status, 0);
     EXPECT_FALSE(application->preferences().captureEnabled());
+    EXPECT_EQ(capture(), QStringList{u"capture=paused"_s});
     EXPECT_EQ(ask(*application, InstanceCommand::resume).status, 0);
     EXPECT_TRUE(application->preferences().captureEnabled());
+    EXPECT_EQ(capture(), QStringList{u"capture=on"_s});
 }
 
 TEST_F(StowlineApplicationTest, TerminateStopsCapturingAndWritesPendingSaves) {
