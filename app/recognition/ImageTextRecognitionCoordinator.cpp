@@ -22,16 +22,6 @@ ImageTextRecognitionCoordinator::~ImageTextRecognitionCoordinator() {
     m_backfillJobs.clear();
 }
 
-QString ImageTextRecognitionCoordinator::describe(RecognitionError error) {
-    switch (error) {
-    case RecognitionError::missingImageRepresentation:
-        return QStringLiteral("The image has no supported representation.");
-    case RecognitionError::recognizerFailed:
-        return QStringLiteral("The text recognizer could not read the image.");
-    }
-    return {};
-}
-
 void ImageTextRecognitionCoordinator::enqueue(const ClipItem& item, RecognitionOrigin origin) {
     if (!ImageTextRecognitionPolicy::needsRecognition(item))
         return;

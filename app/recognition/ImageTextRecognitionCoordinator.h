@@ -36,8 +36,6 @@ public:
     // Drops the jobs still waiting and waits for the one being recognised.
     ~ImageTextRecognitionCoordinator() override;
 
-    static QString describe(RecognitionError error);
-
     // GUI thread. Queues the clip unless it needs no recognition or the same content is already pending.
     void enqueue(const ClipItem& item, RecognitionOrigin origin);
 

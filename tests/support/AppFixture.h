@@ -29,6 +29,16 @@ extern const RunningApplication editorApplication;
 QList<ClipItem> stored(const QString& folder, SecretStore& secrets,
                        ArchiveProtectionMode mode = ArchiveProtectionMode::localFile);
 
+// A history kept in a folder, as the application keeps it: read at once, saved after each change.
+struct KeptHistory {
+    KeptHistory(const QString& folder, SecretStore& secrets, ArchiveProtectionMode mode)
+        : persistence(history, notices, std::make_unique<EncryptedArchiveStore>(folder, secrets), mode) {}
+
+    Notices notices;
+    HistoryStore history;
+    HistoryPersistence persistence;
+};
+
 // The long-lived services of a running instance over fake desktop services and real files in a temporary
 // folder; the monitor is made by `launchMonitor`, so a test can set the clipboard it starts with.
 class AppFixture : public ::testing::Test {
@@ -46,10 +56,10 @@ protected:
 
     QTemporaryDir dir;
     FakeSecretStore secrets;
-    Notices notices;
-    HistoryStore store;
-    HistoryPersistence persistence{store, notices, std::make_unique<EncryptedArchiveStore>(dir.path(), secrets),
-                                   ArchiveProtectionMode::localFile};
+    KeptHistory kept{dir.path(), secrets, ArchiveProtectionMode::localFile};
+    Notices& notices = kept.notices;
+    HistoryStore& store = kept.history;
+    HistoryPersistence& persistence = kept.persistence;
     AppPreferences preferences{std::make_unique<PreferenceStore>(dir.filePath(QStringLiteral("config/Stowline.conf")))};
     FakePasteboard pasteboard;
     FakeFrontmostApplication frontmost;

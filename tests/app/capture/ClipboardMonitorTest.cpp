@@ -4,12 +4,12 @@
 #include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Wait.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
-#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -259,7 +259,7 @@ TEST_F(ClipboardMonitorTest, ThumbnailsFitWithoutEnlargingAndImagesAreRecognised
     EXPECT_EQ(lastCapture->imagePixelHeight(), 320);
     EXPECT_EQ(lastCapture->preview(), u"Image from Text Editor"_s);
     const QUuid id = lastCapture->id();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return store.item(id)->textRecognitionVersion() == 1; }, 5000));
+    ASSERT_TRUE(test::waitUntil([&] { return store.item(id)->textRecognitionVersion() == 1; }, 5000));
     EXPECT_EQ(store.item(id)->recognizedText(), u"Invoice 42"_s);
 }
 

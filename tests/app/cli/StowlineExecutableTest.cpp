@@ -169,17 +169,3 @@ TEST_F(StowlineExecutableTest, FailuresExitNonZeroWithOneLineAndChangeNothing) {
                   dataFolder() + u'/' + corrupt[0] + u" and the history starts empty\n"_s);
     EXPECT_FALSE(QFileInfo::exists(archive));
 }
-
-TEST_F(StowlineExecutableTest, AnUnreachableKeyringCreatesNothing) {
-    preferences().setString(PreferenceKeys::archiveProtectionMode, u"keychain"_s);
-    const QString incoming = path(u"incoming.json"_s);
-    write(incoming, exportOf({u"new"_s}));
-    QProcessEnvironment noBus;
-    noBus.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + path(u"no-bus"_s));
-    const ProcessRun imported = run({u"import"_s, incoming}, noBus);
-    EXPECT_EQ(imported.exitCode, 1);
-    EXPECT_TRUE(imported.err.startsWith(u"stowline: the history could not be saved (the keyring cannot be reached"))
-        << imported.err.toStdString();
-    EXPECT_TRUE(imported.err.endsWith(u"; nothing was changed\n")) << imported.err.toStdString();
-    EXPECT_TRUE(QDir(dataFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-}

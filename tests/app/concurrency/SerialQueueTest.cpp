@@ -1,8 +1,9 @@
 #include "app/concurrency/SerialQueue.h"
 
+#include "tests/support/Wait.h"
+
 #include <QCoreApplication>
 #include <QThread>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -62,7 +63,7 @@ TEST(SerialQueue, DeliversResultsOnTheContextThreadAndDropsThemForAGoneContext) 
             delivered = value;
             onMainThread = QThread::currentThread() == QCoreApplication::instance()->thread();
         });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return delivered.has_value(); }, 5000));
+    EXPECT_TRUE(test::waitUntil([&] { return delivered.has_value(); }, 5000));
     EXPECT_EQ(delivered, 42);
     EXPECT_TRUE(onMainThread);
 

@@ -68,45 +68,66 @@ protected:
 
 } // namespace
 
-TEST_F(ShortcutCoordinatorTest, TheStoredShortcutBecomesLiveAndProven) {
-    storeShortcuts(kControlAltK, std::nullopt);
-    startUp();
-    EXPECT_EQ(coordinator->activeShortcut(), kControlAltK);
-    EXPECT_EQ(hotKey.registeredShortcut(), kControlAltK);
-    EXPECT_EQ(preferences->lastProvenShortcut(), kControlAltK);
-    EXPECT_FALSE(notices.current());
-}
-
-TEST_F(ShortcutCoordinatorTest, ATakenDefaultAtStartUpFallsBackToTheAlternate) {
-    service.setTaken({keyOf(kDefault)});
-    startUp();
-    EXPECT_EQ(coordinator->activeShortcut(), kAlternate);
-    EXPECT_EQ(service.registered(), QList<HotKey>{keyOf(kAlternate)});
-    EXPECT_EQ(preferences->shortcut(), kAlternate);
-    EXPECT_EQ(preferences->lastProvenShortcut(), kAlternate);
-    EXPECT_EQ(lastError(), u"Alt+Shift+W is already used by another application, so Stowline is using "
-                           u"Shift+Super+V."_s);
-    // Stored at once: the next start reads the fallback.
-    EXPECT_EQ(openPreferences()->shortcut(), kAlternate);
-}
-
-TEST_F(ShortcutCoordinatorTest, EverythingTakenLeavesNoShortcutAndSaysSo) {
-    service.setTaken({keyOf(kDefault), keyOf(kAlternate)});
-    startUp();
-    EXPECT_FALSE(coordinator->activeShortcut());
-    EXPECT_TRUE(service.registered().isEmpty());
-    EXPECT_EQ(lastError(), u"Stowline could not register Alt+Shift+W or either built-in shortcut. Choose another "
-                           u"shortcut in Settings."_s);
-}
-
-TEST_F(ShortcutCoordinatorTest, ATakenCustomShortcutAtStartUpFallsBackWithoutTheDefaultMessage) {
-    storeShortcuts(kControlAltK, std::nullopt);
-    service.setTaken({keyOf(kControlAltK)});
-    startUp();
-    EXPECT_EQ(coordinator->activeShortcut(), kDefault);
-    EXPECT_EQ(preferences->shortcut(), kDefault);
-    EXPECT_EQ(lastError(), u"Ctrl+Alt+K is already used by another application. The previous working shortcut "
-                           u"remains active; record another in Settings."_s);
+TEST_F(ShortcutCoordinatorTest, TheStartUpDecisionRegistersWhatItCanAndSaysWhy) {
+    struct Case {
+        const char* name;
+        std::optional<HotKeyConfiguration> stored;
+        std::optional<HotKeyConfiguration> proven;
+        bool permission;
+        QList<HotKey> taken;
+        bool background;
+        std::optional<HotKeyConfiguration> live;
+        // The preference afterwards: the user's choice waits for a permission, a taken one is replaced at once.
+        HotKeyConfiguration preference;
+        QString message;
+        int permissionWindows;
+    };
+    const QString needsAccess = u"Alt+U needs Accessibility access. Allow it to use this shortcut, or keep "_s;
+    // clang-format off
+    const Case cases[] = {
+        {"the stored shortcut", kControlAltK, {}, true, {}, true, kControlAltK, kControlAltK, {}, 0},
+        {"a taken default", {}, {}, true, {keyOf(kDefault)}, true, kAlternate, kAlternate,
+         u"Alt+Shift+W is already used by another application, so Stowline is using Shift+Super+V."_s, 0},
+        {"everything taken", {}, {}, true, {keyOf(kDefault), keyOf(kAlternate)}, true, {}, kDefault,
+         u"Stowline could not register Alt+Shift+W or either built-in shortcut. Choose another shortcut in "
+         u"Settings."_s, 0},
+        {"a taken custom shortcut", kControlAltK, {}, true, {keyOf(kControlAltK)}, true, kDefault, kDefault,
+         u"Ctrl+Alt+K is already used by another application. The previous working shortcut remains active; "
+         u"record another in Settings."_s, 0},
+        {"one modifier without permission", kAltU, kControlAltK, false, {}, false, kControlAltK, kAltU,
+         needsAccess + u"Ctrl+Alt+K."_s, 1},
+        // Without a proven shortcut the preference default is the first candidate; in the background nothing asks.
+        {"one modifier, taken, in the background", kAltU, {}, false, {keyOf(kAltU)}, true, kDefault, kAltU,
+         needsAccess + u"Alt+Shift+W."_s, 0},
+        {"one modifier and no candidate", kAltU, kDefault, false, {keyOf(kDefault), keyOf(kAlternate)}, false, {},
+         kAltU, u"Stowline could not register either built-in shortcut. Choose another shortcut in Settings."_s, 0},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        coordinator.reset();
+        preferences.reset();
+        hotKey.unregister();
+        ASSERT_TRUE(QDir(dir.path()).removeRecursively() && QDir().mkpath(dir.path()));
+        notices.show(std::nullopt);
+        if (c.stored)
+            storeShortcuts(*c.stored, c.proven);
+        accessibility.setAvailable(c.permission);
+        service.setTaken(c.taken);
+        startUp(c.background);
+        EXPECT_EQ(coordinator->activeShortcut(), c.live);
+        EXPECT_EQ(service.registered(), c.live ? QList<HotKey>{keyOf(*c.live)} : QList<HotKey>());
+        EXPECT_EQ(preferences->shortcut(), c.preference);
+        // Stored at once: the next start reads it.
+        EXPECT_EQ(openPreferences()->shortcut(), c.preference);
+        if (c.live && c.permission) {
+            EXPECT_EQ(preferences->lastProvenShortcut(), *c.live);
+        }
+        EXPECT_EQ(lastError(), c.message);
+        EXPECT_EQ(permissionRequests->count(), 0) << "asked for later, never from inside the decision";
+        QCoreApplication::processEvents();
+        EXPECT_EQ(permissionRequests->count(), c.permissionWindows);
+    }
 }
 
 TEST_F(ShortcutCoordinatorTest, ChoosingATakenShortcutKeepsTheLiveOneAndRevertsThePreference) {
@@ -125,42 +146,6 @@ TEST_F(ShortcutCoordinatorTest, ChoosingATakenShortcutKeepsTheLiveOneAndRevertsT
     EXPECT_EQ(coordinator->activeShortcut(), kAlternate);
     EXPECT_EQ(service.registered(), QList<HotKey>{keyOf(kAlternate)});
     EXPECT_EQ(preferences->lastProvenShortcut(), kAlternate);
-}
-
-TEST_F(ShortcutCoordinatorTest, OneModifierShortcutWithoutPermissionAtStartUpUsesTheLastProvenOne) {
-    storeShortcuts(kAltU, kControlAltK);
-    accessibility.setAvailable(false);
-    startUp(false);
-    EXPECT_EQ(coordinator->activeShortcut(), kControlAltK);
-    // The user's choice stays, waiting for the permission.
-    EXPECT_EQ(preferences->shortcut(), kAltU);
-    EXPECT_EQ(preferences->lastProvenShortcut(), kControlAltK);
-    EXPECT_EQ(lastError(), u"Alt+U needs Accessibility access. Allow it to use this shortcut, or keep Ctrl+Alt+K."_s);
-    EXPECT_EQ(permissionRequests->count(), 0);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(permissionRequests->count(), 1);
-}
-
-TEST_F(ShortcutCoordinatorTest, BackgroundStartNeverAsksForThePermissionWindow) {
-    storeShortcuts(kAltU, std::nullopt);
-    accessibility.setAvailable(false);
-    service.setTaken({keyOf(kAltU)});
-    startUp(true);
-    // Without a proven shortcut, the preference default is the first candidate.
-    EXPECT_EQ(coordinator->activeShortcut(), kDefault);
-    EXPECT_TRUE(lastError().contains(u"needs Accessibility access"));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(permissionRequests->count(), 0);
-}
-
-TEST_F(ShortcutCoordinatorTest, OneModifierShortcutAndNoCandidateLeavesNothingLive) {
-    storeShortcuts(kAltU, kDefault);
-    accessibility.setAvailable(false);
-    service.setTaken({keyOf(kDefault), keyOf(kAlternate)});
-    startUp();
-    EXPECT_FALSE(coordinator->activeShortcut());
-    EXPECT_EQ(lastError(),
-              u"Stowline could not register either built-in shortcut. Choose another shortcut in Settings."_s);
 }
 
 TEST_F(ShortcutCoordinatorTest, ChoosingAOneModifierShortcutWithoutPermissionKeepsTheLiveOne) {

@@ -1,19 +1,17 @@
 #include "app/store/HistoryPersistence.h"
 
 #include "app/notices/Notices.h"
-#include "app/store/HistoryStore.h"
-
 #include "app/platform/fake/FakeSecretStore.h"
+#include "app/store/HistoryStore.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Wait.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -27,17 +25,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+using test::KeptHistory;
 using test::titles;
-
-// A history kept in a folder, as the application keeps it.
-struct KeptHistory {
-    KeptHistory(const QString& folder, SecretStore& secrets, ArchiveProtectionMode mode)
-        : persistence(history, notices, std::make_unique<EncryptedArchiveStore>(folder, secrets), mode) {}
-
-    Notices notices;
-    HistoryStore history;
-    HistoryPersistence persistence;
-};
 
 class HistoryPersistenceTest : public ::testing::Test {
 protected:
@@ -82,15 +71,10 @@ protected:
 
 TEST_F(HistoryPersistenceTest, BurstOfCapturesIsSavedOnceAfterTheLastChange) {
     auto store = makeStore();
-    QElapsedTimer sinceLast;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10; ++i)
         store->history.capture(test::textClip(u"clip %1"_s.arg(i), Timestamp{double(1000 + i)}), 0);
-        sinceLast.start();
-    }
     EXPECT_EQ(archiveInode(), 0u) << "nothing is written before the debounce";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return archiveInode() != 0; }, 5000));
-    // A loaded machine can only make the save later than this, never earlier.
-    EXPECT_GE(sinceLast.elapsed(), 190);
+    ASSERT_TRUE(test::waitUntil([&] { return archiveInode() != 0; }, 5000));
     const ino_t first = archiveInode();
     store->persistence.flush();
     EXPECT_EQ(archiveInode(), first) << "nothing was left waiting: a burst makes one save";
@@ -118,7 +102,7 @@ TEST_F(HistoryPersistenceTest, SaveFailureIsReportedAndTheMessageOutlivesALaterS
     // A folder where the archive belongs makes the atomic replace fail, even for root.
     ASSERT_TRUE(QDir().mkpath(paths.localArchivePath()));
     store->history.capture(test::textClip(u"one"_s), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return store->notices.current().has_value(); }, 2000));
+    ASSERT_TRUE(test::waitUntil([&] { return store->notices.current().has_value(); }, 2000));
     EXPECT_EQ(store->notices.current(), Notices::message(Notice::saveFailed));
     EXPECT_EQ(store->history.items().size(), 1);
 
@@ -127,23 +111,6 @@ TEST_F(HistoryPersistenceTest, SaveFailureIsReportedAndTheMessageOutlivesALaterS
     store->persistence.flush();
     EXPECT_EQ(stored().size(), 2);
     EXPECT_EQ(store->notices.current(), Notices::message(Notice::saveFailed));
-}
-
-TEST_F(HistoryPersistenceTest, HistorySurvivesARestartInOrder) {
-    {
-        auto store = makeStore();
-        store->history.capture(test::textClip(u"older"_s, Timestamp{10}), 0);
-        store->history.capture(test::textClip(u"newer"_s, Timestamp{20}), 0);
-        // Still waiting for the debounce when the store goes away.
-        store->history.toggleFavorite(store->history.items().first().id());
-    }
-    auto reopened = makeStore();
-    EXPECT_EQ(titles(reopened->history.items()), (QStringList{u"newer"_s, u"older"_s}));
-    EXPECT_TRUE(reopened->history.items().first().isFavorite());
-    EXPECT_FALSE(reopened->notices.current());
-    // Loaded clips went through the upgrade passes.
-    EXPECT_TRUE(reopened->history.items().first().credentialClassification().has_value());
-    EXPECT_TRUE(reopened->history.items().first().contentMetadataVersion().has_value());
 }
 
 TEST_F(HistoryPersistenceTest, ChangesMadeWhileStoredClipsAreUpgradedSurviveTheUpgrade) {
@@ -257,7 +224,7 @@ TEST_F(HistoryPersistenceTest, ProtectionChangesMoveTheHistoryOrLeaveItWhereItWa
     std::optional<bool> failed;
     store->persistence.changeProtection(ArchiveProtectionMode::keychain,
                                         [&](Status<ArchiveStoreError> s) { failed = !s.ok(); });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.has_value(); }, 3000));
+    ASSERT_TRUE(test::waitUntil([&] { return failed.has_value(); }, 3000));
     EXPECT_TRUE(*failed);
     EXPECT_EQ(store->persistence.protectionMode(), ArchiveProtectionMode::localFile);
     EXPECT_FALSE(store->persistence.isChangingProtection());
@@ -276,7 +243,7 @@ TEST_F(HistoryPersistenceTest, ProtectionChangesMoveTheHistoryOrLeaveItWhereItWa
             whileRunning = s.error().kind;
     });
     EXPECT_EQ(whileRunning, ArchiveStoreError::Kind::protectionChangeInProgress);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return succeeded.has_value(); }, 3000));
+    ASSERT_TRUE(test::waitUntil([&] { return succeeded.has_value(); }, 3000));
     EXPECT_TRUE(*succeeded);
     EXPECT_EQ(changing.count(), 2);
     EXPECT_EQ(store->persistence.protectionMode(), ArchiveProtectionMode::keychain);
@@ -309,14 +276,14 @@ TEST_F(HistoryPersistenceTest, ChangesDuringAProtectionChangeSurviveInMemoryAndO
     std::optional<bool> succeeded;
     store->persistence.changeProtection(ArchiveProtectionMode::keychain,
                                         [&](Status<ArchiveStoreError> s) { succeeded = s.ok(); });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return asked.load(); }, 3000));
+    ASSERT_TRUE(test::waitUntil([&] { return asked.load(); }, 3000));
     store->history.capture(test::textClip(u"captured meanwhile"_s, Timestamp{30}), 0);
     store->history.deleteItem(store->history.items()[2].id());
     store->history.toggleFavorite(store->history.items()[1].id());
     // An import is saved at once: during the move that save waits for it.
     store->history.merge({}, 0);
     release.set_value();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return succeeded.has_value(); }, 3000));
+    ASSERT_TRUE(test::waitUntil([&] { return succeeded.has_value(); }, 3000));
     ASSERT_TRUE(*succeeded);
     store->persistence.flush();
 
