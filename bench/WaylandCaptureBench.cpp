@@ -14,7 +14,7 @@
 #include "app/preferences/AppPreferences.h"
 #include "app/preferences/PreferenceStore.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
-#include "app/store/ClipboardStore.h"
+#include "app/store/HistoryStore.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -183,7 +183,7 @@ int run(const QStringList&) {
         return 1;
     }
     QTemporaryDir dir;
-    ClipboardStore store(nullptr, ArchiveProtectionMode::localFile, ClipboardStore::Persistence::memoryOnly);
+    HistoryStore store;
     AppPreferences preferences(std::make_unique<PreferenceStore>(dir.filePath(u"Stowline.conf"_s)));
     FakeTextRecognizer recognizer;
     ImageTextRecognitionCoordinator coordinator(store, recognizer);
