@@ -4,6 +4,7 @@
 #include "app/platform/secretservice/SecretServiceStore.h"
 #include "app/platform/tesseract/TesseractTextRecognizer.h"
 #include "app/platform/wayland/WaylandFrontmostApplication.h"
+#include "app/platform/wayland/WaylandKeystrokePoster.h"
 #include "app/platform/wayland/WaylandPasteboard.h"
 #include "app/platform/wayland/WaylandSession.h"
 #include "app/platform/x11/X11FloatingWindows.h"
@@ -33,13 +34,19 @@ Result<PlatformServices, QString> PlatformServices::forDesktop() {
     }
     PlatformServices services;
     services.hotKeys = std::make_unique<X11HotKeyService>();
-    services.keystrokes = std::make_unique<XTestKeystrokePoster>();
     services.secrets = desktopSecretStore();
     services.loginItem = std::make_unique<XdgAutostartEntry>();
     if (useWayland) {
+        // Typing through XWayland would reach only X11 windows; where the compositor offers no keyboard of ours,
+        // XTEST is still the way into those.
+        if (wayland->canType())
+            services.keystrokes = std::make_unique<WaylandKeystrokePoster>(wayland);
+        else
+            services.keystrokes = std::make_unique<XTestKeystrokePoster>();
         services.pasteboard = std::make_unique<WaylandPasteboard>(wayland);
         services.frontmost = std::make_unique<WaylandFrontmostApplication>(wayland);
     } else {
+        services.keystrokes = std::make_unique<XTestKeystrokePoster>();
         services.pasteboard = std::make_unique<X11Pasteboard>();
         services.frontmost = std::make_unique<X11FrontmostApplication>();
     }

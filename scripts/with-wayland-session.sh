@@ -7,7 +7,7 @@
 # Compositors refuse to run as root, so as root the session belongs to a test user made for it (stowline-test).
 # The EXECUTABLEs are copied to a folder that user can read, $STOWLINE_TEST_BIN, so a build tree under /root
 # works; COMMAND is looked up there first. KWin grants its window-management protocol only to programs whose
-# desktop entry asks for it: the copied stowline gets one.
+# desktop entry asks for it (and fake input likewise): the copied stowline and wayland tests get one.
 set -euo pipefail
 
 if [ "${1:-}" = "--inside" ]; then
@@ -88,16 +88,19 @@ cp "$0" "$session/bin/with-wayland-session.sh"
 if [ "$compositor" = kwin ]; then
     # A copy has no file capabilities, which a container refuses to grant.
     cp "$(command -v kwin_wayland)" "$session/bin/kwin_wayland"
-    if [ -x "$session/bin/stowline" ]; then
-        cat >"$session/data/applications/org.stowline.Stowline.desktop" <<DESKTOP
+    # The test programs that track windows and type get the same grant as stowline.
+    for entry in Stowline:stowline WaylandTests:stowline_wayland_tests; do
+        program=${entry#*:}
+        [ -x "$session/bin/$program" ] || continue
+        cat >"$session/data/applications/org.stowline.${entry%%:*}.desktop" <<DESKTOP
 [Desktop Entry]
 Type=Application
-Name=Stowline
-Exec=$session/bin/stowline
+Name=$program
+Exec=$session/bin/$program
 NoDisplay=true
 X-KDE-Wayland-Interfaces=org_kde_plasma_window_management,org_kde_kwin_fake_input
 DESKTOP
-    fi
+    done
 fi
 chown -R "$user:" "$session"
 chmod 700 "$session/runtime"

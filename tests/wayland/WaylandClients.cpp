@@ -46,6 +46,11 @@ bool WaylandClients::openWindow(const QString& appId) {
     return waitForLine(start(testExecutable(u"stowline_e2e_helper"_s), {u"window"_s, appId}), "ready");
 }
 
+QProcess* WaylandClients::openPasteTarget() {
+    QProcess& target = start(testExecutable(u"stowline_e2e_helper"_s), {u"paste-target"_s});
+    return waitForLine(target, "ready") ? &target : nullptr;
+}
+
 bool WaylandClients::copyText(const QByteArray& text) {
     QProcess& copy = start(u"wl-copy"_s, {u"--"_s, QString::fromUtf8(text)});
     // wl-copy serves from a child of its own once the entry is set, and its first process then ends.

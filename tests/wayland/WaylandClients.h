@@ -21,6 +21,8 @@ public:
 
     // A window whose application id is `appId`; true once it is active.
     bool openWindow(const QString& appId);
+    // A focused line edit that says "text=…" each time its text changes; null unless it became active.
+    QProcess* openPasteTarget();
     // wl-copy puts the text on the clipboard (one type, with its aliases), or clears it; true once it has.
     bool copyText(const QByteArray& text);
     bool clear();

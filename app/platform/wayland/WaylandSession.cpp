@@ -2,6 +2,7 @@
 
 #include "app/platform/wayland/DataControlClipboard.h"
 #include "app/platform/wayland/DataControlProtocol.h"
+#include "app/platform/wayland/SyntheticKeyboard.h"
 #include "app/platform/wayland/ToplevelTracker.h"
 #include "app/platform/wayland/WaylandConnection.h"
 
@@ -23,6 +24,7 @@ std::shared_ptr<WaylandSession> WaylandSession::open() {
         });
     }
     session->m_toplevels = ToplevelTracker::create(*connection);
+    session->m_keyboard = SyntheticKeyboard::create(*connection);
     session->m_connection = std::move(connection);
     session->m_connection->start();
     return session;
@@ -33,6 +35,7 @@ WaylandSession::~WaylandSession() {
         m_connection->stop();
     m_clipboard.reset();
     m_toplevels.reset();
+    m_keyboard.reset();
 }
 
 const WaylandCapabilities& WaylandSession::capabilities() const {
@@ -53,6 +56,14 @@ void WaylandSession::postToToplevels(std::function<void(ToplevelTracker&)> job) 
     if (!m_toplevels)
         return;
     m_connection->post([toplevels = m_toplevels.get(), job = std::move(job)] { job(*toplevels); });
+}
+
+void WaylandSession::postToKeyboard(std::function<void(SyntheticKeyboard&, const ToplevelTracker*)> job) {
+    if (!m_keyboard)
+        return;
+    m_connection->post([keyboard = m_keyboard.get(), toplevels = m_toplevels.get(), job = std::move(job)] {
+        job(*keyboard, toplevels);
+    });
 }
 
 bool WaylandSession::isLost() const {

@@ -10,12 +10,13 @@
 namespace stowline {
 
 class DataControlClipboard;
+class SyntheticKeyboard;
 class ToplevelTracker;
 class WaylandConnection;
 
 // Stowline's own Wayland connection with what runs on its worker: the data-control clipboard (ext first, wlr
-// otherwise) and the tracker of toplevel windows. Created and destroyed on the GUI thread, where its signals
-// arrive; shared by the clipboard and frontmost-application adapters.
+// otherwise), the tracker of toplevel windows and the keyboard the paste keystroke is typed on. Created and destroyed
+// on the GUI thread, where its signals arrive; shared by the clipboard and frontmost-application adapters.
 class WaylandSession : public QObject {
     Q_OBJECT
 
@@ -33,6 +34,10 @@ public:
     // management protocol).
     void post(std::function<void(DataControlClipboard&)> job);
     void postToToplevels(std::function<void(ToplevelTracker&)> job);
+    // Runs `job` on the worker with the keyboard and the tracker (null when there is none). Nothing runs when the
+    // compositor offers no way to type.
+    void postToKeyboard(std::function<void(SyntheticKeyboard&, const ToplevelTracker*)> job);
+    bool canType() const { return m_keyboard != nullptr; }
     // Any thread.
     qint64 changeCount() const;
     // The compositor ended the connection: nothing posted runs any more.
@@ -49,6 +54,7 @@ private:
     std::unique_ptr<WaylandConnection> m_connection;
     std::unique_ptr<DataControlClipboard> m_clipboard;
     std::unique_ptr<ToplevelTracker> m_toplevels;
+    std::unique_ptr<SyntheticKeyboard> m_keyboard;
 };
 
 } // namespace stowline

@@ -1,0 +1,87 @@
+// Pasting into the previous application on Wayland: through the running executable, and through the keystroke
+// adapter of the test process itself, with the compositor's own window tracking deciding where the keys may go.
+#include "tests/e2e/StowlineProcess.h"
+#include "tests/support/Wait.h"
+#include "tests/wayland/WaylandClients.h"
+
+#include "app/platform/wayland/WaylandFrontmostApplication.h"
+#include "app/platform/wayland/WaylandKeystrokePoster.h"
+#include "app/platform/wayland/WaylandSession.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace stowline;
+using namespace stowline::test;
+
+namespace {
+
+const QString utf8Text = u"text/plain;charset=utf-8"_s;
+
+TEST(WaylandPaste, ACopiedBackClipIsPastedIntoTheWindowInFront) {
+    StowlineHome home;
+    {
+        QDir().mkpath(QFileInfo(home.preferencesPath()).path());
+        QSettings settings(home.preferencesPath(), QSettings::IniFormat);
+        settings.setValue(u"preferencesSchema"_s, 2);
+    }
+    StowlineProcess stowline{home};
+    WaylandClients clients;
+    ASSERT_TRUE(stowline.startInBackground());
+    ASSERT_TRUE(clients.copyText("older clip"));
+    ASSERT_TRUE(waitUntil([&] { return stowline.statusValue(u"clips"_s) == u"1"; }, 20000));
+    ASSERT_TRUE(clients.copyText("newest clip"));
+    ASSERT_TRUE(waitUntil([&] { return stowline.statusValue(u"clips"_s) == u"2"; }, 20000));
+    QProcess* target = clients.openPasteTarget();
+    ASSERT_NE(target, nullptr);
+
+    ASSERT_EQ(stowline.run({u"copy"_s, u"2"_s, u"--paste"_s}).exitCode, 0);
+    EXPECT_TRUE(WaylandClients::waitForLine(*target, "text=older clip"));
+}
+
+// The adapter checks the active window right before it types: another window in front gets nothing and the clip
+// stays where it was; once the target is back in front, one paste types the clip once.
+TEST(WaylandPaste, TypesOnlyWhileTheTargetWindowIsActive) {
+    const std::shared_ptr<WaylandSession> session = WaylandSession::open();
+    ASSERT_NE(session, nullptr);
+    WaylandKeystrokePoster poster(session);
+    WaylandFrontmostApplication frontmost(session);
+    ASSERT_TRUE(poster.isAvailable());
+    // KWin offers no virtual keyboard, only its fake input to a program its desktop entry allows.
+    if (qEnvironmentVariable("STOWLINE_COMPOSITOR") == u"kwin")
+        EXPECT_TRUE(session->capabilities().fakeInput && !session->capabilities().virtualKeyboard);
+    else
+        EXPECT_TRUE(session->capabilities().virtualKeyboard);
+
+    WaylandClients clients;
+    ASSERT_TRUE(clients.copyText("kept clip"));
+    QProcess* target = clients.openPasteTarget();
+    ASSERT_NE(target, nullptr);
+    std::optional<RunningApplication> targetApp;
+    ASSERT_TRUE(waitUntil([&] { return (targetApp = frontmost.frontmost()).has_value(); }));
+    ASSERT_TRUE(clients.openWindow(u"org.stowline.OtherWindow"_s));
+    ASSERT_TRUE(waitUntil([&] {
+        const std::optional<RunningApplication> front = frontmost.frontmost();
+        return front && front->window != targetApp->window;
+    }));
+
+    bool refused = false;
+    ASSERT_TRUE(poster.postPasteKeystrokeInto(targetApp->window, [&] { refused = true; }));
+    ASSERT_TRUE(waitUntil([&] { return refused; }));
+    EXPECT_EQ(WaylandClients::paste(utf8Text), "kept clip");
+
+    ASSERT_TRUE(frontmost.activate(*targetApp));
+    ASSERT_TRUE(waitUntil([&] { return frontmost.frontmost() == targetApp; }));
+    refused = false;
+    ASSERT_TRUE(poster.postPasteKeystrokeInto(targetApp->window, [&] { refused = true; }));
+    EXPECT_TRUE(WaylandClients::waitForLine(*target, "text=kept clip"));
+    // The refused paste typed nothing: the first text the target ever held is the one paste.
+    EXPECT_FALSE(target->property("said").toByteArray().contains("text=kept clipkept clip"));
+    EXPECT_FALSE(refused);
+}
+
+} // namespace
