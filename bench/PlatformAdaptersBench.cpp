@@ -1,5 +1,5 @@
-// GUI-thread cost of reading a full-screen PNG from another application's clipboard entry, and the cost of
-// recognising text in one image. Needs an X session: run inside scripts/with-desktop-session.sh.
+// Time to read a full-screen PNG from another application's clipboard entry (on the reader's own thread), and the
+// cost of recognising text in one image. Needs an X session: run inside scripts/with-desktop-session.sh.
 #include "bench/BenchRegistry.h"
 #include "bench/PasteboardRead.h"
 

@@ -4,6 +4,7 @@
 #include "tests/support/TestClipboardOwner.h"
 #include "tests/support/TestFiles.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 
@@ -43,6 +44,18 @@ PasteboardSnapshot snapshotOf(X11Pasteboard& pasteboard, const PasteboardReadLim
     QObject::disconnect(connection);
     EXPECT_GE(answer.value_or(PasteboardSnapshot{}).changeCount, seen);
     return answer.value_or(PasteboardSnapshot{});
+}
+
+// The highest resident memory this process has had.
+qint64 peakResidentBytes() {
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
 }
 
 ClipRepresentations read(X11Pasteboard& pasteboard, const PasteboardReadLimits& limits = kMonitorLimits) {
@@ -245,4 +258,49 @@ TEST(X11Pasteboard, ClearEmptiesTheEntryAndCountsAsAChange) {
     pasteboard.clear();
     EXPECT_TRUE(waitUntil([&] { return pasteboard.changeCount() > before; }));
     EXPECT_TRUE(read(pasteboard).isEmpty());
+}
+
+// Whatever the owner does, the answer comes through the event loop after what the GUI thread queued meanwhile, and
+// holds each type's own data or nothing.
+TEST(X11Pasteboard, HostileOwnersNeverHoldUpTheCallerNorShiftData) {
+    struct Case {
+        const char* name;
+        QList<QPair<QString, QByteArray>> targets;
+        QStringList options;
+        ClipRepresentations expected;
+    };
+    const QList<Case> cases{
+        {"never answers", {{u"UTF8_STRING"_s, "never served"}}, {u"--never-answer"_s}, {}},
+        {"768 MiB beside a text",
+         {{u"UTF8_STRING"_s, "beside a huge offer"}, {u"text/html"_s, "@805306368"}},
+         {},
+         {{0, TypeIdentifier::plainText, "beside a huge offer"}}},
+        {"20,000 targets",
+         {{u"text/html"_s, "<i>crowded</i>"}},
+         {u"--extra-targets=20000"_s},
+         {{0, TypeIdentifier::html, "<i>crowded</i>"}}},
+    };
+    // Short, so the silent owner is given up within the test; a slow owner's own case is end to end.
+    X11Pasteboard pasteboard(std::chrono::milliseconds(1500));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const qint64 before = pasteboard.changeCount();
+        const qint64 peakBefore = peakResidentBytes();
+        const TestClipboardOwner owner(c.targets, c.options);
+        ASSERT_TRUE(owner.isReady());
+        ASSERT_TRUE(waitUntil([&] { return pasteboard.changeCount() > before; }));
+
+        std::optional<PasteboardSnapshot> answer;
+        bool answeredBeforeSentinel = true;
+        const auto connection = QObject::connect(&pasteboard, &Pasteboard::snapshotReady, &pasteboard,
+                                                 [&](const PasteboardSnapshot& snapshot) { answer = snapshot; });
+        pasteboard.requestSnapshot(kMonitorLimits);
+        QMetaObject::invokeMethod(
+            &pasteboard, [&] { answeredBeforeSentinel = answer.has_value(); }, Qt::QueuedConnection);
+        ASSERT_TRUE(waitUntil([&] { return answer.has_value(); }));
+        QObject::disconnect(connection);
+        EXPECT_FALSE(answeredBeforeSentinel);
+        EXPECT_EQ(answer->representations, c.expected);
+        EXPECT_LT(peakResidentBytes() - peakBefore, 64 * 1024 * 1024) << "a read stops at the caps";
+    }
 }
