@@ -18,21 +18,25 @@ using namespace stowline::test;
 
 namespace {
 
-// Desktop entries live in a temporary XDG data folder for the duration of a test.
+// Desktop entries are installed for the duration of a test into the session's XDG data folder (a temporary one,
+// see scripts/with-desktop-session.sh), which GIO reads once per process.
 class X11FrontmostApplicationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dataHome.isValid());
-        m_previousDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path()));
-        ASSERT_TRUE(QDir(m_dataHome.path()).mkpath(u"applications"_s));
+        m_applications = QFile::decodeName(qgetenv("XDG_DATA_HOME")) + u"/applications"_s;
+        ASSERT_TRUE(qEnvironmentVariableIsSet("XDG_DATA_HOME") && QDir().mkpath(m_applications));
     }
-    void TearDown() override { qputenv("XDG_DATA_HOME", m_previousDataHome); }
+    void TearDown() override {
+        for (const QString& path : m_installed)
+            QFile::remove(path);
+    }
 
+    // GIO counts an entry as installed only when its Exec program is found: the entries run `true`.
     void installEntry(const QString& desktopId, const QByteArray& contents) {
-        QFile file(m_dataHome.filePath(u"applications/"_s + desktopId + u".desktop"_s));
+        QFile file(m_applications + u'/' + desktopId + u".desktop"_s);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(contents);
+        m_installed.append(file.fileName());
     }
 
     std::optional<RunningApplication> frontmostOnceActive(const TestWindow& window) {
@@ -46,16 +50,20 @@ protected:
     }
 
     X11FrontmostApplication m_frontmost;
-    QTemporaryDir m_dataHome;
-    QByteArray m_previousDataHome;
+    QString m_applications;
+    QStringList m_installed;
 };
 
 } // namespace
 
 TEST_F(X11FrontmostApplicationTest, NamesTheActiveWindowsApplication) {
-    installEntry(u"org.example.Sketch"_s, "[Desktop Entry]\nType=Application\nName=Sketch Pad\nExec=sketch\n");
-    installEntry(u"org.example.Paint"_s, "[Desktop Entry]\nName=Paint Shop\n[Desktop Action new]\nName=Other\n");
-    installEntry(u"scribble"_s, "[Desktop Entry]\nName=Scribble Notes\n");
+    installEntry(u"org.example.Sketch"_s, "[Desktop Entry]\nType=Application\nName=Sketch Pad\nExec=true\n");
+    installEntry(u"org.example.Paint"_s, "[Desktop Entry]\nType=Application\nName=Paint Shop\nExec=true\n"
+                                         "[Desktop Action new]\nName=Other\n");
+    installEntry(u"scribble"_s, "[Desktop Entry]\nType=Application\nName=Scribble Notes\nExec=true\n");
+    // As KeePassXC: its windows say "keepassxc", its entry is named otherwise and declares the class.
+    installEntry(u"org.example.Vault"_s, "[Desktop Entry]\nType=Application\nName=Vault\nName[de]=Tresor\n"
+                                         "Exec=true\nStartupWMClass=vault-window\n");
     const auto ownPid = static_cast<quint32>(::getpid());
     const QString ownProcessName = QCoreApplication::applicationName().left(15);
 
@@ -75,6 +83,10 @@ TEST_F(X11FrontmostApplicationTest, NamesTheActiveWindowsApplication) {
          u"org.example.Paint"_s,
          u"Paint Shop"_s},
         {"WM_CLASS naming an entry", {"scribble", "Scribble", {}, {}, {}}, u"scribble"_s, u"Scribble Notes"_s},
+        {"WM_CLASS declared by an entry's StartupWMClass",
+         {"vault-window", "Vault-window", {}, {}, {}},
+         u"org.example.Vault"_s,
+         u"Vault"_s},
         {"WM_CLASS without an entry", {"xterm-like", "XTermLike", {}, {}, {}}, u"xterm-like"_s, u"XTermLike"_s},
         {"GTK id without an entry",
          {"tool", "Tool", "org.example.Unknown", {}, {}},
@@ -93,6 +105,19 @@ TEST_F(X11FrontmostApplicationTest, NamesTheActiveWindowsApplication) {
         EXPECT_EQ(application->processIdentifier,
                   c.properties.pid ? std::optional<qint64>(*c.properties.pid) : std::nullopt);
     }
+
+    // Names are in the user's language.
+    const std::optional<QByteArray> language =
+        qEnvironmentVariableIsSet("LANGUAGE") ? std::optional(qgetenv("LANGUAGE")) : std::nullopt;
+    qputenv("LANGUAGE", "de");
+    const TestWindow vault({"vault-window", "Vault-window", {}, {}, {}});
+    const std::optional<RunningApplication> german = frontmostOnceActive(vault);
+    if (language)
+        qputenv("LANGUAGE", *language);
+    else
+        qunsetenv("LANGUAGE");
+    ASSERT_TRUE(german.has_value());
+    EXPECT_EQ(german->localizedName, u"Tresor"_s);
 }
 
 TEST_F(X11FrontmostApplicationTest, ReactivatesARememberedWindowUntilItIsGone) {

@@ -1,11 +1,7 @@
 #include "app/platform/x11/X11FrontmostApplication.h"
 
-#include "app/platform/xdg/DesktopEntry.h"
-
 #include <QFile>
 #include <QFileInfo>
-
-#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -95,22 +91,17 @@ std::optional<RunningApplication> X11FrontmostApplication::frontmost() const {
     if (pid)
         application.processIdentifier = *pid;
 
-    std::optional<QString> desktopId;
-    std::optional<DesktopEntry> entry;
-    const std::array candidates{gtkId, kdeId, instance, className, className.toLower()};
-    for (const QString& candidate : candidates) {
-        if (candidate.isEmpty())
-            continue;
-        if ((entry = DesktopEntry::find(candidate))) {
-            desktopId = candidate;
-            break;
-        }
-    }
-    application.bundleIdentifier = desktopId ? desktopId
-                                             : nonEmpty(!gtkId.isEmpty()   ? gtkId
-                                                        : !kdeId.isEmpty() ? kdeId
-                                                                           : instance);
-    application.localizedName = entry ? entry->name() : std::nullopt;
+    // Explicit ids first; then the window class, through StartupWMClass as the desktop itself matches windows.
+    std::optional<DesktopApplication> entry = m_applications.byAppId(gtkId);
+    if (!entry)
+        entry = m_applications.byAppId(kdeId);
+    if (!entry)
+        entry = m_applications.byWindowClass(instance, className);
+    application.bundleIdentifier = entry ? std::optional(entry->desktopId)
+                                         : nonEmpty(!gtkId.isEmpty()   ? gtkId
+                                                    : !kdeId.isEmpty() ? kdeId
+                                                                       : instance);
+    application.localizedName = entry ? entry->name : std::nullopt;
     if (!application.localizedName)
         application.localizedName = nonEmpty(className);
     if (!application.localizedName && pid)
