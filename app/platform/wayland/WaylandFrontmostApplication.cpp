@@ -2,7 +2,6 @@
 
 #include "app/platform/wayland/ToplevelTracker.h"
 #include "app/platform/wayland/WaylandSession.h"
-#include "app/platform/xdg/DesktopEntry.h"
 
 namespace stowline {
 
@@ -19,8 +18,8 @@ std::optional<RunningApplication> WaylandFrontmostApplication::frontmost() const
     application.processIdentifier = window->processIdentifier;
     if (!window->appId.isEmpty()) {
         application.bundleIdentifier = window->appId;
-        if (const std::optional<DesktopEntry> entry = DesktopEntry::find(window->appId))
-            application.localizedName = entry->name();
+        if (const std::optional<DesktopApplication> entry = m_applications.byAppId(window->appId))
+            application.localizedName = entry->name;
     }
     if (!application.localizedName && !window->title.isEmpty())
         application.localizedName = window->appId.isEmpty() ? window->title : window->appId;

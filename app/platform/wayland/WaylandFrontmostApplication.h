@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/platform/FrontmostApplication.h"
+#include "app/platform/xdg/DesktopApplications.h"
 
 #include <memory>
 
@@ -20,6 +21,7 @@ public:
 
 private:
     std::shared_ptr<WaylandSession> m_session;
+    DesktopApplications m_applications;
 };
 
 } // namespace stowline
