@@ -1,24 +1,24 @@
 #include "app/StowlineApplication.h"
 
-#include "app/ApplicationShortcuts.h"
-#include "app/LaunchAtLoginManager.h"
 #include "app/actions/ClipboardActions.h"
 #include "app/appearance/AppearanceCoordinator.h"
+#include "app/ApplicationShortcuts.h"
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/capture/ClipboardMonitor.h"
-#include "app/history/HistoryViewModel.h"
-#include "app/history/HistoryWindowManager.h"
 #include "app/instance/InstanceCommands.h"
+#include "app/LaunchAtLoginManager.h"
 #include "app/notices/Notices.h"
-#include "app/permission/PermissionReadinessWindowManager.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
-#include "app/settings/SettingsWindowManager.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/HistoryPersistence.h"
 #include "app/store/HistoryStore.h"
 #include "app/tray/StatusMenuController.h"
+#include "app/ui/history/HistoryViewModel.h"
+#include "app/ui/history/HistoryWindowManager.h"
+#include "app/ui/permission/PermissionReadinessWindowManager.h"
+#include "app/ui/settings/SettingsWindowManager.h"
 #include "core/archive/ArchiveProtectionMode.h"
 #include "core/recognition/ImageTextRecognitionPolicy.h"
 
@@ -73,10 +73,10 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
 
     // Created ahead of its turn because the settings release its grab while recording; creating it registers
     // nothing.
-    m_hotKey = std::make_unique<GlobalHotKey>(*m_platform.hotKeys, *m_platform.keystrokes, [this] { showPanel(); });
+    m_hotKey = std::make_unique<GlobalHotKey>(*m_platform.hotKeys, *m_platform.keystrokes, [this] { togglePanel(); });
     m_settings = std::make_unique<SettingsWindowManager>(
         *m_preferences, *m_store, *m_persistence, *m_notices, LaunchAtLoginManager(*m_platform.loginItem), *m_hotKey,
-        [this] { m_permissions->showIfNeeded(PermissionReadinessWindowManager::Showing::forced); });
+        [this] { m_permissions->showIfNeeded(PermissionReadinessWindowManager::Showing::review); });
     m_settings->setFloatingWindows(m_platform.floatingWindows.get());
     m_history->setSettingsManager({.show =
                                        [settings = QPointer(m_settings.get())] {

@@ -1,8 +1,8 @@
 // The edit-before-use editor on a large text: re-colouring after a pause in typing, against the core's
 // highlighting of the same prefix alone (what re-colouring cannot avoid), and one typed character (with the
 // live count and the colours following the edit), against the same keystroke in a bare plain-text editor.
-#include "app/editor/EditBeforeUseTextView.h"
-#include "app/editor/EditBeforeUseViewController.h"
+#include "app/ui/editor/EditBeforeUseTextView.h"
+#include "app/ui/editor/EditBeforeUseViewController.h"
 #include "bench/BenchRegistry.h"
 #include "core/highlight/TextSyntaxHighlighter.h"
 

@@ -8,11 +8,11 @@
 // with -2 it ends right after the history is opened and searched.
 
 #include "app/archive/EncryptedArchiveStore.h"
-#include "app/history/HistoryViewModel.h"
 #include "app/notices/Notices.h"
 #include "app/platform/fake/FakeSecretStore.h"
 #include "app/store/HistoryPersistence.h"
 #include "app/store/HistoryStore.h"
+#include "app/ui/history/HistoryViewModel.h"
 #include "bench/BenchRegistry.h"
 #include "bench/SyntheticHistory.h"
 #include "core/classify/ContentClassifier.h"

@@ -3,10 +3,6 @@
 // same way; the memory the shown panel adds; and whether holding Down scrolls without dropping frames.
 #include "app/actions/ClipboardActions.h"
 #include "app/capture/ClipboardMonitor.h"
-#include "app/history/HistoryView.h"
-#include "app/history/HistoryViewModel.h"
-#include "app/history/HistoryWindow.h"
-#include "app/history/HistoryWindowManager.h"
 #include "app/notices/Notices.h"
 #include "app/platform/fake/FakeFloatingWindows.h"
 #include "app/platform/fake/FakeFrontmostApplication.h"
@@ -14,6 +10,10 @@
 #include "app/platform/fake/FakePasteboard.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/store/HistoryStore.h"
+#include "app/ui/history/HistoryView.h"
+#include "app/ui/history/HistoryViewModel.h"
+#include "app/ui/history/HistoryWindowManager.h"
+#include "app/ui/widgets/FloatingWindow.h"
 #include "bench/BenchRegistry.h"
 #include "bench/SyntheticHistory.h"
 

@@ -5,8 +5,8 @@
 namespace stowline {
 
 AppearanceCoordinator::AppearanceCoordinator(AppPreferences& preferences, std::unique_ptr<DesktopColorScheme> desktop,
-                                             QObject* parent)
-    : QObject(parent), m_preferences(preferences), m_desktop(std::move(desktop)) {
+                                             const QPalette& platformPalette, QObject* parent)
+    : QObject(parent), m_preferences(preferences), m_desktop(std::move(desktop)), m_platformPalette(platformPalette) {
     apply();
     connect(&m_preferences, &AppPreferences::appearanceChanged, this, &AppearanceCoordinator::apply);
     if (m_desktop)
@@ -15,7 +15,8 @@ AppearanceCoordinator::AppearanceCoordinator(AppPreferences& preferences, std::u
 
 AppearanceCoordinator::~AppearanceCoordinator() = default;
 
-Appearance AppearanceCoordinator::resolve(AppearancePreference preference, DesktopColorScheme::Scheme desktop) {
+Appearance AppearanceCoordinator::resolve(AppearancePreference preference, DesktopColorScheme::Scheme desktop,
+                                          const QPalette& platformPalette) {
     switch (preference) {
     case AppearancePreference::light:
         return Appearance::light;
@@ -24,13 +25,23 @@ Appearance AppearanceCoordinator::resolve(AppearancePreference preference, Deskt
     case AppearancePreference::system:
         break;
     }
-    return desktop == DesktopColorScheme::Scheme::preferDark ? Appearance::dark : Appearance::light;
+    switch (desktop) {
+    case DesktopColorScheme::Scheme::preferDark:
+        return Appearance::dark;
+    case DesktopColorScheme::Scheme::preferLight:
+        return Appearance::light;
+    case DesktopColorScheme::Scheme::noPreference:
+        break;
+    }
+    // A dark desktop theme gives dark windows.
+    return platformPalette.color(QPalette::Active, QPalette::Window).lightness() < 128 ? Appearance::dark
+                                                                                       : Appearance::light;
 }
 
 void AppearanceCoordinator::apply() {
     const DesktopColorScheme::Scheme desktop =
         m_desktop ? m_desktop->scheme() : DesktopColorScheme::Scheme::noPreference;
-    StowlineStyle::apply(resolve(m_preferences.appearance(), desktop));
+    StowlineStyle::apply(resolve(m_preferences.appearance(), desktop, m_platformPalette));
 }
 
 } // namespace stowline

@@ -1,5 +1,7 @@
 #include "app/notices/Notices.h"
 
+#include "app/ui/style/PlatformWording.h"
+
 #include <QtGlobal>
 
 namespace stowline {
@@ -37,8 +39,8 @@ constexpr NoticeRow texts[] = {
     {Notice::fileUnreadable, Kind::historyClosed,
      u"Your history cannot be opened: %1 cannot be read. Check that you own the file and may read it (for example, "
      u"fix its permissions); new clips are kept and will be added to the history once it opens."},
-    {Notice::shortcutNeedsAccessibility, Kind::shortcutNeedsAccessibility,
-     u"%1 needs Accessibility access. Allow it to use this shortcut, or keep %2."},
+    // Names the desktop's permission, so the wording table words it.
+    {Notice::shortcutNeedsAccessibility, Kind::shortcutNeedsAccessibility, nullptr},
     {Notice::shortcutInUse, Kind::shortcutUnavailable,
      u"%1 is already used by another application. The previous working shortcut remains active; record another in "
      u"Settings."},
@@ -58,7 +60,8 @@ UserMessage Notices::message(Notice notice, const QStringList& arguments) {
     for (const NoticeRow& row : texts) {
         if (row.notice != notice)
             continue;
-        QString text = QString::fromUtf16(row.text);
+        QString text =
+            row.text ? QString::fromUtf16(row.text) : PlatformWording::text(Wording::shortcutNeedsPermission);
         // All at once, so a placeholder inside an argument (a file name with "%2") stays as it is.
         if (arguments.size() == 1)
             text = text.arg(arguments[0]);

@@ -31,6 +31,13 @@ bool isLineSeparator(QChar c) {
 
 QString PreferenceDefaults::excludedBundleIDs() {
     return QStringList{
+        // Password managers by their desktop-entry ids on this desktop, first where the user sees them.
+        u"org.keepassxc.KeePassXC"_s,
+        u"bitwarden"_s,
+        u"1password"_s,
+        u"org.gnome.seahorse.Application"_s,
+        u"org.kde.kwalletmanager5"_s,
+        // The same kind of applications by their identifiers on the other desktop, for archives brought along.
         u"com.apple.Passwords"_s,
         u"com.apple.keychainaccess"_s,
         u"com.1password.1password"_s,
@@ -39,11 +46,6 @@ QString PreferenceDefaults::excludedBundleIDs() {
         u"com.lastpass.LastPass"_s,
         u"com.apple.SecurityAgent"_s,
         u"com.apple.CoreServicesUIAgent"_s,
-        // The same kind of applications by their desktop-entry ids here.
-        u"org.keepassxc.KeePassXC"_s,
-        u"bitwarden"_s,
-        u"1password"_s,
-        u"org.gnome.seahorse.Application"_s,
     }
         .join(u'\n');
 }

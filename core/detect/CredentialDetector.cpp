@@ -92,8 +92,7 @@ CredentialClassification classify(std::optional<QStringView> text, bool wasConce
 
 CredentialClassification classify(const ClipItem& item) {
     for (const ClipRepresentation& representation : item.representations()) {
-        if (representation.typeIdentifier != TypeIdentifier::plainText &&
-            representation.typeIdentifier != u"NSStringPboardType")
+        if (representation.typeIdentifier != TypeIdentifier::plainText)
             continue;
         // Enough characters to tell a text over the cap from one at it, without decoding all of a huge clip.
         if (const auto text = Utf8::decodeTrimmedPrefix(representation.data, maximumScannedCharacters + 1)) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/style/StowlineStyle.h"
+#include "app/ui/style/StowlineStyle.h"
 
 #include <QImage>
 #include <QString>

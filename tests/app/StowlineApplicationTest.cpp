@@ -3,12 +3,8 @@
 #include "app/actions/ClipboardActions.h"
 #include "app/archive/EncryptedArchiveStore.h"
 #include "app/capture/ClipboardMonitor.h"
-#include "app/history/HistoryWindow.h"
-#include "app/history/HistoryWindowManager.h"
 #include "app/instance/InstanceCommands.h"
 #include "app/notices/Notices.h"
-#include "app/permission/PermissionReadinessView.h"
-#include "app/permission/PermissionReadinessWindowManager.h"
 #include "app/platform/fake/FakeFloatingWindows.h"
 #include "app/platform/fake/FakeFrontmostApplication.h"
 #include "app/platform/fake/FakeHotKeyService.h"
@@ -18,12 +14,16 @@
 #include "app/platform/fake/FakeTextRecognizer.h"
 #include "app/platform/xdg/XdgAutostartEntry.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/settings/SettingsWindowManager.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/HistoryPersistence.h"
 #include "app/store/HistoryStore.h"
 #include "app/tray/StatusMenuController.h"
+#include "app/ui/history/HistoryWindowManager.h"
+#include "app/ui/permission/PermissionReadinessView.h"
+#include "app/ui/permission/PermissionReadinessWindowManager.h"
+#include "app/ui/settings/SettingsWindowManager.h"
+#include "app/ui/widgets/FloatingWindow.h"
 #include "core/archive/StowlineArchive.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
@@ -143,6 +143,13 @@ TEST_F(StowlineApplicationTest, PlainStartShowsThePanelAndLaterStartsAskForItAga
     EXPECT_EQ(application->panelRequestCount(), 3);
     // Shown, shown again, then toggled away.
     EXPECT_TRUE(ask(*application, InstanceCommand::status).output.contains(u"\npanel=hidden\n"_s));
+
+    // The global shortcut toggles as well.
+    const HotKey shortcut = *GlobalHotKey::hotKeyFor(HotKeyConfiguration::defaultShortcut());
+    hotKeyService->press(shortcut);
+    EXPECT_TRUE(waitUntil([&] { return application->history().isVisible(); }));
+    hotKeyService->press(shortcut);
+    EXPECT_TRUE(waitUntil([&] { return !application->history().isVisible(); }));
 }
 
 TEST_F(StowlineApplicationTest, QuitWritesPendingSavesBeforeAnswering) {

@@ -1,6 +1,8 @@
 #include "tests/e2e/ClipboardClients.h"
 #include "tests/e2e/StowlineProcess.h"
 
+#include <QMap>
+#include <QRect>
 #include <QSettings>
 
 #include <gtest/gtest.h>
@@ -125,6 +127,37 @@ TEST_F(PanelEndToEnd, TheShortcutOpensAFocusedPanelThatSearchesPastesEditsAndGoe
     keys(u"Escape"_s);
     EXPECT_TRUE(targetIsFocused());
     EXPECT_EQ(panel(stowline), u"hidden"_s);
+
+    // Dragging the panel's background moves it: it stays open with the keyboard, as does a drag at its edge, which
+    // resizes it. The shortcut pressed again closes it.
+    ASSERT_TRUE(openWithShortcut());
+    const auto geometry = [] {
+        QMap<QString, int> values;
+        for (const QString& line : xdotool({u"getwindowfocus"_s, u"getwindowgeometry"_s, u"--shell"_s}).split(u'\n'))
+            values.insert(line.section(u'=', 0, 0), line.section(u'=', 1).toInt());
+        return QRect(values.value(u"X"_s), values.value(u"Y"_s), values.value(u"WIDTH"_s), values.value(u"HEIGHT"_s));
+    };
+    const auto drag = [](QPoint from, QPoint by) {
+        xdotool({u"mousemove"_s, u"--sync"_s, QString::number(from.x()), QString::number(from.y())});
+        xdotool({u"mousedown"_s, u"1"_s});
+        for (int step = 1; step <= 4; ++step)
+            xdotool({u"mousemove"_s, u"--sync"_s, QString::number(from.x() + by.x() * step / 4),
+                     QString::number(from.y() + by.y() * step / 4)});
+        xdotool({u"mouseup"_s, u"1"_s});
+    };
+    const QRect before = geometry();
+    // The footer's empty middle is background.
+    drag(QPoint(before.x() + before.width() * 6 / 10, before.bottom() - 10), QPoint(-80, -60));
+    EXPECT_TRUE(waitUntil([&] { return geometry().topLeft() != before.topLeft(); }));
+    EXPECT_NE(panel(stowline), u"hidden"_s);
+    const QRect moved = geometry();
+    drag(QPoint(moved.right() - 1, moved.center().y()), QPoint(40, 0));
+    EXPECT_TRUE(waitUntil([&] { return geometry().width() > moved.width(); }));
+    EXPECT_NE(panel(stowline), u"hidden"_s);
+    EXPECT_TRUE(waitUntil([&] { return focusedProcess() == stowline.instance().processId(); }));
+    keys(u"alt+shift+w"_s);
+    EXPECT_TRUE(waitUntil([&] { return panel(stowline) == u"hidden"_s; }));
+    EXPECT_TRUE(targetIsFocused());
 
     // A click into another application dismisses the panel.
     ASSERT_TRUE(openWithShortcut());

@@ -55,7 +55,7 @@ TEST(SettingsEndToEnd, CtrlCommaOpensTheSettingsWhereARecordedShortcutGoesLive) 
     }));
 
     // The recorder sits at the right of "Open Stowline" (the window opens at its default size).
-    ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, settings, u"444"_s, u"165"_s, u"click"_s, u"1"_s}));
+    ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, settings, u"444"_s, u"151"_s, u"click"_s, u"1"_s}));
     ASSERT_TRUE(xdotool({u"key"_s, u"ctrl+alt+k"_s}));
     EXPECT_TRUE(waitUntil([&] { return stowline.statusValue(u"shortcut"_s) == u"Ctrl+Alt+K"_s; }));
     EXPECT_TRUE(stowline.statusValue(u"lastError"_s).isEmpty());
@@ -97,7 +97,7 @@ TEST(SettingsEndToEnd, StowlineSettingsOpensTheWindowWhereATypedHistoryLimitIsSt
         return !settings.isEmpty();
     }));
     // The field under "Unlimited items" (the window opens at its default size on the History pane).
-    ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, settings, u"97"_s, u"220"_s, u"click"_s, u"1"_s}));
+    ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, settings, u"97"_s, u"206"_s, u"click"_s, u"1"_s}));
     ASSERT_TRUE(xdotool({u"key"_s, u"ctrl+a"_s}));
     ASSERT_TRUE(xdotool({u"type"_s, u"2"_s}));
     ASSERT_TRUE(xdotool({u"key"_s, u"Return"_s}));

@@ -2,7 +2,7 @@
 
 #include "app/appearance/AppearanceCoordinator.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/style/StowlineStyle.h"
+#include "app/ui/style/StowlineStyle.h"
 
 #include "tests/platform/FakeDesktopPortal.h"
 #include "tests/support/Wait.h"
@@ -108,8 +108,10 @@ TEST(AppearanceCoordinator, SystemFollowsTheDesktopAndAChoiceOverridesItInOpenWi
         preferences.setAppearance(AppearancePreference::dark);
         EXPECT_EQ(StowlineStyle::appearance(), Appearance::dark);
     }
-    // Without a desktop answer, `system` is light.
-    AppearanceCoordinator withoutPortal(preferences, nullptr);
+    // Without a desktop answer, `system` follows the lightness of the platform's palette.
     preferences.setAppearance(AppearancePreference::system);
-    EXPECT_EQ(StowlineStyle::appearance(), Appearance::light);
+    for (const Appearance platform : {Appearance::dark, Appearance::light}) {
+        AppearanceCoordinator withoutPortal(preferences, nullptr, StowlineStyle::palette(platform));
+        EXPECT_EQ(StowlineStyle::appearance(), platform);
+    }
 }

@@ -1,4 +1,4 @@
-#include "app/settings/RecorderButton.h"
+#include "app/ui/settings/RecorderButton.h"
 
 #include "app/platform/x11/X11HotKeyService.h"
 #include "app/platform/x11/XTestKeystrokePoster.h"

@@ -1,6 +1,6 @@
-#include "app/style/StowlineStyle.h"
+#include "app/ui/style/StowlineStyle.h"
 
-#include "app/widgets/KeyCap.h"
+#include "app/ui/widgets/KeyCap.h"
 
 #include <QApplication>
 #include <QImage>
@@ -28,10 +28,9 @@ TEST_F(StowlineStyleTest, SwitchingTheAppearanceResolvesEveryRoleAgainstItAndAnn
 
     ASSERT_EQ(switched.size(), 1);
     EXPECT_EQ(switched.at(0).at(0).value<Appearance>(), Appearance::dark);
-    EXPECT_EQ(StowlineStyle::color(StyleRole::surface),
-              StowlineStyle::color(StyleRole::appKitSurface, Appearance::dark));
+    EXPECT_EQ(StowlineStyle::color(StyleRole::surface), StowlineStyle::color(StyleRole::surface, Appearance::dark));
     EXPECT_EQ(QApplication::palette().color(QPalette::Window),
-              StowlineStyle::color(StyleRole::appKitSurface, Appearance::dark));
+              StowlineStyle::color(StyleRole::surface, Appearance::dark));
     EXPECT_EQ(QApplication::style()->name().toLower(), u"fusion"_s);
     // Text must stay readable on its window in both appearances.
     for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
@@ -41,8 +40,8 @@ TEST_F(StowlineStyleTest, SwitchingTheAppearanceResolvesEveryRoleAgainstItAndAnn
             120);
         EXPECT_GT(std::abs(palette.color(QPalette::Text).lightness() - palette.color(QPalette::Base).lightness()), 120);
     }
-    EXPECT_LT(StowlineStyle::color(StyleRole::appKitSurface, Appearance::dark).lightness(), 40);
-    EXPECT_GT(StowlineStyle::color(StyleRole::appKitSurface, Appearance::light).lightness(), 220);
+    EXPECT_LT(StowlineStyle::color(StyleRole::surface, Appearance::dark).lightness(), 40);
+    EXPECT_GT(StowlineStyle::color(StyleRole::surface, Appearance::light).lightness(), 220);
 }
 
 TEST_F(StowlineStyleTest, KeyCapLabelStandsOutOfTheSurfaceInBothAppearances) {

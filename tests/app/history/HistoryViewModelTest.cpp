@@ -1,4 +1,4 @@
-#include "app/history/HistoryViewModel.h"
+#include "app/ui/history/HistoryViewModel.h"
 
 #include "app/store/HistoryStore.h"
 #include "tests/app/ManualTimer.h"

@@ -1,12 +1,12 @@
-#include "app/history/HistoryWindowManager.h"
+#include "app/ui/history/HistoryWindowManager.h"
 
-#include "app/editor/EditBeforeUseTextView.h"
-#include "app/editor/EditBeforeUseViewController.h"
-#include "app/editor/EditBeforeUseWindow.h"
-#include "app/history/HistoryView.h"
-#include "app/history/HistoryViewModel.h"
-#include "app/history/HistoryWindow.h"
 #include "app/platform/fake/FakeFloatingWindows.h"
+#include "app/ui/editor/EditBeforeUseTextView.h"
+#include "app/ui/editor/EditBeforeUseViewController.h"
+#include "app/ui/editor/EditBeforeUseWindow.h"
+#include "app/ui/history/HistoryView.h"
+#include "app/ui/history/HistoryViewModel.h"
+#include "app/ui/widgets/FloatingWindow.h"
 #include "tests/app/ManualTimer.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/ClipBuilders.h"
@@ -50,7 +50,7 @@ protected:
 
 TEST_F(HistoryWindowManagerTest, ShowingBringsOneFloatingPanelForwardAndRemembersTheApplicationInFront) {
     manager.show(HistoryWindowManager::PanelState::reset);
-    HistoryWindow* window = manager.window();
+    FloatingWindow* window = manager.window();
     ASSERT_TRUE(window);
     EXPECT_TRUE(manager.isVisible());
     EXPECT_EQ(window->size(), QSize(720, 560));
@@ -149,9 +149,15 @@ TEST_F(HistoryWindowManagerTest, InactivityClosesAfterAtLeastASecondAndInputInTh
     ASSERT_TRUE(inactivity->isActive());
     EXPECT_EQ(inactivity->interval(), 1000);
 
+    // Input reaches the panel through its window, where the activity is read.
     const int starts = inactivity->starts();
-    QTest::keyClick(manager.window()->focusWidget() ? manager.window()->focusWidget() : manager.window(), Qt::Key_A);
+    QTest::keyClick(manager.window()->windowHandle(), Qt::Key_A);
     EXPECT_GT(inactivity->starts(), starts);
+    QWidget other;
+    other.show();
+    const int afterTyping = inactivity->starts();
+    QTest::keyClick(other.windowHandle(), Qt::Key_B);
+    EXPECT_EQ(inactivity->starts(), afterTyping);
 
     preferences.setInactivityCloseEnabled(false);
     EXPECT_FALSE(inactivity->isActive());

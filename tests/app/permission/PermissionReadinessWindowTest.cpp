@@ -1,13 +1,13 @@
-#include "app/permission/PermissionReadinessWindowManager.h"
+#include "app/ui/permission/PermissionReadinessWindowManager.h"
 
-#include "app/PlatformWording.h"
 #include "app/actions/ClipboardActions.h"
-#include "app/permission/PermissionReadinessView.h"
 #include "app/platform/fake/FakeKeystrokePoster.h"
 #include "app/platform/fake/FakePasteboard.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/preferences/PreferenceKeys.h"
-#include "app/style/StowlineStyle.h"
+#include "app/ui/permission/PermissionReadinessView.h"
+#include "app/ui/style/PlatformWording.h"
+#include "app/ui/style/StowlineStyle.h"
 #include "tests/app/Screenshots.h"
 
 #include <QLabel>
@@ -82,7 +82,8 @@ TEST_F(PermissionReadinessWindowTest, NeededOnlyForAOneModifierShortcutWithoutAc
 
     const QStringList texts = visibleTexts();
     for (const QString& expected : {u"Finish setting up Stowline"_s, PlatformWording::text(Wording::permissionNeeded),
-                                    u"Accessibility"_s, u"Recognize your one-modifier global shortcut in every app."_s,
+                                    PlatformWording::text(Wording::permissionName),
+                                    u"Recognize your one-modifier global shortcut in every app."_s,
                                     u"Paste a selected clip into the app you were using."_s}) {
         EXPECT_TRUE(texts.contains(expected)) << expected.toStdString();
     }
@@ -121,7 +122,7 @@ TEST_F(PermissionReadinessWindowTest, EscapeAndTheCloseButtonDeclineOnce) {
     EXPECT_EQ(declined, 1);
     EXPECT_EQ(granted, 0);
     // A second close request with no open request does nothing.
-    manager.window()->reject();
+    Q_EMIT manager.window()->closeRequested();
     EXPECT_EQ(declined, 1);
 
     ASSERT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
@@ -169,13 +170,13 @@ TEST(PermissionReadinessView, AccessAlreadyThereWhenShownOffersContinue) {
     EXPECT_EQ(granted, 1);
 }
 
-TEST_F(PermissionReadinessWindowTest, Screenshots) {
-    preferences.setShortcut(kAltU);
-    preferences.setInstantPaste(true);
-    test::inEachAppearance([&](Appearance, const QString& suffix) {
-        ASSERT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
-        test::saveScreenshot(*manager.window(), u"permission-window"_s + suffix);
-        QTest::mouseClick(view()->primaryButton(), Qt::LeftButton);
-        test::saveScreenshot(*manager.window(), u"permission-window-checked"_s + suffix);
-    });
+TEST_F(PermissionReadinessWindowTest, AReviewShowsTheWindowAlsoWhenNothingIsMissing) {
+    // Nothing needs the access: a forced showing has nothing to ask, a review still shows what is needed.
+    EXPECT_FALSE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::forced));
+    ASSERT_TRUE(manager.showIfNeeded(PermissionReadinessWindowManager::Showing::review));
+    EXPECT_TRUE(visibleTexts().contains(PlatformWording::text(Wording::permissionNotNeeded)));
+    EXPECT_FALSE(view()->declineButton()->isVisible());
+    QTest::keyClick(manager.window(), Qt::Key_Escape);
+    EXPECT_FALSE(manager.isWindowVisible());
+    EXPECT_EQ(declined, 0);
 }

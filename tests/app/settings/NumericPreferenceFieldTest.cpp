@@ -1,4 +1,4 @@
-#include "app/settings/NumericPreferenceField.h"
+#include "app/ui/settings/NumericPreferenceField.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
-#include "app/settings/RecorderButton.h"
+#include "app/ui/settings/RecorderButton.h"
 
-#include "app/settings/SettingsView.h"
-#include "app/settings/ShortcutsSettingsPane.h"
+#include "app/ui/settings/SettingsView.h"
+#include "app/ui/settings/ShortcutsSettingsPane.h"
 #include "tests/app/Screenshots.h"
 #include "tests/app/settings/SettingsFixture.h"
 

@@ -1,6 +1,6 @@
 #include "tests/app/settings/SettingsFixture.h"
 
-#include "app/settings/SettingsView.h"
+#include "app/ui/settings/SettingsView.h"
 
 #include <QAbstractButton>
 #include <QApplication>

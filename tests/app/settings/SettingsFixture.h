@@ -6,11 +6,11 @@
 #include "app/platform/fake/FakeLoginItem.h"
 #include "app/platform/fake/FakeSecretStore.h"
 #include "app/preferences/AppPreferences.h"
-#include "app/settings/SettingsWindowManager.h"
 #include "app/shortcut/GlobalHotKey.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/HistoryPersistence.h"
 #include "app/store/HistoryStore.h"
+#include "app/ui/settings/SettingsWindowManager.h"
 
 #include <QMessageBox>
 #include <QTemporaryDir>

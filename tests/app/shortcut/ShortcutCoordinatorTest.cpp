@@ -82,7 +82,7 @@ TEST_F(ShortcutCoordinatorTest, TheStartUpDecisionRegistersWhatItCanAndSaysWhy) 
         QString message;
         int permissionWindows;
     };
-    const QString needsAccess = u"Alt+U needs Accessibility access. Allow it to use this shortcut, or keep "_s;
+    const QString needsAccess = u"Alt+U needs paste access. Allow it to use this shortcut, or keep "_s;
     // clang-format off
     const Case cases[] = {
         {"the stored shortcut", kControlAltK, {}, true, {}, true, kControlAltK, kControlAltK, {}, 0},
@@ -154,7 +154,7 @@ TEST_F(ShortcutCoordinatorTest, ChoosingAOneModifierShortcutWithoutPermissionKee
     preferences->setShortcut(kAltU);
     EXPECT_EQ(coordinator->activeShortcut(), kDefault);
     EXPECT_EQ(service.registered(), QList<HotKey>{keyOf(kDefault)});
-    EXPECT_EQ(lastError(), u"Alt+U needs Accessibility access. Allow it to use this shortcut, or keep Alt+Shift+W."_s);
+    EXPECT_EQ(lastError(), u"Alt+U needs paste access. Allow it to use this shortcut, or keep Alt+Shift+W."_s);
     QCoreApplication::processEvents();
     EXPECT_EQ(permissionRequests->count(), 1);
 

@@ -2,7 +2,7 @@
 
 #include "app/preferences/AppPreferences.h"
 #include "app/store/HistoryStore.h"
-#include "app/style/StowlineStyle.h"
+#include "app/ui/style/StowlineStyle.h"
 #include "tests/app/Screenshots.h"
 #include "tests/support/ClipBuilders.h"
 

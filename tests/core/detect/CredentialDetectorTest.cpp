@@ -159,11 +159,11 @@ TEST(CredentialDetector, ClassifiesStoredClipsFromTheirOwnData) {
         clipOf(ClipKind::image, u"jane@example.org"_s, {{0, TypeIdentifier::png, QByteArray("\x89PNG")}}));
     EXPECT_TRUE(CredentialDetector::classify(image).isCredential);
 
-    // Only the first plain-text representation counts, also under its legacy name.
-    const ClipItem legacy(clipOf(ClipKind::text, u"plain"_s,
-                                 {{0, u"NSStringPboardType"_s, QByteArray("api_key=zzzz")},
-                                  {0, TypeIdentifier::plainText, QByteArray("harmless")}}));
-    EXPECT_TRUE(CredentialDetector::classify(legacy).isCredential);
+    // Only the first plain-text representation counts.
+    const ClipItem twoTexts(clipOf(ClipKind::text, u"plain"_s,
+                                   {{0, TypeIdentifier::plainText, QByteArray("api_key=zzzz")},
+                                    {1, TypeIdentifier::plainText, QByteArray("harmless")}}));
+    EXPECT_TRUE(CredentialDetector::classify(twoTexts).isCredential);
 }
 
 TEST(CredentialDetector, HugeStoredTextIsCutBeforeScanning) {

@@ -1,4 +1,5 @@
 #include "core/text/Graphemes.h"
+#include "core/text/LineEndings.h"
 #include "core/text/UrlSyntax.h"
 #include "core/text/Utf8.h"
 #include "core/text/WhiteSpace.h"
@@ -97,4 +98,29 @@ TEST(Utf8, RejectsInvalidSequencesAndKeepsByteOrderMark) {
     EXPECT_FALSE(Utf8::decode("\xed\xa0\x80").has_value());    // encoded surrogate
     EXPECT_FALSE(Utf8::decode("ab\xe2\x82").has_value());      // truncated
     EXPECT_EQ(Utf8::decode(QByteArray("a\0b", 3))->size(), 3); // NUL is valid
+}
+
+TEST(LineEndings, AnEditKeepsEveryLineEndingItDidNotReach) {
+    struct Case {
+        QString original;
+        QString edited; // as the editor shows it, with "\n" only
+        QString expected;
+    };
+    const Case cases[] = {
+        {u"a\r\nb\nc"_s, u"a\nb\nc"_s, u"a\r\nb\nc"_s},         // untouched
+        {u"a\r\nb\nc"_s, u"a\nb\ncd"_s, u"a\r\nb\ncd"_s},       // typed at the end
+        {u"a\r\nb\nc"_s, u"x\nb\nc"_s, u"x\r\nb\nc"_s},         // replaced the first letter
+        {u"a\r\nb\nc"_s, u"a\nb\nX\nc"_s, u"a\r\nb\nX\r\nc"_s}, // a new line takes the first ending
+        {u"a\rb\r\nc\n"_s, u"a\nc\n"_s, u"a\rc\n"_s},           // a line removed
+        {u"one\ntwo"_s, u"one\n\ntwo"_s, u"one\n\ntwo"_s},      // only line feeds
+        {u"\r\n\r\n"_s, u"\n"_s, u"\r\n"_s},                    // an empty line removed
+        {u"a\r\n"_s, QString(), QString()},                     // everything removed
+        {QString(), u"new\ntext"_s, u"new\ntext"_s},            // into nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.original.toStdString() + " -> " + c.edited.toStdString());
+        EXPECT_EQ(LineEndings::normalized(LineEndings::restored(c.original, c.edited)), c.edited);
+        EXPECT_EQ(LineEndings::restored(c.original, c.edited), c.expected);
+    }
+    EXPECT_EQ(LineEndings::normalized(u"a\r\nb\rc\n"_s), u"a\nb\nc\n"_s);
 }

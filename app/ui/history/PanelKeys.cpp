@@ -1,0 +1,53 @@
+#include "app/ui/history/PanelKeys.h"
+
+#include <QKeyEvent>
+
+namespace stowline::PanelKeys {
+
+std::optional<PanelKey> of(const QKeyEvent& event, bool searchIsEmpty) {
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    const bool plain = !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const bool ctrlOnly = modifiers == Qt::ControlModifier;
+    switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (modifiers == Qt::AltModifier)
+            return PanelKey::edit;
+        if (!plain)
+            return std::nullopt;
+        return modifiers.testFlag(Qt::ShiftModifier) ? PanelKey::usePlainText : PanelKey::use;
+    case Qt::Key_Escape:
+        return plain ? std::optional(PanelKey::dismiss) : std::nullopt;
+    case Qt::Key_Up:
+        return plain ? std::optional(PanelKey::up) : std::nullopt;
+    case Qt::Key_Down:
+        return plain ? std::optional(PanelKey::down) : std::nullopt;
+    case Qt::Key_PageUp:
+        return plain ? std::optional(PanelKey::pageUp) : std::nullopt;
+    case Qt::Key_PageDown:
+        return plain ? std::optional(PanelKey::pageDown) : std::nullopt;
+    case Qt::Key_Home:
+        // With text in the field, Home and End move its cursor.
+        return ctrlOnly || (modifiers == Qt::NoModifier && searchIsEmpty) ? std::optional(PanelKey::first)
+                                                                          : std::nullopt;
+    case Qt::Key_End:
+        return ctrlOnly || (modifiers == Qt::NoModifier && searchIsEmpty) ? std::optional(PanelKey::last)
+                                                                          : std::nullopt;
+    case Qt::Key_D:
+        return ctrlOnly ? std::optional(PanelKey::favorite) : std::nullopt;
+    case Qt::Key_Delete:
+        return ctrlOnly ? std::optional(PanelKey::remove) : std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+QString favoriteCap() {
+    return QStringLiteral("Ctrl+D");
+}
+
+QString deleteCap() {
+    return QStringLiteral("Ctrl+Del");
+}
+
+} // namespace stowline::PanelKeys
