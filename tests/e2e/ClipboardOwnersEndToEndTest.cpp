@@ -2,6 +2,7 @@
 // answering whatever the owner does, every type keeps its own data, and whose copy it is is decided by who owns it.
 #include "tests/e2e/ClipboardClients.h"
 #include "tests/e2e/StowlineProcess.h"
+#include "tests/support/ProcessMemory.h"
 #include "tests/support/TestClipboardOwner.h"
 
 #include "app/preferences/AppPreferences.h"
@@ -36,18 +37,6 @@ QList<ClipItem> exported(const StowlineHome& home, const StowlineProcess& stowli
 
 bool reachesCount(const StowlineHome& home, const StowlineProcess& stowline, qsizetype count) {
     return waitUntil([&] { return exported(home, stowline).size() == count; }, 20000);
-}
-
-// The highest resident memory the process has had, in bytes.
-qint64 peakMemory(qint64 pid) {
-    QFile status(u"/proc/%1/status"_s.arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
 }
 
 QByteArray xdotool(const QStringList& arguments) {
@@ -88,7 +77,7 @@ TEST(ClipboardOwnersEndToEnd, NoOwnerStallsTheApplicationOrShiftsATypesData) {
     }
     {
         // 768 MiB of HTML: the read stops at the cap, so memory stays bounded and the text beside it is kept.
-        const qint64 before = peakMemory(stowline.instance().processId());
+        const qint64 before = peakResidentBytes(stowline.instance().processId());
         TestClipboardOwner huge({{u"UTF8_STRING"_s, "beside a huge offer"}, {u"text/html"_s, "@805306368"}});
         ASSERT_TRUE(huge.isReady());
         ASSERT_TRUE(huge.waitUntilAsked("text/html"));
@@ -96,7 +85,7 @@ TEST(ClipboardOwnersEndToEnd, NoOwnerStallsTheApplicationOrShiftsATypesData) {
         ASSERT_TRUE(reachesCount(home, stowline, 2));
         const ClipRepresentations expected{{0, TypeIdentifier::plainText, "beside a huge offer"}};
         EXPECT_EQ(exported(home, stowline).value(0).representations(), expected);
-        EXPECT_LT(peakMemory(stowline.instance().processId()) - before, 64 * 1024 * 1024);
+        EXPECT_LT(peakResidentBytes(stowline.instance().processId()) - before, 64 * 1024 * 1024);
     }
     {
         TestClipboardOwner crowded({{u"UTF8_STRING"_s, "among twenty thousand targets"}}, {u"--extra-targets=20000"_s});

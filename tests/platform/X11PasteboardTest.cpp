@@ -1,6 +1,7 @@
 #include "app/platform/x11/X11Pasteboard.h"
 
 #include "tests/platform/XClients.h"
+#include "tests/support/ProcessMemory.h"
 #include "tests/support/TestClipboardOwner.h"
 #include "tests/support/TestFiles.h"
 
@@ -44,18 +45,6 @@ PasteboardSnapshot snapshotOf(X11Pasteboard& pasteboard, const PasteboardReadLim
     QObject::disconnect(connection);
     EXPECT_GE(answer.value_or(PasteboardSnapshot{}).changeCount, seen);
     return answer.value_or(PasteboardSnapshot{});
-}
-
-// The highest resident memory this process has had.
-qint64 peakResidentBytes() {
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
 }
 
 ClipRepresentations read(X11Pasteboard& pasteboard, const PasteboardReadLimits& limits = kMonitorLimits) {

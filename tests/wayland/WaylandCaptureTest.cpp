@@ -1,6 +1,7 @@
 // The real executable in a headless Wayland session (scripts/with-wayland-session.sh, once with Sway and once with
 // KWin), capturing through data-control without a window of its own, driven by real Wayland clients.
 #include "tests/e2e/StowlineProcess.h"
+#include "tests/support/ProcessMemory.h"
 #include "tests/support/TestFiles.h"
 #include "tests/wayland/WaylandClients.h"
 
@@ -36,18 +37,6 @@ QStringList typesOf(const ClipItem& item) {
     for (const ClipRepresentation& representation : item.representations())
         types.append(representation.typeIdentifier);
     return types;
-}
-
-// The peak resident memory of a process, in bytes.
-qint64 peakMemory(qint64 pid) {
-    QFile status(u"/proc/%1/status"_s.arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
 }
 
 // A PNG of noise, which does not compress: about `megabytes` MB.
@@ -199,11 +188,11 @@ TEST_F(WaylandCapture, HostileOwnersNeitherStallNorFillMemory) {
     ASSERT_TRUE(WaylandClients::waitForLine(*leaving, "exiting"));
 
     // 50 MB: the read stops at the cap, and memory stays bounded.
-    const qint64 before = peakMemory(pid);
+    const qint64 before = peakResidentBytes(pid);
     QProcess* huge = clients.offer({}, {utf8Text + u":52428800"_s});
     ASSERT_NE(huge, nullptr);
     EXPECT_TRUE(WaylandClients::waitForLine(*huge, "refused " + utf8Text.toUtf8()));
-    EXPECT_LT(peakMemory(pid) - before, 32 * 1024 * 1024);
+    EXPECT_LT(peakResidentBytes(pid) - before, 32 * 1024 * 1024);
 
     const QList<ClipItem> captured = clips();
     ASSERT_TRUE(sentinelArrives(captured.size() + 1));
