@@ -199,6 +199,10 @@ void StowlineApplication::togglePanel() {
         Q_EMIT panelRequested();
 }
 
+bool StowlineApplication::pasteIntoFrontmost() {
+    return m_history->pasteInto(m_platform.frontmost->frontmost());
+}
+
 ApplicationControl::PanelState StowlineApplication::panelState() const {
     return {m_history->isVisible(), m_history->viewModel().visibleItems().size(), m_history->isActive()};
 }

@@ -58,6 +58,7 @@ public:
     void togglePanel() override;
     // Queues text recognition for the image clips of the history that need it.
     void queueRecognition() override;
+    bool pasteIntoFrontmost() override;
 
     // One of Stowline's windows gained the focus, or a later start asked for the panel: the permission may have
     // been granted or taken away meanwhile.

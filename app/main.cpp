@@ -1,4 +1,5 @@
 #include "app/PlatformServices.h"
+#include "app/ProcessProtection.h"
 #include "app/StowlineApplication.h"
 #include "app/TerminationSignals.h"
 #include "app/cli/CommandClient.h"
@@ -41,8 +42,11 @@ int runCommand(CommandLine commandLine, CommandOutput& output, int argc, char* a
         return *status;
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(AppIdentity::applicationName());
+    const auto socketPath = InstanceClient::defaultSocketPath();
+    if (!socketPath)
+        return output.fail(socketPath.error());
     std::unique_ptr<SecretStore> secrets;
-    return CommandClient::run(commandLine, InstanceClient::defaultSocketPath(), output, [&secrets] {
+    return CommandClient::run(commandLine, *socketPath, output, [&secrets] {
         secrets = PlatformServices::desktopSecretStore();
         return OfflineEnvironment{*secrets, {}, {}};
     });
@@ -50,7 +54,10 @@ int runCommand(CommandLine commandLine, CommandOutput& output, int argc, char* a
 
 // Becomes the instance unless one runs already, which then gets the request instead.
 int startApplication(const CommandLine& commandLine, CommandOutput& output, int argc, char* argv[]) {
-    const QString socketPath = InstanceClient::defaultSocketPath();
+    const auto privateSocketPath = InstanceClient::defaultSocketPath();
+    if (!privateSocketPath)
+        return output.fail(privateSocketPath.error());
+    const QString socketPath = *privateSocketPath;
     if (const std::optional<int> status = CommandClient::handOverStart(commandLine, socketPath, output))
         return *status;
 
@@ -107,6 +114,8 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Every mode may read the archive key: the instance, and commands that open the history themselves.
+    ProcessProtection::apply();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

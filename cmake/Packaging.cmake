@@ -21,10 +21,11 @@ shortcut or the tray icon brings a floating panel forward, where the history
 is searched and a clip is put back on the clipboard or pasted into the window
 in front.
 
-Text in copied images is recognised with Tesseract, copied passwords and
-tokens are recognised and never shown in full, and a command line serves
-scripts and pickers such as rofi or fzf. Stowline runs on X11 and under
-XWayland.")
+Text in copied images is recognised with Tesseract. Copied passwords and
+tokens are recognised: the panel can filter them (and shows them like any
+other clip), and the command line lists them without their text unless
+asked. A command line serves scripts and pickers such as rofi or fzf.
+Stowline runs on X11 and under XWayland.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time rather than linked: Qt's SVG icon engine for the icons, its TIFF reader for copied TIFF
 # images, and Tesseract's English data for text recognition. The shared libraries' own packages are added to

@@ -60,8 +60,8 @@ bool ClipboardActions::copyEditedText(const QString& text) {
     return writeText(text);
 }
 
-bool ClipboardActions::postPasteKeystroke() {
-    return m_keystrokes.postPasteKeystroke();
+bool ClipboardActions::postPasteKeystroke(PasteTarget target) {
+    return m_keystrokes.postPasteKeystroke(std::move(target));
 }
 
 bool ClipboardActions::writeText(const QString& text) {

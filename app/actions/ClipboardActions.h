@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/platform/KeystrokePoster.h"
 #include "core/model/ClipItem.h"
 
 #include <QObject>
@@ -12,7 +13,6 @@ namespace stowline {
 enum class RestoreForm { allRepresentations, plainTextOnly };
 
 class ClipboardMonitor;
-class KeystrokePoster;
 class Pasteboard;
 
 // The only writer of the system clipboard: puts entries and texts back, marks those writes as the
@@ -38,8 +38,9 @@ public:
     // Writes an empty text too.
     [[nodiscard]] bool copyEditedText(const QString& text);
 
-    // The platform's paste keystroke into whatever is in front; false when it could not be posted.
-    bool postPasteKeystroke();
+    // The platform's paste keystroke into the target's window, only while it is the active one; false when it
+    // could not be posted.
+    bool postPasteKeystroke(PasteTarget target);
 
 Q_SIGNALS:
     void accessibilityGrantedChanged(bool granted);

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -77,7 +78,8 @@ Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes
 Status<FileError> replaceAtomically(const QString& path,
                                     const std::function<bool(const std::function<bool(QByteArrayView)>&)>& write) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: keys and plaintext exports go straight to the file, never through a buffer freed unwiped.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(errorFor(path, file.errorString()));
     const auto sink = [&](QByteArrayView bytes) { return file.write(bytes.data(), bytes.size()) == bytes.size(); };
     if (!file.setPermissions(privateFile) || !write(sink) || !file.flush() || ::fsync(file.handle()) != 0) {
@@ -91,6 +93,106 @@ Status<FileError> replaceAtomically(const QString& path,
     // power cut in the next moments is in doubt, which is no reason to report the write as failed.
     const QString folder = QFileInfo(path).absolutePath();
     if (!folderSync()(folder))
+        qWarning().noquote() << "Stowline: wrote" << path << "but could not flush its folder to disk:"
+                             << QString::fromLocal8Bit(std::strerror(errno));
+    return Unit{};
+}
+
+namespace {
+
+// A folder descriptor closed on every path.
+struct Descriptor {
+    int value = -1;
+    ~Descriptor() {
+        if (value >= 0)
+            ::close(value);
+    }
+};
+
+// Why an existing entry at the target may not be written over; nothing when it may.
+std::optional<QString> refusalFor(const struct stat& status, bool replace) {
+    if (S_ISLNK(status.st_mode))
+        return QStringLiteral("is a symbolic link; Stowline does not write through links");
+    if (!S_ISREG(status.st_mode))
+        return QStringLiteral("is not a regular file");
+    if (!replace)
+        return QStringLiteral("already exists; give --force to replace it");
+    return std::nullopt;
+}
+
+bool writeFully(int descriptor, QByteArrayView bytes) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t count = ::write(descriptor, bytes.data() + done, size_t(bytes.size() - done));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        done += count;
+    }
+    return true;
+}
+
+} // namespace
+
+Status<FileError> writeNewFile(const QString& path, QByteArrayView bytes, bool replace) {
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    const QByteArray name = QFile::encodeName(info.fileName());
+    if (name.isEmpty() || name == "." || name == "..")
+        return fail(errorFor(path, QStringLiteral("names no file")));
+    Descriptor folderDescriptor{::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folderDescriptor.value < 0)
+        return fail(errnoError(folder));
+    const int at = folderDescriptor.value;
+    struct stat folderStatus {};
+    if (::fstat(at, &folderStatus) != 0)
+        return fail(errnoError(folder));
+    // In a folder others may write to, another user could swap the file for a link between our steps; the
+    // sticky bit (as on /tmp) keeps them from touching what is ours.
+    if ((folderStatus.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (folderStatus.st_mode & S_ISVTX) == 0)
+        return fail(errorFor(folder, QStringLiteral("is writable by other users; choose a folder of your own")));
+    struct stat existing {};
+    if (::fstatat(at, name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (const auto refusal = refusalFor(existing, replace))
+            return fail(errorFor(path, *refusal));
+    } else if (errno != ENOENT) {
+        return fail(errnoError(path));
+    }
+
+    QByteArray temporary;
+    int descriptor = -1;
+    for (int attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
+        temporary = "." + name + "." + QByteArray::number(::getpid()) + "-" + QByteArray::number(attempt) + ".part";
+        descriptor = ::openat(at, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (descriptor < 0 && errno != EEXIST)
+            return fail(errnoError(path));
+    }
+    if (descriptor < 0)
+        return fail(errorFor(path, QStringLiteral("no free temporary name beside it")));
+    const bool written = writeFully(descriptor, bytes) && ::fsync(descriptor) == 0;
+    const FileError writeError = errnoError(path);
+    ::close(descriptor);
+    if (!written) {
+        ::unlinkat(at, temporary.constData(), 0);
+        return fail(writeError);
+    }
+    // Without `replace`, a file that appeared since the check is never overwritten.
+    int renamed = replace ? ::renameat(at, temporary.constData(), at, name.constData())
+                          : ::renameat2(at, temporary.constData(), at, name.constData(), RENAME_NOREPLACE);
+    if (renamed != 0 && !replace && errno == EINVAL) {
+        // A file system without RENAME_NOREPLACE: a hard link refuses an existing name just the same.
+        renamed = ::linkat(at, temporary.constData(), at, name.constData(), 0);
+        if (renamed == 0)
+            ::unlinkat(at, temporary.constData(), 0);
+    }
+    if (renamed != 0) {
+        const FileError error = errno == EEXIST
+                                    ? errorFor(path, QStringLiteral("already exists; give --force to replace it"))
+                                    : errnoError(path);
+        ::unlinkat(at, temporary.constData(), 0);
+        return fail(error);
+    }
+    if (::fsync(at) != 0)
         qWarning().noquote() << "Stowline: wrote" << path << "but could not flush its folder to disk:"
                              << QString::fromLocal8Bit(std::strerror(errno));
     return Unit{};
@@ -133,7 +235,8 @@ Result<QByteArray, FileError> readAll(const QString& path) {
 
 Status<FileError> readInPieces(const QString& path, const std::function<void(qint64, const NextBytes&)>& read) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Unbuffered: the key file's bytes land only in the caller's buffer, which it wipes.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return fail(errorFor(path, file.errorString()));
     std::optional<FileError> failure;
     const NextBytes next = [&](char* into, qint64 bytes) {
@@ -174,6 +277,17 @@ Status<FileError> removeIfPresent(const QString& path) {
     if (!file.remove())
         return fail(errorFor(path, file.errorString()));
     return Unit{};
+}
+
+PrivacyCheck makePrivateIfOpen(const QString& path, unsigned privateMode) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::stat(name.constData(), &status) != 0 || (status.st_mode & 077) == 0)
+        return {PrivacyCheck::State::privateAlready, 0};
+    const unsigned found = status.st_mode & 07777;
+    if (status.st_uid != ::geteuid() || ::chmod(name.constData(), privateMode) != 0)
+        return {PrivacyCheck::State::openToOthers, found};
+    return {PrivacyCheck::State::madePrivate, found};
 }
 
 } // namespace stowline::ArchiveFiles

@@ -40,6 +40,13 @@ Status<FileError> replaceAtomically(const QString& path, const QByteArray& bytes
 Status<FileError> replaceAtomically(const QString& path,
                                     const std::function<bool(const std::function<bool(QByteArrayView)>&)>& write);
 
+// Writes a file for the user (an export): refuses a path that is a symbolic link or not a regular file, and an
+// existing file unless `replace`. The bytes go to a new owner-only file created exclusively (never through a
+// link) in the target's folder, which is opened once and must not be writable by others unless it is sticky;
+// the file is then renamed into place in that same folder, without replacing anything that appeared meanwhile
+// unless `replace`.
+Status<FileError> writeNewFile(const QString& path, QByteArrayView bytes, bool replace);
+
 // Replaces the step that flushes a folder to disk (null restores it), so tests can make it fail.
 void setFolderSyncForTesting(std::function<bool(const QString&)> sync);
 
@@ -60,6 +67,25 @@ Status<FileError> readInPieces(const QString& path,
 Result<QString, FileError> moveToFreeName(const QString& path, const QString& stem, const QString& suffix);
 
 Status<FileError> removeIfPresent(const QString& path);
+
+// How a file or folder that should be private to its owner was found.
+struct PrivacyCheck {
+    enum class State {
+        // Missing, or no permission bits for others.
+        privateAlready,
+        // Others had access; the mode is now the private one.
+        madePrivate,
+        // Others have access and it is not this user's (or the mode could not be changed): left as it is.
+        openToOthers,
+    };
+    State state = State::privateAlready;
+    // The permission bits found, for the message.
+    unsigned mode = 0;
+};
+
+// Takes every permission of group and others from `path` (following a link to where it leads) when it belongs
+// to this user, leaving the mode `privateMode`.
+PrivacyCheck makePrivateIfOpen(const QString& path, unsigned privateMode);
 
 } // namespace ArchiveFiles
 

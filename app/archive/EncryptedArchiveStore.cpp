@@ -4,11 +4,13 @@
 #include "core/archive/StowlineCipher.h"
 #include "core/history/HistoryEngine.h"
 #include "core/support/AppIdentity.h"
+#include "core/support/SecureMemory.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -21,6 +23,10 @@ constexpr qint64 minimumMigrationLimit = 1000;
 
 ArchiveLoadError leftInPlace(ArchiveStoreError error) {
     return {std::move(error), ArchiveLoadError::Disposition::leftInPlace, {}};
+}
+
+int keySlot(ArchiveProtectionMode mode) {
+    return mode == ArchiveProtectionMode::keychain ? 1 : 0;
 }
 
 } // namespace
@@ -95,20 +101,26 @@ void EncryptedArchiveStore::setCompactionLimits(double share, qint64 minimumByte
     m_compactionMaximumRecords = quint64(std::max<qint64>(1, maximumRecords));
 }
 
-Result<QByteArray, ArchiveStoreError> EncryptedArchiveStore::key(ArchiveProtectionMode mode) {
+Result<QByteArrayView, ArchiveStoreError> EncryptedArchiveStore::key(ArchiveProtectionMode mode, bool* replaced) {
+    // Read afresh each time, so a key file or keyring entry that changed is noticed; the copy read is wiped at
+    // once and only the locked buffer keeps the key.
+    QByteArray fetched;
+    const SecureMemory::WipeOnExit wiped(fetched);
     if (mode == ArchiveProtectionMode::keychain) {
         auto key = m_keyStore.loadOrCreate();
         if (!key)
             return fail(ArchiveStoreError::of(key.error()));
-        return std::move(key).value();
+        fetched = std::move(key).value();
+    } else {
+        auto key = LocalKeyFileStore::loadOrCreate(localKeyPath());
+        if (!key)
+            return fail(ArchiveStoreError::of(key.error()));
+        fetched = std::move(key).value();
     }
-    auto key = LocalKeyFileStore::loadOrCreate(localKeyPath());
-    if (!key)
-        return fail(ArchiveStoreError::of(key.error()));
-    return std::move(key).value();
+    return m_keys.store(keySlot(mode), fetched, replaced);
 }
 
-Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::openArchive(const QString& path, const QByteArray& key,
+Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::openArchive(const QString& path, QByteArrayView key,
                                                                              QByteArray* nonce) {
     std::optional<Result<StowlineArchive, StowlineCipherError>> archive;
     bool firstRead = true;
@@ -157,7 +169,7 @@ ArchiveLoadError EncryptedArchiveStore::quarantine(const QString& path, Stowline
 Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::replayJournal(ArchiveProtectionMode mode,
                                                                                StowlineArchive archive,
                                                                                const QByteArray& nonce,
-                                                                               const QByteArray& key) {
+                                                                               QByteArrayView key) {
     std::optional<JournalState>& state = onDisk(mode).journal;
     const qint64 archiveBytes = QFileInfo(archivePath(mode)).size();
     const QString path = journalPath(mode);
@@ -198,6 +210,33 @@ Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::replayJournal(A
     state =
         JournalState{HistoryJournal::header(nonce), reading.validLength, quint64(reading.changes.size()), archiveBytes};
     return archive;
+}
+
+std::optional<QString> EncryptedArchiveStore::securePermissions() const {
+    QStringList found;
+    const auto check = [&found](const QString& path, unsigned privateMode) {
+        const ArchiveFiles::PrivacyCheck privacy = ArchiveFiles::makePrivateIfOpen(path, privateMode);
+        const QString mode = QString::number(privacy.mode, 8).rightJustified(4, QLatin1Char('0'));
+        switch (privacy.state) {
+        case ArchiveFiles::PrivacyCheck::State::privateAlready:
+            return;
+        case ArchiveFiles::PrivacyCheck::State::madePrivate:
+            found.append(QStringLiteral("%1 was open to other users (permissions %2); Stowline made it private.")
+                             .arg(path, mode));
+            return;
+        case ArchiveFiles::PrivacyCheck::State::openToOthers:
+            found.append(QStringLiteral("%1 is open to other users (permissions %2) and Stowline cannot change "
+                                        "that; make it private to you.")
+                             .arg(path, mode));
+            return;
+        }
+    };
+    check(m_directory, 0700);
+    check(QFileInfo(localKeyPath()).absolutePath(), 0700);
+    check(localKeyPath(), 0600);
+    if (found.isEmpty())
+        return std::nullopt;
+    return found.join(QLatin1Char(' '));
 }
 
 bool EncryptedArchiveStore::holdsHistory(ArchiveProtectionMode mode) const {
@@ -291,17 +330,22 @@ Status<ArchiveStoreError> EncryptedArchiveStore::saveChange(const HistoryEngine&
         return Unit{};
     }
     JournalState& state = *disk.journal;
-    const QByteArray plain = change->encode();
+    QByteArray plain = change->encode();
+    const SecureMemory::WipeOnExit wipedPlain(plain);
     const qint64 limit = std::max(m_compactionMinimumBytes, qint64(double(state.archiveBytes) * m_compactionShare));
     if (state.records >= m_compactionMaximumRecords || state.length + plain.size() > limit)
         return save(history, mode);
 
     // After a failure what the files hold is unknown: the next save rewrites the archive and starts a new journal.
-    auto archiveKey = key(mode);
+    bool keyReplaced = false;
+    auto archiveKey = key(mode, &keyReplaced);
     if (!archiveKey) {
         disk = {};
         return fail(archiveKey.error());
     }
+    // Records sealed with a new key would not open with the archive they extend.
+    if (keyReplaced)
+        return save(history, mode);
     auto record = HistoryJournal::sealRecord(plain, *archiveKey, state.header, state.records);
     if (!record) {
         disk = {};
@@ -372,6 +416,7 @@ Result<QList<ClipItem>, ArchiveStoreError> EncryptedArchiveStore::migrate(const 
     if (from == ArchiveProtectionMode::localFile) {
         if (auto removed = ArchiveFiles::removeIfPresent(localKeyPath()); !removed)
             return fail(ArchiveStoreError::of(removed.error()));
+        m_keys.release(keySlot(from));
     }
     if (to == ArchiveProtectionMode::keychain) {
         if (auto removed = ArchiveFiles::removeIfPresent(legacyPath); !removed)

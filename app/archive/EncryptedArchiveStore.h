@@ -3,6 +3,7 @@
 #include "app/archive/ArchiveFiles.h"
 #include "app/archive/KeychainKeyStore.h"
 #include "app/archive/LocalKeyFileStore.h"
+#include "app/archive/LockedKeyBuffer.h"
 #include "core/archive/ArchiveProtectionMode.h"
 #include "core/archive/StowlineArchive.h"
 #include "core/archive/StowlineCipherError.h"
@@ -93,6 +94,10 @@ public:
     QString journalPath(ArchiveProtectionMode mode) const;
     const KeychainKeyStore& keyStore() const { return m_keyStore; }
 
+    // Makes the data folder, the key folder and the key file private again when others can reach them and they
+    // are this user's; returns what the user should be told (also when they could not be made private).
+    std::optional<QString> securePermissions() const;
+
     // Whether `load` would read a file: the archive of `mode` (or, for the keyring, of the older layout) exists.
     bool holdsHistory(ArchiveProtectionMode mode) const;
     // The archive of `mode` with its journal replayed, or an empty history when none exists (no key is created
@@ -141,17 +146,20 @@ private:
 
     Status<ArchiveStoreError> save(qsizetype count, const std::function<const ClipItem&(qsizetype)>& itemAt,
                                    ArchiveProtectionMode mode);
-    Result<QByteArray, ArchiveStoreError> key(ArchiveProtectionMode mode);
-    Result<StowlineArchive, ArchiveLoadError> openArchive(const QString& path, const QByteArray& key,
+    // The key of `mode` from its store, kept in the locked buffer; `replaced` tells whether it differs from the
+    // key this store used before (the key file was replaced meanwhile).
+    Result<QByteArrayView, ArchiveStoreError> key(ArchiveProtectionMode mode, bool* replaced = nullptr);
+    Result<StowlineArchive, ArchiveLoadError> openArchive(const QString& path, QByteArrayView key,
                                                           QByteArray* nonce = nullptr);
     Result<StowlineArchive, ArchiveLoadError> replayJournal(ArchiveProtectionMode mode, StowlineArchive archive,
-                                                            const QByteArray& nonce, const QByteArray& key);
+                                                            const QByteArray& nonce, QByteArrayView key);
     ArchiveLoadError quarantine(const QString& path, StowlineCipherError error);
     OnDisk& onDisk(ArchiveProtectionMode mode);
     const OnDisk& onDisk(ArchiveProtectionMode mode) const;
 
     QString m_directory;
     KeychainKeyStore m_keyStore;
+    LockedKeyBuffer m_keys;
     std::array<OnDisk, 2> m_onDisk;
     double m_compactionShare = 0.25;
     qint64 m_compactionMinimumBytes = 256 * 1024;

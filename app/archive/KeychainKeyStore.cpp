@@ -1,6 +1,7 @@
 #include "app/archive/KeychainKeyStore.h"
 
 #include "core/support/AppIdentity.h"
+#include "core/support/SecureMemory.h"
 #include "core/support/SecureRandom.h"
 
 namespace stowline {
@@ -64,6 +65,7 @@ Result<std::optional<QByteArray>, KeychainKeyStoreError> KeychainKeyStore::load(
     if (!*found)
         return std::optional<QByteArray>();
     std::optional<QByteArray> key = decodeKey(**found);
+    SecureMemory::wipe(**found);
     if (!key)
         return fail(KeychainKeyStoreError{KeychainKeyStoreError::Kind::invalidKey, {}});
     return key;
@@ -81,12 +83,20 @@ Result<QByteArray, KeychainKeyStoreError> KeychainKeyStore::loadOrCreate() {
     if (!key)
         return fail(KeychainKeyStoreError{Kind::randomGenerationFailed, {}});
     const QString label = AppIdentity::applicationName() + QStringLiteral(" archive key");
-    if (auto stored = m_secrets->store(attributes(), label, key->toBase64(), QStringLiteral("text/plain")); !stored)
+    QByteArray encoded = key->toBase64();
+    const SecureMemory::WipeOnExit wipedEncoded(encoded);
+    if (auto stored = m_secrets->store(attributes(), label, encoded, QStringLiteral("text/plain")); !stored) {
+        SecureMemory::wipe(*key);
         return fail(fromSecretStore(stored.error()));
+    }
     // Whatever is sealed with the key must open again: only a key the keyring gives back unchanged is used.
     auto readBack = load();
-    if (readBack && *readBack == *key)
-        return *key;
+    const bool unchanged = readBack && *readBack == *key;
+    if (readBack && *readBack)
+        SecureMemory::wipe(**readBack);
+    if (unchanged)
+        return *std::move(key);
+    SecureMemory::wipe(*key);
     (void)m_secrets->remove(attributes());
     if (!readBack && readBack.error().kind != Kind::invalidKey)
         return fail(readBack.error());

@@ -2,6 +2,7 @@
 
 #include "app/archive/ArchiveFiles.h"
 #include "app/commands/ArchiveCommands.h"
+#include "app/commands/HistoryCommands.h"
 #include "app/commands/InstanceClient.h"
 #include "core/support/AppIdentity.h"
 
@@ -42,7 +43,8 @@ std::optional<Result<QString, int>> ask(const QString& socketPath, const Instanc
     return Result<QString, int>(reply->output);
 }
 
-std::optional<int> exportThroughInstance(const QString& file, const QString& socketPath, CommandOutput& output) {
+std::optional<int> exportThroughInstance(const QString& file, bool replace, const QString& socketPath,
+                                         CommandOutput& output) {
     const auto exchange = exchangeFile(socketPath);
     if (!exchange)
         return output.fail(CommandTexts::exchangeFileFailed(socketPath));
@@ -55,7 +57,7 @@ std::optional<int> exportThroughInstance(const QString& file, const QString& soc
     if (file.isEmpty()) {
         if (!output.print(json))
             return output.fail(CommandTexts::cannotWrite(output.outputName(), output.outputError()));
-    } else if (auto written = ArchiveFiles::replaceAtomically(file, json); !written) {
+    } else if (auto written = ArchiveFiles::writeNewFile(file, json, replace); !written) {
         return output.fail(CommandTexts::cannotWrite(file, written.error().reason));
     }
     output.message(CommandTexts::exportWarning(file));
@@ -86,7 +88,8 @@ std::optional<int> throughInstance(const CommandLine& commandLine, const QString
     const QString file = commandLine.request.arguments.value(0);
     switch (commandLine.request.command) {
     case InstanceCommand::exportHistory:
-        return exportThroughInstance(file, socketPath, output);
+        return exportThroughInstance(file, commandLine.request.arguments.contains(HistoryCommands::replaceArgument),
+                                     socketPath, output);
     case InstanceCommand::importHistory:
         return importThroughInstance(file, socketPath, output);
     default:

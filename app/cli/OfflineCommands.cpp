@@ -13,7 +13,7 @@ namespace stowline::OfflineCommands {
 
 namespace {
 
-int exportHistory(const QString& file, EncryptedArchiveStore& store, ArchiveProtectionMode mode,
+int exportHistory(const QString& file, bool replace, EncryptedArchiveStore& store, ArchiveProtectionMode mode,
                   CommandOutput& output) {
     if (file.isEmpty()) {
         // Written only once the whole export is ready, so a failure prints no partial history.
@@ -23,7 +23,7 @@ int exportHistory(const QString& file, EncryptedArchiveStore& store, ArchiveProt
             return output.fail(exported.error().message());
         if (!output.print(json.data()))
             return output.fail(CommandTexts::cannotWrite(output.outputName(), output.outputError()));
-    } else if (auto exported = ArchiveCommands::exportHistoryToFile(store, mode, file); !exported) {
+    } else if (auto exported = ArchiveCommands::exportHistoryToFile(store, mode, file, replace); !exported) {
         return output.fail(exported.error().message());
     }
     output.message(CommandTexts::exportWarning(file));
@@ -100,7 +100,8 @@ int run(const CommandLine& commandLine, const OfflineEnvironment& environment, C
     const QString file = commandLine.request.arguments.value(0);
     switch (commandLine.request.command) {
     case InstanceCommand::exportHistory:
-        return exportHistory(file, store, mode, output);
+        return exportHistory(file, commandLine.request.arguments.contains(HistoryCommands::replaceArgument), store,
+                             mode, output);
     case InstanceCommand::importHistory:
         return importHistory(file, store, mode, preferences.historyLimit(), output);
     case InstanceCommand::list:

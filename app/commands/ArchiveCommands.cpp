@@ -89,13 +89,14 @@ Result<ExportSummary, ArchiveCommandError> ArchiveCommands::exportHistory(Encryp
     return ExportSummary{items->size()};
 }
 
-Result<ExportSummary, ArchiveCommandError>
-ArchiveCommands::exportHistoryToFile(EncryptedArchiveStore& store, ArchiveProtectionMode mode, const QString& path) {
+Result<ExportSummary, ArchiveCommandError> ArchiveCommands::exportHistoryToFile(EncryptedArchiveStore& store,
+                                                                                ArchiveProtectionMode mode,
+                                                                                const QString& path, bool replace) {
     auto items = loadHistory(store, mode);
     if (!items)
         return fail(items.error());
     // The export is the history in the clear: owner-only from its first byte, and complete or absent.
-    if (auto written = ArchiveFiles::replaceAtomically(path, exportJson(*items)); !written)
+    if (auto written = ArchiveFiles::writeNewFile(path, exportJson(*items), replace); !written)
         return fail(ArchiveCommandError{Kind::outputFailed, written.error().reason, path});
     return ExportSummary{items->size()};
 }

@@ -64,9 +64,10 @@ public:
     static Result<ExportSummary, ArchiveCommandError> exportHistory(EncryptedArchiveStore& store,
                                                                     ArchiveProtectionMode mode, QIODevice& output,
                                                                     const QString& outputName);
-    // Replaces `path` atomically with the export, readable by the owner only; nothing is written on failure.
+    // Writes the export to `path` as a new file readable by the owner only (ArchiveFiles::writeNewFile): never
+    // through a link, and over an existing file only with `replace`; nothing is written on failure.
     static Result<ExportSummary, ArchiveCommandError>
-    exportHistoryToFile(EncryptedArchiveStore& store, ArchiveProtectionMode mode, const QString& path);
+    exportHistoryToFile(EncryptedArchiveStore& store, ArchiveProtectionMode mode, const QString& path, bool replace);
 
     // Decodes an export of any supported schema from `input` (opened for reading when it is not open yet);
     // `inputName` names it in messages.

@@ -25,6 +25,17 @@ Arguments optionalFile(QStringView name, const QStringList& operands, const QStr
     return operands;
 }
 
+// The file, then "force" when an existing one may be replaced.
+Arguments exportFile(QStringView name, const QStringList& operands, const QStringList& options) {
+    auto arguments = optionalFile(name, operands, options);
+    if (!arguments || !options.contains(u"--force"_s))
+        return arguments;
+    if (arguments->isEmpty())
+        return fail(u"--force replaces an existing FILE; give the file"_s);
+    arguments->append(HistoryCommands::replaceArgument);
+    return arguments;
+}
+
 Arguments oneFile(QStringView name, const QStringList& operands, const QStringList&) {
     if (operands.size() != 1)
         return fail(u"%1 takes exactly one file"_s.arg(name));
@@ -166,9 +177,15 @@ constexpr CommandDescription table[] = {
      u"favorite 3f2a9c1e", CommandReach::history, noOptions, clipNamed},
     {InstanceCommand::deleteClip, u"delete", u"ID|N", u"delete one clip", u"delete 3f2a9c1e", CommandReach::history,
      noOptions, clipNamed},
-    {InstanceCommand::exportHistory, u"export", u"[FILE]",
-     u"write the history as unencrypted JSON to FILE (readable by you only)\nor to standard output",
-     u"export ~/clips.json", CommandReach::history, noOptions, optionalFile},
+    {InstanceCommand::exportHistory,
+     u"export",
+     u"[FILE] [--force]",
+     u"write the history as unencrypted JSON to FILE (readable by you only)\nor to standard output; an existing "
+     u"FILE is replaced only with --force,\nand a link is never followed",
+     u"export ~/clips.json",
+     CommandReach::history,
+     {u"--force", nullptr, nullptr, nullptr},
+     exportFile},
     {InstanceCommand::importHistory, u"import", u"FILE",
      u"merge the entries of an exported history into the history, keeping\nto the history limit",
      u"import ~/clips.json", CommandReach::history, noOptions, oneFile},

@@ -42,6 +42,8 @@ std::optional<ClipQuery> queryFrom(const QStringList& arguments);
 // The arguments of `clear`.
 inline const QString keepFavoritesArgument = QStringLiteral("keep-favorites");
 inline const QString confirmedArgument = QStringLiteral("yes");
+// `export FILE --force`: an existing FILE may be replaced.
+inline const QString replaceArgument = QStringLiteral("force");
 
 } // namespace HistoryCommands
 

@@ -22,6 +22,9 @@ public:
     virtual void stopAndSave() = 0;
     virtual void requestQuit() = 0;
     virtual void queueRecognition() = 0;
+    // Pastes into the window in front now, only while it is still the active one when the keystroke goes out;
+    // false when nothing could be posted.
+    virtual bool pasteIntoFrontmost() = 0;
     virtual int panelRequestCount() const = 0;
     virtual PanelState panelState() const = 0;
 };

@@ -197,7 +197,8 @@ InstanceReply InstanceCommands::copyClip(const QStringList& arguments) {
     if (!m_services.actions.restore(found->item, plain ? RestoreForm::plainTextOnly : RestoreForm::allRepresentations))
         return {failed, u"clip %1 holds nothing that can be put on the clipboard"_s.arg(found->number)};
     m_services.store.use(found->item.id());
-    if (paste && !m_services.actions.postPasteKeystroke())
+    // Into the window in front as the request arrives, and only while it stays there.
+    if (paste && !m_services.application.pasteIntoFrontmost())
         return {failed, u"clip %1 is on the clipboard, but the paste keystroke could not be sent"_s.arg(found->number)};
     return {0, {}};
 }

@@ -2,10 +2,10 @@
 
 #include "app/commands/InstanceClient.h"
 
-#include <QLocalSocket>
+#include <QDebug>
 #include <QLockFile>
-#include <QPointer>
-#include <QTimer>
+
+#include <algorithm>
 
 namespace stowline {
 
@@ -19,6 +19,9 @@ void answer(QLocalSocket* socket, const InstanceReply& reply) {
     // Pushed out now: the instance may be about to quit and leave no event loop to finish the write.
     socket->flush();
     socket->disconnectFromServer();
+    // An asker that never reads would keep the connection (and its descriptor) for good.
+    if (socket->state() != QLocalSocket::UnconnectedState)
+        QTimer::singleShot(SingleInstance::requestTimeoutMilliseconds, socket, [socket] { socket->abort(); });
 }
 
 } // namespace
@@ -28,6 +31,8 @@ SingleInstance::SingleInstance(QString socketPath, QObject* parent)
     // Only this user may connect, wherever the socket lies.
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::accept);
+    m_listenCheck.setInterval(listenCheckMilliseconds);
+    connect(&m_listenCheck, &QTimer::timeout, this, &SingleInstance::keepListening);
 }
 
 SingleInstance::~SingleInstance() {
@@ -46,44 +51,102 @@ SingleInstance::Claim SingleInstance::claim() {
 }
 
 bool SingleInstance::listen() {
-    if (m_server.listen(m_socketPath))
-        return true;
-    if (m_server.serverError() != QAbstractSocket::AddressInUseError)
-        return false;
-    // Nobody answered on it a moment ago: left behind by an instance that ended without closing it.
-    QLocalServer::removeServer(m_socketPath);
-    return m_server.listen(m_socketPath);
+    const bool listening = [this] {
+        if (m_server.listen(m_socketPath))
+            return true;
+        if (m_server.serverError() != QAbstractSocket::AddressInUseError)
+            return false;
+        // Nobody answered on it a moment ago: left behind by an instance that ended without closing it.
+        QLocalServer::removeServer(m_socketPath);
+        return m_server.listen(m_socketPath);
+    }();
+    if (listening)
+        m_listenCheck.start();
+    return listening;
+}
+
+void SingleInstance::keepListening() {
+    if (m_server.isListening())
+        return;
+    // The server stops for good when accepting fails (out of descriptors, say) and removes its socket file;
+    // without listening again, later starts would find no instance and become a second one.
+    qWarning().noquote() << "Stowline: the instance socket stopped listening (" << m_server.errorString()
+                         << "); listening again";
+    m_listenCheck.stop();
+    switch (claim()) {
+    case Claim::primary:
+        return;
+    case Claim::alreadyRunning:
+        qWarning().noquote() << "Stowline: another instance answers on" << m_socketPath << "now";
+        return;
+    case Claim::failed:
+        m_listenCheck.start();
+        return;
+    }
 }
 
 void SingleInstance::accept() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto* deadline = new QTimer(socket);
-        deadline->setSingleShot(true);
-        connect(deadline, &QTimer::timeout, socket, [socket] { socket->abort(); });
-        deadline->start(requestTimeoutMilliseconds);
-
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket, deadline] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > InstanceProtocol::maxLineBytes)
-                    socket->abort();
-                return;
-            }
-            deadline->stop();
-            const QByteArray line = socket->readLine(InstanceProtocol::maxLineBytes + 1);
-            // One request per connection; anything after it is ignored.
-            disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
-            const std::optional<InstanceRequest> request = InstanceRequest::decode(line);
-            if (!request || !m_handler) {
-                answer(socket, {2, QStringLiteral("The running Stowline did not understand the request.")});
-                return;
-            }
-            m_handler(*request, [socket = QPointer<QLocalSocket>(socket)](const InstanceReply& reply) {
-                if (socket && socket->state() == QLocalSocket::ConnectedState)
-                    answer(socket, reply);
-            });
+        // Requests come only from this user's own processes.
+        if (!InstanceClient::peerIsThisUser(socket->socketDescriptor())) {
+            qWarning().noquote() << "Stowline: refused a connection to the instance from another user";
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        m_connections.removeIf([](const Connection& connection) {
+            return !connection.socket || connection.socket->state() == QLocalSocket::UnconnectedState;
         });
+        if (m_connections.size() >= maxConnections) {
+            const auto idle = std::find_if(m_connections.begin(), m_connections.end(),
+                                           [](const Connection& connection) { return connection.reading; });
+            if (idle == m_connections.end()) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
+            QPointer<QLocalSocket> oldest = idle->socket;
+            m_connections.erase(idle);
+            if (oldest)
+                oldest->abort();
+        }
+        m_connections.append({socket, true});
+        serve(socket);
     }
+    keepListening();
+}
+
+void SingleInstance::serve(QLocalSocket* socket) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    auto* deadline = new QTimer(socket);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, socket, [socket] { socket->abort(); });
+    deadline->start(requestTimeoutMilliseconds);
+
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, deadline] {
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() > InstanceProtocol::maxLineBytes)
+                socket->abort();
+            return;
+        }
+        deadline->stop();
+        for (Connection& connection : m_connections) {
+            if (connection.socket == socket)
+                connection.reading = false;
+        }
+        const QByteArray line = socket->readLine(InstanceProtocol::maxLineBytes + 1);
+        // One request per connection; anything after it is ignored.
+        disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+        const std::optional<InstanceRequest> request = InstanceRequest::decode(line);
+        if (!request || !m_handler) {
+            answer(socket, {2, QStringLiteral("The running Stowline did not understand the request.")});
+            return;
+        }
+        m_handler(*request, [socket = QPointer<QLocalSocket>(socket)](const InstanceReply& reply) {
+            if (socket && socket->state() == QLocalSocket::ConnectedState)
+                answer(socket, reply);
+        });
+    });
 }
 
 } // namespace stowline

@@ -3,9 +3,13 @@
 #include "app/commands/InstanceClient.h"
 #include "app/commands/InstanceProtocol.h"
 
+#include <QList>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 
@@ -24,10 +28,16 @@ public:
 
     enum class Claim { primary, alreadyRunning, failed };
 
-    // A connection that sends no full request within this time is dropped.
+    // A connection that sends no full request within this time is dropped, as is one whose answer is not taken
+    // within it.
     static constexpr int requestTimeoutMilliseconds = 5'000;
+    // At most this many connections are open at once; a new one pushes out the oldest that has not sent its
+    // request yet, so idle connections can neither use up the descriptors nor lock out a real request.
+    static constexpr int maxConnections = 32;
+    // How often the server checks that it still listens (it stops when accepting fails), to listen again.
+    static constexpr int listenCheckMilliseconds = 1'000;
 
-    explicit SingleInstance(QString socketPath = InstanceClient::defaultSocketPath(), QObject* parent = nullptr);
+    explicit SingleInstance(QString socketPath, QObject* parent = nullptr);
     ~SingleInstance() override;
 
     const QString& socketPath() const { return m_socketPath; }
@@ -40,12 +50,22 @@ public:
     void setHandler(Handler handler) { m_handler = std::move(handler); }
 
 private:
+    struct Connection {
+        QPointer<QLocalSocket> socket;
+        bool reading = true;
+    };
+
     void accept();
+    void serve(QLocalSocket* socket);
     bool listen();
+    // Listens again after the server stopped, unless another instance answers there by now.
+    void keepListening();
 
     QString m_socketPath;
     QLocalServer m_server;
     Handler m_handler;
+    QList<Connection> m_connections;
+    QTimer m_listenCheck;
 };
 
 } // namespace stowline

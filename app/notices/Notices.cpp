@@ -52,6 +52,13 @@ constexpr NoticeRow texts[] = {
      u"Stowline could not register either built-in shortcut. Choose another shortcut in Settings."},
     {Notice::launchAtLoginFailed, Kind::launchAtLoginFailed,
      u"Stowline could not update Open at Login. You can retry in Settings."},
+    {Notice::filesOpenToOthers, Kind::filePermissions, u"Your history's files were open to other users. %1"},
+    // Typed into another window, the clip could land in a chat or a terminal the user never meant it for.
+    {Notice::pasteRefused, Kind::pasteRefused,
+     u"Stowline did not paste because %1 was no longer the active window. The clip is on the clipboard."},
+    {Notice::pasteTargetUnknown, Kind::pasteRefused,
+     u"Stowline did not paste because it could not tell which window was in front before the panel opened. The clip "
+     u"is on the clipboard."},
 };
 
 } // namespace

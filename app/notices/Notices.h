@@ -26,6 +26,9 @@ enum class Notice {
     nothingRegistered,          // %1: the chosen shortcut
     noBuiltInShortcut,
     launchAtLoginFailed,
+    filesOpenToOthers, // %1: each file with its permissions and whether Stowline made it private
+    pasteRefused,      // %1: the application the paste was meant for
+    pasteTargetUnknown,
 };
 
 // The one message the history view and the settings show. The store, the shortcut handling and the start-at-login

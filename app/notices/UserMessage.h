@@ -17,6 +17,10 @@ struct UserMessage {
         shortcutNeedsAccessibility,
         shortcutUnavailable,
         launchAtLoginFailed,
+        // The data folder or the key file was open to other users (and was made private when it could be).
+        filePermissions,
+        // An instant paste was not typed because the application it was meant for was no longer in front.
+        pasteRefused,
     };
 
     Kind kind;

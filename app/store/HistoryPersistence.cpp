@@ -4,6 +4,7 @@
 #include "core/history/StoredClipUpgrade.h"
 #include "core/support/AppIdentity.h"
 
+#include <QDebug>
 #include <QSet>
 
 #ifdef __GLIBC__
@@ -45,6 +46,10 @@ HistoryPersistence::HistoryPersistence(HistoryStore& history, Notices& notices,
     m_reopen.setInterval(reopenIntervalMilliseconds);
     connect(&m_reopen, &QTimer::timeout, this, &HistoryPersistence::save);
     connect(&m_history, &HistoryStore::changed, this, &HistoryPersistence::schedule);
+    if (const std::optional<QString> found = m_archive->securePermissions()) {
+        m_notices.post(Notice::filesOpenToOthers, {*found});
+        qWarning().noquote() << "Stowline:" << m_notices.current()->text;
+    }
     const bool stored = m_archive->holdsHistory(m_protectionMode);
     openStoredHistory();
     if (!stored) {

@@ -3,6 +3,7 @@
 #include "core/archive/StowlineCipher.h"
 #include "core/history/HistoryEngine.h"
 #include "core/model/ClipJson.h"
+#include "core/support/SecureMemory.h"
 #include "core/model/ClipJsonReader.h"
 #include "core/model/JsonWriter.h"
 
@@ -169,8 +170,10 @@ std::optional<QByteArray> openRecord(QByteArrayView sealed, QByteArrayView keyDa
         EVP_DecryptUpdate(context.get(), reinterpret_cast<unsigned char*>(plain.data()), &written,
                           bytesOf(sealed) + nonceBytes, int(plainLength)) != 1 ||
         EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, int(tagBytes), tag) != 1 ||
-        EVP_DecryptFinal_ex(context.get(), nullptr, &written) != 1)
+        EVP_DecryptFinal_ex(context.get(), nullptr, &written) != 1) {
+        SecureMemory::wipe(plain);
         return std::nullopt;
+    }
     return plain;
 }
 
@@ -495,8 +498,8 @@ Reading read(QByteArrayView journal, QByteArrayView archiveNonce, QByteArrayView
         if (qint64(length) > remaining - framingByteCount)
             break;
         const qsizetype end = offset + framingByteCount + qsizetype(length);
-        const auto plain = openRecord(journal.sliced(offset + framingByteCount, length), keyData,
-                                      additionalData(expectedHeader, sequence));
+        auto plain = openRecord(journal.sliced(offset + framingByteCount, length), keyData,
+                                additionalData(expectedHeader, sequence));
         if (!plain) {
             if (end == journal.size())
                 break;
@@ -505,6 +508,7 @@ Reading read(QByteArrayView journal, QByteArrayView archiveNonce, QByteArrayView
             return reading;
         }
         auto change = JournalChange::decode(*plain);
+        SecureMemory::wipe(*plain);
         if (!change) {
             reading.state = Reading::State::corrupt;
             reading.error = StowlineCipherError::decodingFailed(change.error(), -1);

@@ -1,6 +1,7 @@
 #include "core/archive/StowlineArchiveDecoder.h"
 
 #include "core/model/ClipJsonReader.h"
+#include "core/support/SecureMemory.h"
 
 #include <algorithm>
 #include <atomic>
@@ -161,8 +162,12 @@ auto parseAlone(const char* json, qsizetype length, Read read) {
 }
 
 // A window's bytes, shared by the batches cut from it; freed when the last of them is decoded.
+// Holds decrypted text, which is wiped before the memory goes back.
 struct Buffer {
     explicit Buffer(qsizetype size) : bytes(new char[size_t(size)]), capacity(size) {}
+    ~Buffer() { SecureMemory::wipe(bytes.get(), size_t(capacity)); }
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
     std::unique_ptr<char[]> bytes;
     qsizetype capacity;
 };
@@ -224,6 +229,7 @@ struct StowlineArchiveDecoder::State {
     enum class Stage { beforeRoot, members, items, afterRoot, notObject };
 
     ~State() {
+        SecureMemory::wipe(discard.get(), size_t(discardSize));
         {
             const std::lock_guard lock(mutex);
             closing = true;
@@ -535,6 +541,7 @@ bool StowlineArchiveDecoder::failed() const {
 char* StowlineArchiveDecoder::space(qsizetype bytes) {
     if (failed()) {
         if (d->discardSize < bytes) {
+            SecureMemory::wipe(d->discard.get(), size_t(d->discardSize));
             d->discard.reset(new char[size_t(bytes)]);
             d->discardSize = bytes;
         }

@@ -41,7 +41,10 @@ _stowline() {
         clear)
             [[ $cur == -* ]] && COMPREPLY=($(compgen -W "--keep-favorites --yes" -- "$cur"))
             ;;
-        export | import)
+        export)
+            if [[ $cur == -* ]]; then COMPREPLY=($(compgen -W "--force" -- "$cur")); else _filedir; fi
+            ;;
+        import)
             _filedir
             ;;
     esac

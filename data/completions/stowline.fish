@@ -33,3 +33,4 @@ complete -c stowline -n "__fish_seen_subcommand_from copy" -l paste -d 'Also pas
 complete -c stowline -n "__fish_seen_subcommand_from clear" -l keep-favorites -d 'Keep the favourites'
 complete -c stowline -n "__fish_seen_subcommand_from clear" -l yes -d 'Delete every clip'
 complete -c stowline -n "__fish_seen_subcommand_from export import" -F
+complete -c stowline -n "__fish_seen_subcommand_from export" -l force -d 'Replace an existing file'

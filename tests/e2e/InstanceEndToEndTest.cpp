@@ -83,7 +83,7 @@ TEST(InstanceEndToEnd, StartsThatRaceLeaveExactlyOneInstance) {
     for (QProcess& racer : racers) {
         racer.setProcessEnvironment(home.environment());
         racer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        racer.start(QStringLiteral(STOWLINE_EXECUTABLE), {u"--background"_s});
+        racer.start(stowlineExecutable(), {u"--background"_s});
     }
     ASSERT_TRUE(waitUntil(
         [&] { return racers[0].state() == QProcess::NotRunning || racers[1].state() == QProcess::NotRunning; }));

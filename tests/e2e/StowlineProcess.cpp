@@ -8,15 +8,11 @@
 
 namespace stowline::test {
 
-namespace {
-
 // A session that copied the executables where its user can reach them names that folder.
-QString executable() {
+QString stowlineExecutable() {
     const QString copied = qEnvironmentVariable("STOWLINE_TEST_BIN");
     return copied.isEmpty() ? QStringLiteral(STOWLINE_EXECUTABLE) : copied + QStringLiteral("/stowline");
 }
-
-} // namespace
 
 StowlineHome::StowlineHome() {
     for (const QString& folder : {dataHome(), configHome(), runtimeDir()})
@@ -30,6 +26,10 @@ QString StowlineHome::socketPath() const {
 
 QString StowlineHome::archivePath() const {
     return QDir(dataHome()).filePath(QStringLiteral("org.stowline.Stowline/history-local.stwl"));
+}
+
+QString StowlineHome::keyPath() const {
+    return QDir(dataHome()).filePath(QStringLiteral("org.stowline.Stowline/Local Protection/archive.key"));
 }
 
 QString StowlineHome::preferencesPath() const {
@@ -61,7 +61,7 @@ StowlineProcess::~StowlineProcess() {
 Finished StowlineProcess::run(const QStringList& arguments, int timeoutMs, const QByteArray& input) const {
     QProcess process;
     process.setProcessEnvironment(m_home.environment());
-    process.start(executable(), arguments);
+    process.start(stowlineExecutable(), arguments);
     if (!process.waitForStarted(5000))
         return {};
     process.write(input);
@@ -79,9 +79,11 @@ Finished StowlineProcess::run(const QStringList& arguments, int timeoutMs, const
 bool StowlineProcess::startInBackground() {
     m_instance = std::make_unique<QProcess>();
     m_instance->setProcessEnvironment(m_home.environment());
+    if (!m_workingDirectory.isEmpty())
+        m_instance->setWorkingDirectory(m_workingDirectory);
     // Its diagnostics go to the test's own error output, where a failure can be read.
     m_instance->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_instance->start(executable(), {QStringLiteral("--background")});
+    m_instance->start(stowlineExecutable(), {QStringLiteral("--background")});
     if (!m_instance->waitForStarted(5000))
         return false;
     return waitUntil([&] { return m_instance->state() != QProcess::Running || status().has_value(); }) &&

@@ -15,6 +15,10 @@
 
 namespace stowline::test {
 
+// The executable under test: the one built beside the tests, or the copy in $STOWLINE_TEST_BIN when the session
+// copied the executables where its user can reach them.
+QString stowlineExecutable();
+
 // A user's home for the real executable: its own data, configuration and runtime folders (so its socket is its
 // own), inside the desktop session the tests run in.
 class StowlineHome {
@@ -27,6 +31,7 @@ public:
     QString runtimeDir() const { return m_dir.filePath(QStringLiteral("runtime")); }
     QString socketPath() const;
     QString archivePath() const;
+    QString keyPath() const;
     QString preferencesPath() const;
     QProcessEnvironment environment() const;
 
@@ -51,6 +56,8 @@ public:
     // as exit code -1).
     Finished run(const QStringList& arguments, int timeoutMs = 20000, const QByteArray& input = {}) const;
 
+    // The folder the instance started by `startInBackground` runs in (by default the test's own).
+    void setWorkingDirectory(const QString& folder) { m_workingDirectory = folder; }
     // Starts `stowline --background` and waits until it answers `status`.
     bool startInBackground();
     QProcess& instance() { return *m_instance; }
@@ -65,6 +72,7 @@ public:
 
 private:
     const StowlineHome& m_home;
+    QString m_workingDirectory;
     std::unique_ptr<QProcess> m_instance;
 };
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the build folder and checks it as a distribution would.
-#   usage: debian-package.sh BUILD_DIR
+#   usage: debian-package.sh BUILD_DIR CHECKS_DIR
 set -euo pipefail
+checks=$2
 cd "$1"
 rm -f stowline_*.deb
 cpack -G DEB >/dev/null
@@ -13,6 +14,17 @@ for needed in libc6 libqt6widgets6 libqt6svg6 libssl3 libtesseract5 libsecret-1-
 done
 [ -n "$(dpkg-deb --field "$deb" Maintainer)" ] || { echo "no Maintainer"; exit 1; }
 
-# Warnings and notes are shown; errors fail.
-lintian --fail-on error --display-info "$deb"
-echo "$deb: lintian found no errors"
+# The executable as shipped (stripped) keeps its hardening.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+bash "$checks/hardening.sh" "$unpacked/usr/bin/stowline"
+
+# Warnings and notes are shown; errors and any hardening tag fail.
+report=$(lintian --fail-on error --display-info "$deb") || { echo "$report"; exit 1; }
+echo "$report"
+if grep -q 'hardening-' <<<"$report"; then
+    echo "lintian reports missing hardening"
+    exit 1
+fi
+echo "$deb: lintian found no errors and no missing hardening"

@@ -23,6 +23,7 @@ share/fish/vendor_completions.d/stowline.fish
 share/icons/hicolor/scalable/apps/org.stowline.Stowline.svg
 share/icons/hicolor/scalable/status/org.stowline.Stowline-capturing.svg
 share/icons/hicolor/scalable/status/org.stowline.Stowline-paused.svg
+share/lintian/overrides/stowline
 share/man/man1/stowline.1.gz
 share/metainfo/org.stowline.Stowline.metainfo.xml
 share/zsh/vendor-completions/_stowline"

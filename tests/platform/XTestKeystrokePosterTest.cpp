@@ -33,6 +33,20 @@ bool isKeyDown(xcb_connection_t* connection, xcb_keysym_t keysym) {
     return keymap && !codes.isEmpty() && (keymap->keys[codes.first() / 8] & (1U << (codes.first() % 8))) != 0;
 }
 
+// A window of this process, shown and active.
+bool showActive(KeyRecorder& window) {
+    window.resize(300, 200);
+    window.show();
+    return waitUntil([&] { return window.windowHandle() != nullptr && window.windowHandle()->isExposed(); }) &&
+           runClient(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, QString::number(window.winId())}).exitCode == 0 &&
+           waitUntil([&] { return window.isActiveWindow(); });
+}
+
+int pastesIn(const KeyRecorder& window) {
+    return int(
+        std::count(window.presses.cbegin(), window.presses.cend(), QKeyCombination(Qt::ControlModifier, Qt::Key_V)));
+}
+
 constexpr xcb_keysym_t kShiftLeft = 0xffe1;
 constexpr xcb_keysym_t kAltLeft = 0xffe9;
 
@@ -67,7 +81,7 @@ TEST(XTestKeystrokePoster, PostsExactlyControlVOnceTheUserHasLetGoOfTheModifiers
     // with Shift never pressed again.
     ASSERT_TRUE(xdotool("keydown", "shift"));
     ASSERT_TRUE(isKeyDown(connection.get(), kShiftLeft));
-    ASSERT_TRUE(poster.postPasteKeystroke());
+    ASSERT_TRUE(poster.postPasteKeystroke({window.winId(), {}}));
     QCoreApplication::processEvents();
     EXPECT_EQ(pastes(), 0);
     ASSERT_TRUE(xdotool("keyup", "shift"));
@@ -82,9 +96,34 @@ TEST(XTestKeystrokePoster, PostsExactlyControlVOnceTheUserHasLetGoOfTheModifiers
     // Alt held past the wait: the paste goes out without it, and Alt, which the user still holds, stays down.
     window.presses.clear();
     ASSERT_TRUE(xdotool("keydown", "alt"));
-    ASSERT_TRUE(poster.postPasteKeystroke());
+    ASSERT_TRUE(poster.postPasteKeystroke({window.winId(), {}}));
     ASSERT_TRUE(waitUntil([&] { return pastes() == 1; }));
     EXPECT_TRUE(isKeyDown(connection.get(), kAltLeft));
     EXPECT_FALSE(isKeyDown(connection.get(), XcbKeyboard::kControlLeft));
     ASSERT_TRUE(xdotool("keyup", "alt"));
+}
+
+TEST(XTestKeystrokePoster, APasteWhoseWindowLostTheFocusTypesNothing) {
+    XTestKeystrokePoster poster;
+    ASSERT_TRUE(poster.isAvailable());
+    KeyRecorder meant;
+    KeyRecorder other;
+    ASSERT_TRUE(showActive(meant));
+    // The focus moves on after the paste was chosen for `meant`.
+    ASSERT_TRUE(showActive(other));
+
+    int refusals = 0;
+    ASSERT_TRUE(poster.postPasteKeystroke({meant.winId(), [&] { ++refusals; }}));
+    ASSERT_TRUE(waitUntil([&] { return refusals == 1; }));
+    // A key typed afterwards is all the window in front ever got.
+    ASSERT_EQ(runClient(u"xdotool"_s, {u"key"_s, u"x"_s}).exitCode, 0);
+    ASSERT_TRUE(waitUntil([&] { return !other.presses.isEmpty(); }));
+    EXPECT_EQ(other.presses, QList<QKeyCombination>{QKeyCombination(Qt::Key_X)});
+    EXPECT_TRUE(meant.presses.isEmpty());
+
+    // The same paste meant for the window in front goes through.
+    ASSERT_TRUE(poster.postPasteKeystroke({other.winId(), [&] { ++refusals; }}));
+    ASSERT_TRUE(waitUntil([&] { return pastesIn(other) == 1; }));
+    EXPECT_EQ(refusals, 1);
+    EXPECT_EQ(pastesIn(meant), 0);
 }

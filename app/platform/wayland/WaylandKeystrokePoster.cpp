@@ -15,8 +15,14 @@ bool WaylandKeystrokePoster::isAvailable() const {
     return m_session->canType() && !m_session->isLost();
 }
 
-bool WaylandKeystrokePoster::postPasteKeystroke() {
-    return postPasteKeystrokeInto(0, {});
+bool WaylandKeystrokePoster::postPasteKeystroke(PasteTarget target) {
+    if (target.window != 0)
+        return postPasteKeystrokeInto(target.window, std::move(target.refused));
+    if (!isAvailable())
+        return false;
+    if (target.refused)
+        target.refused();
+    return true;
 }
 
 bool WaylandKeystrokePoster::postPasteKeystrokeInto(quint64 window, std::function<void()> refused) {

@@ -19,8 +19,8 @@ public:
     explicit WaylandKeystrokePoster(std::shared_ptr<WaylandSession> session);
 
     bool isAvailable() const override;
-    // Into whatever window is active.
-    bool postPasteKeystroke() override;
+    // Never into an unknown window (0): that is refused at once, as on X11.
+    bool postPasteKeystroke(PasteTarget target) override;
     // Into `window` (as `RunningApplication::window` names it) only while it is the active one; otherwise nothing
     // is typed and `refused` runs on the GUI thread. With 0, into whatever is active. False when nothing can be
     // typed at all.

@@ -4,6 +4,8 @@
 
 #include <xcb/xtest.h>
 
+#include <utility>
+
 namespace stowline {
 
 namespace {
@@ -49,11 +51,11 @@ void XTestKeystrokePoster::fakeKey(uint8_t type, xcb_keycode_t code) const {
     xcb_test_fake_input(m_connection.get(), type, code, XCB_CURRENT_TIME, m_connection.root(), 0, 0, 0);
 }
 
-bool XTestKeystrokePoster::postPasteKeystroke() {
+bool XTestKeystrokePoster::postPasteKeystroke(PasteTarget target) {
     if (!isAvailable() || XcbKeyboard::keyCodes(m_connection.get(), XcbKeyboard::kControlLeft).isEmpty() ||
         XcbKeyboard::keyCodes(m_connection.get(), XcbKeyboard::kLowercaseV).isEmpty())
         return false;
-    ++m_waitingPastes;
+    m_waitingPastes.append(std::move(target));
     if (!m_releasePoll.isActive()) {
         m_releaseDeadline = QDeadlineTimer(releaseWaitMilliseconds);
         postWhenReleased();
@@ -69,9 +71,28 @@ void XTestKeystrokePoster::postWhenReleased() {
         return;
     }
     m_releasePoll.stop();
-    for (; m_waitingPastes > 0; --m_waitingPastes)
-        post();
+    const QList<PasteTarget> targets = std::exchange(m_waitingPastes, {});
+    QList<std::function<void()>> refusals;
+    for (const PasteTarget& target : targets) {
+        // Asked again for each paste, as late as can be: whatever has the focus now gets the keys.
+        if (target.window != 0 && activeWindow() == target.window)
+            post();
+        else if (target.refused)
+            refusals.append(target.refused);
+    }
     xcb_flush(m_connection.get());
+    for (const auto& refused : refusals)
+        refused();
+}
+
+quint64 XTestKeystrokePoster::activeWindow() const {
+    const xcb_get_property_cookie_t cookie = xcb_get_property(
+        m_connection.get(), 0, m_connection.root(), m_connection.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1);
+    const XcbPointer<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection.get(), cookie, nullptr));
+    if (!reply || reply->type != XCB_ATOM_WINDOW || reply->format != 32 ||
+        xcb_get_property_value_length(reply.get()) < 4)
+        return 0;
+    return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
 }
 
 void XTestKeystrokePoster::post() {

@@ -2,6 +2,7 @@
 
 #include "app/actions/ClipboardActions.h"
 #include "app/capture/ClipboardMonitor.h"
+#include "app/notices/Notices.h"
 #include "app/platform/FloatingWindows.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/store/HistoryStore.h"
@@ -14,6 +15,7 @@
 #include "core/text/Utf8.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -49,7 +51,7 @@ HistoryWindowManager::HistoryWindowManager(HistoryStore& store, Notices& notices
     connect(m_inactivityTimer.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::dismiss);
     connect(m_reinforceFirst.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::reinforce);
     connect(m_reinforceSecond.get(), &OneShotTimer::timeout, this, &HistoryWindowManager::reinforce);
-    connect(m_paste.get(), &OneShotTimer::timeout, this, [this] { (void)m_actions.postPasteKeystroke(); });
+    connect(m_paste.get(), &OneShotTimer::timeout, this, [this] { (void)pasteInto(m_previousApp); });
     // A settings change takes effect at once while the panel is open.
     connect(&m_preferences, &AppPreferences::inactivityCloseEnabledChanged, this,
             &HistoryWindowManager::resetInactivityTimer);
@@ -196,9 +198,28 @@ void HistoryWindowManager::use(const ClipItem& item, RestoreForm form) {
 }
 
 void HistoryWindowManager::pasteAfterDismiss(bool paste) {
+    m_notices.withdraw(UserMessage::Kind::pasteRefused);
     dismiss();
     if (paste)
         m_paste->start(pasteDelayMilliseconds);
+}
+
+bool HistoryWindowManager::pasteInto(const std::optional<RunningApplication>& target) {
+    QPointer<HistoryWindowManager> self(this);
+    return m_actions.postPasteKeystroke({target ? target->window : 0, [self, target] {
+                                             if (self)
+                                                 self->pasteRefused(target);
+                                         }});
+}
+
+void HistoryWindowManager::pasteRefused(const std::optional<RunningApplication>& target) {
+    if (target)
+        m_notices.post(Notice::pasteRefused,
+                       {target->localizedName.value_or(QStringLiteral("the window you came from"))});
+    else
+        m_notices.post(Notice::pasteTargetUnknown);
+    qInfo().noquote() << "Stowline:" << m_notices.current()->text;
+    QApplication::beep();
 }
 
 void HistoryWindowManager::edit(const ClipItem& item) {

@@ -64,6 +64,9 @@ public:
     void toggle();
     // The hide steps, then back to the previous application when it still runs.
     void dismiss();
+    // Pastes into the application's window only while it is still the active one when the keystroke goes out;
+    // otherwise the clip stays on the clipboard and the user is told why. False when nothing could be posted.
+    bool pasteInto(const std::optional<RunningApplication>& target);
     bool isVisible() const;
     // Visible and given the keyboard during this showing.
     bool isActive() const { return isVisible() && (m_wasActivated || m_window->isActiveWindow()); }
@@ -92,6 +95,7 @@ private:
     void hideSteps();
     void finishEditing(const QUuid& id, const QString& draft);
     void pasteAfterDismiss(bool paste);
+    void pasteRefused(const std::optional<RunningApplication>& target);
     void bringForward();
     void reinforceActivation();
     void reinforce();

@@ -122,7 +122,7 @@ TEST_F(ClipboardActionsTest, AccessibilityIsRefreshedAndAnnouncedOnlyOnChange) {
     EXPECT_FALSE(withoutAccess.refreshAccessibility());
     EXPECT_FALSE(withoutAccess.refreshAccessibility());
     EXPECT_EQ(changes.count(), 0);
-    EXPECT_FALSE(withoutAccess.postPasteKeystroke());
+    EXPECT_FALSE(withoutAccess.postPasteKeystroke({}));
 
     keystrokes.setAvailable(true);
     EXPECT_TRUE(withoutAccess.refreshAccessibility());
@@ -130,6 +130,6 @@ TEST_F(ClipboardActionsTest, AccessibilityIsRefreshedAndAnnouncedOnlyOnChange) {
     ASSERT_EQ(changes.count(), 1);
     EXPECT_EQ(changes.first().first().toBool(), true);
     EXPECT_TRUE(withoutAccess.accessibilityGranted());
-    EXPECT_TRUE(withoutAccess.postPasteKeystroke());
+    EXPECT_TRUE(withoutAccess.postPasteKeystroke({}));
     EXPECT_EQ(keystrokes.pasteCount(), 1);
 }

@@ -342,3 +342,26 @@ TEST_F(EncryptedArchiveStoreTest, AFailedMigrationLeavesTheSourceArchive) {
     ASSERT_TRUE(same.ok());
     EXPECT_EQ(*same, m_items);
 }
+
+TEST_F(EncryptedArchiveStoreTest, FilesOpenToOthersAreMadePrivateAndReported) {
+    ASSERT_TRUE(m_store.save(m_items, Mode::localFile).ok());
+    EXPECT_FALSE(m_store.securePermissions());
+
+    const QString keyFolder = folder() + u"/Local Protection"_s;
+    const auto open = QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const auto ownerFolder = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    ASSERT_TRUE(QFile::setPermissions(folder(), ownerFolder | open | QFileDevice::ExeGroup | QFileDevice::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(m_store.localKeyPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | open));
+
+    const std::optional<QString> warning = m_store.securePermissions();
+    ASSERT_TRUE(warning);
+    EXPECT_TRUE(warning->contains(folder() + u" was open to other users (permissions 0755)"_s))
+        << warning->toStdString();
+    EXPECT_TRUE(warning->contains(m_store.localKeyPath() + u" was open to other users (permissions 0644)"_s));
+    EXPECT_FALSE(warning->contains(keyFolder + u' '));
+    EXPECT_EQ(permissionsOf(folder()), ownerFolder);
+    EXPECT_EQ(permissionsOf(m_store.localKeyPath()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_FALSE(m_store.securePermissions());
+    // The key still opens the history.
+    EXPECT_EQ(m_store.load(Mode::localFile)->items.size(), m_items.size());
+}

@@ -51,6 +51,9 @@ TEST(CommandLine, CommandsBecomeTheRequestTheInstanceReceives) {
         {{u"list"_s}, {InstanceCommand::list, {u"--filter"_s, u"All"_s, u"--limit"_s, u"0"_s, u"--"_s}}, false},
         {{u"export"_s}, {InstanceCommand::exportHistory, {}}, false},
         {{u"export"_s, u"backup.json"_s}, {InstanceCommand::exportHistory, {u"backup.json"_s}}, false},
+        {{u"export"_s, u"backup.json"_s, u"--force"_s},
+         {InstanceCommand::exportHistory, {u"backup.json"_s, u"force"_s}},
+         false},
         // A file name that looks like an option follows "--".
         {{u"import"_s, u"--"_s, u"--odd.json"_s}, {InstanceCommand::importHistory, {u"--odd.json"_s}}, false},
         {{u"copy"_s, u"3"_s}, {InstanceCommand::copy, {u"3"_s}}, false},
@@ -101,6 +104,7 @@ TEST(CommandLine, RejectsWithOneLineThatPointsToHelp) {
         {{u"import"_s, u"a"_s, u"b"_s}, u"import takes exactly one file"},
         {{u"export"_s, u"a"_s, u"b"_s}, u"export takes at most one file"},
         {{u"export"_s, u""_s}, u"the file name is empty"},
+        {{u"export"_s, u"--force"_s}, u"--force replaces an existing FILE; give the file"},
         {{u"copy"_s, u"0"_s}, u"copy takes one clip's id or number as list shows it"},
         {{u"copy"_s, u"+1"_s}, u"copy takes one clip's id or number as list shows it"},
         {{u"copy"_s, u"1"_s, u"2"_s}, u"copy takes one clip's id or number as list shows it"},

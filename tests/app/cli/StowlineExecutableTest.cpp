@@ -54,6 +54,7 @@ protected:
         environment.insert(u"HOME"_s, m_home.path());
         // A runtime folder of its own: no running instance of the session takes these commands.
         QDir().mkpath(path(u"runtime"_s));
+        QFile::setPermissions(path(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         environment.insert(u"XDG_RUNTIME_DIR"_s, path(u"runtime"_s));
         for (const QString& key : extra.keys())
             environment.insert(key, extra.value(key));

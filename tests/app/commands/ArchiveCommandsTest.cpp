@@ -127,7 +127,7 @@ TEST_F(ArchiveCommandsTest, ExportToAFileIsPrivateAndReplacedWhole) {
     ASSERT_TRUE(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther));
 
-    const auto exported = ArchiveCommands::exportHistoryToFile(m_store, Mode::localFile, target);
+    const auto exported = ArchiveCommands::exportHistoryToFile(m_store, Mode::localFile, target, true);
     ASSERT_TRUE(exported.ok()) << exported.error().message().toStdString();
     EXPECT_EQ(exported->itemCount, 1);
     const auto perms =
@@ -140,7 +140,7 @@ TEST_F(ArchiveCommandsTest, ExportToAFileIsPrivateAndReplacedWhole) {
     EXPECT_EQ(QDir(m_home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"export.json"_s});
 
     const QString unwritable = path(u"missing-folder/export.json"_s);
-    const auto failed = ArchiveCommands::exportHistoryToFile(m_store, Mode::localFile, unwritable);
+    const auto failed = ArchiveCommands::exportHistoryToFile(m_store, Mode::localFile, unwritable, false);
     ASSERT_FALSE(failed.ok());
     EXPECT_EQ(failed.error().kind, Kind::outputFailed);
     EXPECT_FALSE(QFileInfo::exists(path(u"missing-folder"_s)));
@@ -237,7 +237,7 @@ TEST_F(ArchiveCommandsTest, ABrokenImportChangesNothingAndNamesTheEntry) {
 TEST_F(ArchiveCommandsTest, AnUnreadableArchiveIsQuarantinedAndBothCommandsFail) {
     const QString target = path(u"export.json"_s);
     const auto runExport = [&]() -> std::optional<ArchiveCommandError> {
-        auto result = ArchiveCommands::exportHistoryToFile(m_store, Mode::localFile, target);
+        auto result = ArchiveCommands::exportHistoryToFile(m_store, Mode::localFile, target, true);
         return result ? std::nullopt : std::optional(result.error());
     };
     const auto runImport = [&]() -> std::optional<ArchiveCommandError> {

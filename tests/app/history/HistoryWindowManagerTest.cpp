@@ -110,6 +110,31 @@ TEST_F(HistoryWindowManagerTest, UsingAClipCopiesMarksItUsedReturnsAndPastesLate
     EXPECT_FALSE(timers.at(4)->isActive());
 }
 
+TEST_F(HistoryWindowManagerTest, APasteWhoseApplicationLostTheFocusIsNotTypedAndTheUserIsTold) {
+    preferences.setInstantPaste(true);
+    add(textClip(u"secret"_s, Timestamp{1}));
+    manager.show(HistoryWindowManager::PanelState::reset);
+    settle();
+    // Something else took the focus before the keystroke.
+    keystrokes.setActiveWindow(editor.window + 1);
+    manager.use(store.items().first(), RestoreForm::allRepresentations);
+    timers.fire(HistoryWindowManager::pasteDelayMilliseconds);
+
+    EXPECT_EQ(keystrokes.pasteCount(), 0);
+    EXPECT_EQ(pasted(), u"secret"_s);
+    ASSERT_TRUE(notices.current());
+    EXPECT_EQ(notices.current()->kind, UserMessage::Kind::pasteRefused);
+    EXPECT_TRUE(notices.current()->text.contains(u"Text Editor was no longer the active window"));
+
+    // Back in front, the next use pastes and the message goes.
+    keystrokes.setActiveWindow(editor.window);
+    manager.show(HistoryWindowManager::PanelState::reset);
+    manager.use(store.items().first(), RestoreForm::allRepresentations);
+    timers.fire(HistoryWindowManager::pasteDelayMilliseconds);
+    EXPECT_EQ(keystrokes.pasteCount(), 1);
+    EXPECT_FALSE(notices.current());
+}
+
 TEST_F(HistoryWindowManagerTest, EditingGoesThroughTheEditorAndLeavesTheStoredClipAlone) {
     const QUuid image = add(imageClip(QByteArray("png")));
     const ClipItem link = textClip(u"https://example.com/a"_s, Timestamp{5});

@@ -13,6 +13,7 @@
 
 #include <future>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace stowline;
@@ -149,14 +150,37 @@ TEST_F(SingleInstanceTest, GarbageGetsAnErrorReplyAndASilentClientIsDropped) {
     EXPECT_EQ(handled, 1);
 }
 
-TEST_F(SingleInstanceTest, TheDefaultSocketLivesInTheRuntimeFolder) {
+TEST_F(SingleInstanceTest, TheDefaultSocketLivesOnlyInAPrivateFolder) {
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray savedTemp = qgetenv("TMPDIR");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    EXPECT_EQ(InstanceClient::defaultSocketPath(), dir.filePath(u"org.stowline.Stowline.socket"_s));
+    EXPECT_EQ(*InstanceClient::defaultSocketPath(), dir.filePath(u"org.stowline.Stowline.socket"_s));
+
+    // A runtime folder others may enter is not used; the fallback in the temporary folder is made private.
+    const QString temp = dir.filePath(u"tmp"_s);
+    ASSERT_TRUE(QDir().mkpath(temp));
+    qputenv("TMPDIR", QFile::encodeName(temp));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString fallbackFolder = temp + u"/org.stowline.Stowline-"_s + QString::number(::geteuid());
+    EXPECT_EQ(*InstanceClient::defaultSocketPath(), fallbackFolder + u"/org.stowline.Stowline.socket"_s);
+    EXPECT_TRUE(InstanceClient::isPrivateFolder(fallbackFolder));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
+
+    // A fallback that was widened is narrowed again; one that is a link is refused.
     qputenv("XDG_RUNTIME_DIR", QByteArray());
-    const QString fallback = InstanceClient::defaultSocketPath();
-    EXPECT_TRUE(fallback.startsWith(QDir::tempPath()));
-    EXPECT_TRUE(fallback.contains(QString::number(::getuid())));
+    ASSERT_EQ(::chmod(QFile::encodeName(fallbackFolder).constData(), 0755), 0);
+    EXPECT_TRUE(InstanceClient::defaultSocketPath().ok());
+    EXPECT_TRUE(InstanceClient::isPrivateFolder(fallbackFolder));
+    ASSERT_TRUE(QDir(fallbackFolder).removeRecursively());
+    ASSERT_TRUE(QFile::link(dir.path(), fallbackFolder));
+    const auto linked = InstanceClient::defaultSocketPath();
+    ASSERT_FALSE(linked.ok());
+    EXPECT_TRUE(linked.error().contains(u"is a symbolic link"));
+
+    if (savedTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTemp);
     if (saved.isNull())
         qunsetenv("XDG_RUNTIME_DIR");
     else
