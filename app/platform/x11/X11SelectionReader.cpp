@@ -101,8 +101,10 @@ private:
 
     void wake() {
         const quint64 one = 1;
-        if (m_wake >= 0)
-            (void)::write(m_wake, &one, sizeof one);
+        // A full counter already wakes the reader.
+        if (m_wake >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(m_wake, &one, sizeof one);
+        }
     }
 
     void run() {
@@ -154,7 +156,7 @@ private:
         ::poll(fds, alive ? 2 : 1, timeout);
         if (fds[0].revents & POLLIN) {
             quint64 count = 0;
-            (void)::read(m_wake, &count, sizeof count);
+            [[maybe_unused]] const ssize_t read = ::read(m_wake, &count, sizeof count);
         }
     }
 

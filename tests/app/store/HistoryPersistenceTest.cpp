@@ -175,6 +175,23 @@ TEST_F(HistoryPersistenceTest, UnreadableArchiveStartsAFreshHistoryWithItsMessag
     EXPECT_EQ(QDir(dir.path()).entryList({u"history-corrupt-*.stwl"_s}).size(), 1);
 }
 
+TEST_F(HistoryPersistenceTest, AHistoryFolderOpenToOthersIsMadePrivateAndTheUserIsTold) {
+    {
+        auto store = makeStore();
+        store->history.capture(test::textClip(u"kept"_s), 0);
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+
+    auto store = makeStore();
+    ASSERT_TRUE(store->notices.current());
+    EXPECT_EQ(store->notices.current()->kind, UserMessage::Kind::filePermissions);
+    EXPECT_TRUE(store->notices.current()->text.contains(dir.path() + u" was open to other users (permissions 0755)"_s));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(dir.path()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(titles(store->history.items()), QStringList{u"kept"_s});
+}
+
 TEST_F(HistoryPersistenceTest, LockedKeyringAtStartUpLosesNothing) {
     {
         auto store = makeStore(ArchiveProtectionMode::keychain);
