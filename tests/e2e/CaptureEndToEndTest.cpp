@@ -49,7 +49,7 @@ bool reachesCount(const StowlineProcess& stowline, qsizetype count) {
 // The running instance's history as `stowline export` writes it.
 QList<ClipItem> exported(const StowlineHome& home, const StowlineProcess& stowline) {
     const QString path = home.dataHome() + u"/export.json"_s;
-    const Finished run = stowline.run({u"export"_s, path});
+    const Finished run = stowline.run({u"export"_s, path, u"--force"_s});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

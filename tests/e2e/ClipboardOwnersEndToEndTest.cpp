@@ -26,7 +26,7 @@ constexpr int answerBoundMs = 2000;
 
 QList<ClipItem> exported(const StowlineHome& home, const StowlineProcess& stowline) {
     const QString path = home.dataHome() + u"/export.json"_s;
-    if (stowline.run({u"export"_s, path}).exitCode != 0)
+    if (stowline.run({u"export"_s, path, u"--force"_s}).exitCode != 0)
         return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

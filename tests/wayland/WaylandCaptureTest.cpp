@@ -67,7 +67,7 @@ protected:
     // The running instance's history as `stowline export` writes it, newest first.
     QList<ClipItem> clips() const {
         const QString path = home.dataHome() + u"/export.json"_s;
-        if (stowline.run({u"export"_s, path}).exitCode != 0)
+        if (stowline.run({u"export"_s, path, u"--force"_s}).exitCode != 0)
             return {};
         auto archive = StowlineArchive::decode(contents(path));
         return archive.ok() ? archive->items : QList<ClipItem>();
