@@ -38,6 +38,7 @@ std::optional<int> readClipFromInput(CommandLine& commandLine, CommandOutput& ou
 
 // A command answered by the running instance or, for the history, on the archive; never becomes the instance.
 int runCommand(CommandLine commandLine, CommandOutput& output, int argc, char* argv[]) {
+    ProcessProtection::forbidInspection();
     if (const std::optional<int> status = readClipFromInput(commandLine, output))
         return *status;
     QCoreApplication application(argc, argv);
@@ -92,6 +93,8 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
     auto services = PlatformServices::forDesktop();
     if (!services.ok())
         return output.fail(services.error());
+    // Only now: the display connections are made, and the archive key is read later, in start().
+    ProcessProtection::forbidInspection();
     StowlineApplication stowline(
         std::move(*services),
         {.isBackgroundLaunch = commandLine.background, .preferencesFile = {}, .archiveDirectory = {}});
@@ -115,7 +118,7 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
 
 int main(int argc, char* argv[]) {
     // Every mode may read the archive key: the instance, and commands that open the history themselves.
-    ProcessProtection::apply();
+    ProcessProtection::forbidCoreFiles();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
