@@ -270,15 +270,6 @@ void HistoryEngine::replaceInPlace(NodePtr& node, ClipItem item) {
     node = std::move(replaced);
 }
 
-QList<ClipItem> HistoryEngine::filtered(QStringView query, const QSet<ClipKind>& kinds) const {
-    QList<ClipItem> result;
-    forEachMatch(
-        SmartSearch(query, m_folder),
-        [&](const ClipItem& item) { return kinds.isEmpty() || kinds.contains(item.kind()); },
-        [&](const NodePtr& node) { result.append(node->item); });
-    return result;
-}
-
 QList<ClipItem> HistoryEngine::filtered(QStringView query, HistoryFilter filter) const {
     QList<ClipItem> result;
     forEachMatch(

@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QMultiHash>
-#include <QSet>
 #include <QTimeZone>
 
 #include <array>
@@ -81,8 +80,7 @@ public:
     // otherwise returns whether any entry changed.
     std::optional<bool> upgradeEach(const std::function<bool(ClipItem&)>& upgrade, const std::atomic<bool>& stopped);
 
-    QList<ClipItem> filtered(QStringView query, const QSet<ClipKind>& kinds) const;
-    QList<ClipItem> filtered(QStringView query, HistoryFilter filter) const;
+    QList<ClipItem> filtered(QStringView query, HistoryFilter filter = HistoryFilter::all) const;
     // The entries that pass the filter and satisfy the search (parsed with `folder()`), shared with this
     // history, so a search over a large history copies no entry.
     QList<SharedClipItem> sharedFiltered(const SmartSearch& search, HistoryFilter filter) const;

@@ -220,14 +220,14 @@ TEST(HistoryEngine, RecognizedTextOnlyForTheMatchingImage) {
     EXPECT_FALSE(engine.applyRecognizedText(text.id(), text.contentHash(), u"x"_s, 1));
     EXPECT_FALSE(engine.applyRecognizedText(image.id(), u"hash-2"_s, u"x"_s, 1));
     EXPECT_FALSE(engine.applyRecognizedText(QUuid::createUuid(), u"hash-1"_s, u"x"_s, 1));
-    EXPECT_TRUE(engine.filtered(u"invoice"_s, QSet<ClipKind>()).isEmpty());
+    EXPECT_TRUE(engine.filtered(u"invoice"_s).isEmpty());
 
     EXPECT_TRUE(engine.applyRecognizedText(image.id(), u"hash-1"_s, u"Invoice 42"_s, 1));
-    EXPECT_EQ(engine.filtered(u"invoice"_s, QSet<ClipKind>()).size(), 1) << "the new text is searched at once";
+    EXPECT_EQ(engine.filtered(u"invoice"_s).size(), 1) << "the new text is searched at once";
     EXPECT_FALSE(engine.applyRecognizedText(image.id(), u"hash-1"_s, u"Invoice 42"_s, 1));
     EXPECT_TRUE(engine.applyRecognizedText(image.id(), u"hash-1"_s, u"Invoice 42"_s, 2));
     EXPECT_EQ(engine.item(image.id())->textRecognitionVersion(), 2);
-    EXPECT_EQ(engine.filtered(u"invoice"_s, QSet<ClipKind>()).size(), 1);
+    EXPECT_EQ(engine.filtered(u"invoice"_s).size(), 1);
 
     EXPECT_TRUE(engine.applyRecognizedText(image.id(), u"hash-1"_s, std::nullopt, 2));
     EXPECT_FALSE(engine.item(image.id())->recognizedText().has_value());
@@ -238,10 +238,10 @@ TEST(HistoryEngine, RecognizedTextOnlyForTheMatchingImage) {
 TEST(HistoryEngine, FilteredByKindsAndQuery) {
     const QList<ClipItem> items{clip(u"https://example.org"_s, 3), clip(u"plain words"_s, 2), imageClip(u"h"_s)};
     const HistoryEngine engine(items);
-    EXPECT_EQ(engine.filtered(u" "_s, QSet<ClipKind>()), engine.items());
-    EXPECT_EQ(engine.filtered(QString(), QSet<ClipKind>{ClipKind::image}).size(), 1);
-    EXPECT_EQ(engine.filtered(u"link"_s, QSet<ClipKind>()).at(0).title(), u"https://example.org"_s);
-    EXPECT_TRUE(engine.filtered(u"words"_s, QSet<ClipKind>{ClipKind::link}).isEmpty());
+    EXPECT_EQ(engine.filtered(u" "_s), engine.items());
+    EXPECT_EQ(engine.filtered(QString(), HistoryFilter::images).size(), 1);
+    EXPECT_EQ(engine.filtered(u"link"_s).at(0).title(), u"https://example.org"_s);
+    EXPECT_TRUE(engine.filtered(u"words"_s, HistoryFilter::links).isEmpty());
     EXPECT_EQ(engine.filtered(u"-words"_s, HistoryFilter::text).size(), 0);
     EXPECT_EQ(engine.filtered(QString(), HistoryFilter::images).size(), 1);
 }
@@ -259,8 +259,8 @@ TEST(HistoryEngine, CopiesAreIndependent) {
 
 TEST(HistoryEngine, ChangingTheLocaleRefoldsEntries) {
     HistoryEngine engine({clip(u"Isparta"_s, 1)}, TextFolder(QLocale(u"en_US"_s)));
-    EXPECT_EQ(engine.filtered(u"isparta"_s, QSet<ClipKind>()).size(), 1);
+    EXPECT_EQ(engine.filtered(u"isparta"_s).size(), 1);
     engine.setFolder(TextFolder(QLocale(u"tr_TR"_s)));
-    EXPECT_TRUE(engine.filtered(u"isparta"_s, QSet<ClipKind>()).isEmpty());
-    EXPECT_EQ(engine.filtered(u"\u0131sparta"_s, QSet<ClipKind>()).size(), 1);
+    EXPECT_TRUE(engine.filtered(u"isparta"_s).isEmpty());
+    EXPECT_EQ(engine.filtered(u"\u0131sparta"_s).size(), 1);
 }

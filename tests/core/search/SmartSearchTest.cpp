@@ -157,7 +157,7 @@ TEST(SmartSearch, CachedSearchAgreesWithFoldingEachClip) {
                 if (matches(clip, query, folder))
                     expected.append(clip);
             }
-            EXPECT_EQ(engine.filtered(query, QSet<ClipKind>()), expected);
+            EXPECT_EQ(engine.filtered(query), expected);
         }
     }
 }
@@ -170,8 +170,8 @@ TEST(SmartSearch, CopiesSearchedOnTwoThreadsAgree) {
     const HistoryEngine engine(clips, english);
     const HistoryEngine copy = engine;
     QList<ClipItem> fromThread;
-    std::thread other([&] { fromThread = copy.filtered(u"CAFE -7"_s, QSet<ClipKind>()); });
-    const QList<ClipItem> here = engine.filtered(u"CAFE -7"_s, QSet<ClipKind>());
+    std::thread other([&] { fromThread = copy.filtered(u"CAFE -7"_s); });
+    const QList<ClipItem> here = engine.filtered(u"CAFE -7"_s);
     other.join();
     QList<ClipItem> expected;
     for (const ClipItem& clip : engine.items()) {
@@ -189,10 +189,10 @@ TEST(SmartSearch, TermsNeverSpanTwoClipsOrTwoTexts) {
     ClipItem first = test::textClip(u"abc rep"_s, Timestamp{2});
     ClipItem second = test::textClip(u"ort xyz"_s, Timestamp{1});
     const HistoryEngine engine({first, second}, english);
-    EXPECT_TRUE(engine.filtered(u"report"_s, QSet<ClipKind>()).isEmpty());
-    EXPECT_TRUE(engine.filtered(u"xyzabc"_s, QSet<ClipKind>()).isEmpty());
-    EXPECT_EQ(engine.filtered(u"-rep"_s, QSet<ClipKind>()), QList<ClipItem>{second});
-    EXPECT_EQ(engine.filtered(u"ort -abc"_s, QSet<ClipKind>()), QList<ClipItem>{second});
+    EXPECT_TRUE(engine.filtered(u"report"_s).isEmpty());
+    EXPECT_TRUE(engine.filtered(u"xyzabc"_s).isEmpty());
+    EXPECT_EQ(engine.filtered(u"-rep"_s), QList<ClipItem>{second});
+    EXPECT_EQ(engine.filtered(u"ort -abc"_s), QList<ClipItem>{second});
     // The title and preview of one clip are two texts joined by a line feed.
-    EXPECT_TRUE(engine.filtered(u"repabc"_s, QSet<ClipKind>()).isEmpty());
+    EXPECT_TRUE(engine.filtered(u"repabc"_s).isEmpty());
 }
