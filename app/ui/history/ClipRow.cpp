@@ -15,6 +15,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QPainterPath>
 #include <QTextCharFormat>
 #include <QToolTip>
@@ -337,19 +338,32 @@ bool ClipRow::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyle
     return true;
 }
 
-QWidget* ClipRow::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const {
+QWidget* ClipRow::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const {
     auto* view = new RecognizedTextView(parent);
     connect(view, &RecognizedTextView::copyRequested, this, [this](const QString& text) {
         if (m_callbacks.onCopyRecognizedText)
             m_callbacks.onCopyRecognizedText(text);
     });
+    if (const SharedClipItem item = clipOf(index)) {
+        connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, view, id = item->id()](int line) {
+            if (m_panePlaces.size() >= maxRememberedPanePlaces && !m_panePlaces.contains(id))
+                m_panePlaces.clear();
+            m_panePlaces.insert(id, {qHash(view->text()), line});
+        });
+    }
     return view;
 }
 
 void ClipRow::setEditorData(QWidget* editor, const QModelIndex& index) const {
     const SharedClipItem item = clipOf(index);
-    if (auto* view = qobject_cast<RecognizedTextView*>(editor); view && item && item->recognizedText())
-        view->setText(*item->recognizedText());
+    auto* view = qobject_cast<RecognizedTextView*>(editor);
+    if (!view || !item || !item->recognizedText())
+        return;
+    const bool opening = view->text().isEmpty();
+    view->setText(*item->recognizedText());
+    const auto place = m_panePlaces.constFind(item->id());
+    if (opening && place != m_panePlaces.cend() && place->textHash == qHash(view->text()))
+        view->restoreScrollPosition(place->line);
 }
 
 void ClipRow::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

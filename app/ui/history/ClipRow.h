@@ -34,6 +34,7 @@ public:
     };
 
     static constexpr int thumbnailCacheSize = 96;
+    static constexpr qsizetype maxRememberedPanePlaces = 256;
 
     ClipRow(Callbacks callbacks, QObject* parent = nullptr);
 
@@ -77,6 +78,12 @@ private:
     std::optional<QUuid> m_hovered;
     mutable QCache<QString, QPixmap> m_thumbnails{thumbnailCacheSize};
     mutable QCache<QString, HighlightedText> m_highlights{400};
+    // Where each recognised text was scrolled to, so a pane scrolled out of the list and back opens there.
+    struct PanePlace {
+        size_t textHash = 0;
+        int line = 0;
+    };
+    mutable QHash<QUuid, PanePlace> m_panePlaces;
 };
 
 } // namespace stowline

@@ -81,8 +81,11 @@ HistoryView::HistoryView(HistoryStore& store, Notices& notices, AppPreferences& 
     // The rows keep clear of the panel's edges.
     auto* listArea = new QWidget(m_content);
     auto* listLayout = new QVBoxLayout(listArea);
-    listLayout->setContentsMargins(12, 2, 6, 0);
+    listLayout->setContentsMargins(12, 2, 12, 0);
     m_list = new QListView(listArea);
+    // A shown scroll bar takes the right margin's place, so the rows keep the same distance from either edge.
+    connect(m_list->verticalScrollBar(), &QScrollBar::rangeChanged, listArea,
+            [listLayout](int, int maximum) { listLayout->setContentsMargins(12, 2, maximum > 0 ? 6 : 12, 0); });
     listLayout->addWidget(m_list);
     m_list->setObjectName(QStringLiteral("clipList"));
     m_list->setAccessibleName(QStringLiteral("Clips"));
@@ -163,10 +166,9 @@ HistoryView::HistoryView(HistoryStore& store, Notices& notices, AppPreferences& 
     connect(&m_preferences, &AppPreferences::previewLineCountChanged, this, &HistoryView::applyRowSettings);
     connect(&m_preferences, &AppPreferences::previewFontSizeChanged, this, &HistoryView::applyRowSettings);
     connect(&m_preferences, &AppPreferences::showApplicationIdentifiersChanged, this, &HistoryView::applyRowSettings);
-    connect(StowlineStyle::notifier(), &StowlineStyle::appearanceChanged, this, &HistoryView::styleScrollBar);
 
     m_filterBar->setFilter(m_model.filter());
-    styleScrollBar();
+    StowlineStyle::styleScrollBar(m_list->verticalScrollBar());
     applyRowSettings();
     updateBanner();
     showVisibleItems();
@@ -186,10 +188,6 @@ HistoryView::ContentState HistoryView::contentState(bool captureEnabled, bool ha
 
 HistoryView::ContentState HistoryView::currentContentState() const {
     return contentState(m_preferences.captureEnabled(), !m_model.visibleItems().isEmpty(), m_model.query().isEmpty());
-}
-
-void HistoryView::styleScrollBar() {
-    m_list->verticalScrollBar()->setStyleSheet(StowlineStyle::scrollBarStyleSheet());
 }
 
 void HistoryView::applyRowSettings() {

@@ -85,7 +85,6 @@ private:
     void updateHover(const QPoint& point);
     // Opens a recognised-text view over every visible image row that has text, and closes the others.
     void syncTextViews();
-    void styleScrollBar();
 
     HistoryStore& m_store;
     Notices& m_notices;

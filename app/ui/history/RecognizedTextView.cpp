@@ -10,6 +10,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include <utility>
+
 namespace stowline {
 
 RecognizedTextView::RecognizedTextView(QWidget* parent) : QPlainTextEdit(parent) {
@@ -32,7 +34,13 @@ RecognizedTextView::RecognizedTextView(QWidget* parent) : QPlainTextEdit(parent)
     setToolTip(help());
     setAccessibleDescription(help());
     recolor();
+    StowlineStyle::styleScrollBar(verticalScrollBar());
     connect(StowlineStyle::notifier(), &StowlineStyle::appearanceChanged, this, &RecognizedTextView::recolor);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int maximum) {
+        if (m_pendingScroll > 0 && maximum >= m_pendingScroll) {
+            verticalScrollBar()->setValue(std::exchange(m_pendingScroll, 0));
+        }
+    });
     m_flashTimer.setSingleShot(true);
     connect(&m_flashTimer, &QTimer::timeout, this, [this] { setExtraSelections({}); });
 }
@@ -46,18 +54,25 @@ void RecognizedTextView::recolor() {
     palette.setColor(QPalette::Base, Qt::transparent);
     palette.setColor(QPalette::Text, StowlineStyle::color(StyleRole::secondaryLabel));
     setPalette(palette);
-    verticalScrollBar()->setStyleSheet(StowlineStyle::scrollBarStyleSheet());
 }
 
 void RecognizedTextView::setText(const QString& text) {
     if (text != m_text) {
         m_text = text;
         // One paragraph whose offsets are the text's own, so a click's offset is the policy's offset.
+        m_pendingScroll = 0;
         setPlainText(RowTextLayout::laidOut(text));
         verticalScrollBar()->setValue(0);
     }
     // The value assistive technology reads is the document's text, refreshed with it.
     setAccessibleName(QStringLiteral("Recognized text"));
+}
+
+void RecognizedTextView::restoreScrollPosition(int line) {
+    if (verticalScrollBar()->maximum() >= line)
+        verticalScrollBar()->setValue(line);
+    else
+        m_pendingScroll = line;
 }
 
 ImageTextCopyIntent RecognizedTextView::intentAt(const QPoint& point, bool shift) const {

@@ -24,6 +24,9 @@ public:
     // top.
     void setText(const QString& text);
     const QString& text() const { return m_text; }
+    // Scrolls to `line` as soon as the text is laid out far enough (a new view's layout comes later), unless
+    // the text changes first.
+    void restoreScrollPosition(int line);
 
     // What a click at `point` (in the viewport) asks to copy.
     ImageTextCopyIntent intentAt(const QPoint& point, bool shift) const;
@@ -47,6 +50,7 @@ private:
     void flash(qsizetype location, qsizetype length);
 
     QString m_text;
+    int m_pendingScroll = 0;
     QTimer m_flashTimer;
 };
 

@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -64,6 +65,7 @@ PrivacySettingsPane::PrivacySettingsPane(SettingsContext& context, QWidget* pare
     m_editor = new QPlainTextEdit(exclusions);
     m_editor->setFont(StowlineStyle::monospacedFont(11));
     m_editor->setFixedHeight(100);
+    StowlineStyle::styleScrollBar(m_editor->verticalScrollBar());
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setAccessibleName(u"Excluded application identifiers"_s);
     m_editor->setAccessibleDescription(u"One application identifier per line"_s);

@@ -23,7 +23,9 @@ protected:
 
 QVBoxLayout* makePaneLayout(QWidget* pane, Symbol symbol, const QString& title, const QString& sentence) {
     auto* layout = new QVBoxLayout(pane);
-    layout->setSpacing(14);
+    // Tight enough that the longest pane fits the window's first size without scrolling.
+    layout->setContentsMargins(9, 4, 9, 2);
+    layout->setSpacing(12);
     layout->addWidget(new SettingsIntroduction(symbol, title, sentence, pane));
     return layout;
 }

@@ -36,9 +36,7 @@ QWidget* scrolling(QWidget* pane, QWidget* parent) {
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area->verticalScrollBar()->setStyleSheet(StowlineStyle::scrollBarStyleSheet());
-    QObject::connect(StowlineStyle::notifier(), &StowlineStyle::appearanceChanged, area,
-                     [area] { area->verticalScrollBar()->setStyleSheet(StowlineStyle::scrollBarStyleSheet()); });
+    StowlineStyle::styleScrollBar(area->verticalScrollBar());
     pane->setContentsMargins(12, 0, 12, 8);
     return area;
 }

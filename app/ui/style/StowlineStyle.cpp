@@ -1,5 +1,7 @@
 #include "app/ui/style/StowlineStyle.h"
 
+#include <QScrollBar>
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QStyle>
@@ -211,6 +213,12 @@ QString StowlineStyle::scrollBarStyleSheet() {
                           "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
                           "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
         .arg(handle.name(QColor::HexArgb), hovered.name(QColor::HexArgb));
+}
+
+void StowlineStyle::styleScrollBar(QScrollBar* bar) {
+    const auto apply = [bar] { bar->setStyleSheet(scrollBarStyleSheet()); };
+    apply();
+    connect(notifier(), &StowlineStyle::appearanceChanged, bar, apply);
 }
 
 StowlineStyle* StowlineStyle::notifier() {

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPalette>
 
+class QScrollBar;
+
 namespace stowline {
 
 // The light/dark appearance actually in effect for the application's windows (the user's preference resolved
@@ -79,6 +81,8 @@ public:
     // A slim vertical scroll bar whose handle stands out of the surface in the appearance in effect, for the lists
     // and text views of the floating windows.
     static QString scrollBarStyleSheet();
+    // Gives `bar` that style now and whenever the appearance changes.
+    static void styleScrollBar(QScrollBar* bar);
 
     // Emits appearanceChanged; widgets that cache anything derived from the roles connect here. Widgets that
     // only paint with color() need nothing: the palette switch repaints them.

@@ -271,6 +271,18 @@ TEST_F(HistoryViewTest, EveryLineOfRecognizedTextCanBeScrolledToReadAndCopied) {
     pane = list().viewport()->findChild<RecognizedTextView*>(u"recognizedText"_s);
     ASSERT_NE(pane, nullptr);
     EXPECT_EQ(pane->verticalScrollBar()->value(), place);
+    // Scrolled out of the list and back, the pane opens where it was left.
+    for (int i = 0; i < 30; ++i)
+        add(textClip(u"newer %1"_s.arg(i)));
+    settle();
+    list().scrollToBottom();
+    settle();
+    ASSERT_EQ(list().viewport()->findChild<RecognizedTextView*>(u"recognizedText"_s), nullptr);
+    list().scrollToTop();
+    settle();
+    pane = list().viewport()->findChild<RecognizedTextView*>(u"recognizedText"_s);
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->verticalScrollBar()->value(), place);
 }
 
 TEST_F(HistoryViewTest, TheListKeepsItsPlaceWhenClipsChangeAndScrollsOnlyToANewSelection) {
