@@ -9,6 +9,7 @@
 #include "core/highlight/TextSyntaxHighlighter.h"
 #include "core/text/Graphemes.h"
 #include "core/text/LineEndings.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>
@@ -22,8 +23,6 @@ namespace stowline {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr qreal editorFontSize = 12.5;
 
 bool isCtrlReturn(const QKeyEvent* event) {
     const Qt::KeyboardModifiers held =
@@ -67,36 +66,39 @@ QWidget* EditBeforeUseViewController::view() const {
 void EditBeforeUseViewController::buildView(const QString& clipTitle) {
     m_view->setAccessibleName(u"Edit Before Use"_s);
 
-    auto* heading = new StyledLabel(u"Edit Before Use"_s, StowlineStyle::font(20, QFont::DemiBold), StyleRole::label);
-    auto* title = new StyledLabel(clipTitle, StowlineStyle::font(11, QFont::Medium), StyleRole::secondaryLabel,
-                                  StyledLabel::Overflow::elideTail);
+    auto* heading = new StyledLabel(u"Edit Before Use"_s, StowlineStyle::font(TextSize::largeTitle, QFont::DemiBold),
+                                    StyleRole::label);
+    auto* title = new StyledLabel(clipTitle, StowlineStyle::font(TextSize::footnote, QFont::Medium),
+                                  StyleRole::secondaryLabel, StyledLabel::Overflow::elideTail);
     title->setToolTip(clipTitle);
-    auto* badge =
-        new StyledLabel(label(m_format).toUpper(), StowlineStyle::font(9, QFont::Bold), StyleRole::systemBlue);
+    auto* badge = new StyledLabel(label(m_format).toUpper(), StowlineStyle::font(TextSize::badge, QFont::Bold),
+                                  StyleRole::systemBlue);
     badge->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     badge->setAccessibleDescription(u"Detected format"_s);
 
     auto* titles = new QVBoxLayout;
-    titles->setSpacing(3);
+    titles->setSpacing(EditorMetrics::titleSpacing);
     titles->addWidget(heading);
     titles->addWidget(title);
     auto* header = new QHBoxLayout;
     header->setContentsMargins(0, 0, 0, 0);
     header->addLayout(titles, 1);
-    header->addSpacing(12);
+    header->addSpacing(EditorMetrics::headerGap);
     header->addWidget(badge, 0, Qt::AlignVCenter);
 
     m_textView = new EditBeforeUseTextView;
     m_textView->setFrameShape(QFrame::NoFrame);
     m_textView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_textView->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    StowlineStyle::styleScrollBar(m_textView->verticalScrollBar());
+    StowlineStyle::styleScrollBar(m_textView->horizontalScrollBar());
     // Plain text and Markdown wrap at the view's width; code keeps its lines and scrolls sideways.
     m_textView->setLineWrapMode(isCodeLike(m_format) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
     m_textView->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_textView->document()->setDocumentMargin(12);
     const QFont font = TextSyntaxHighlighter::font(m_format) == HighlightFont::proportionalMedium
-                           ? StowlineStyle::font(editorFontSize, QFont::Medium)
-                           : StowlineStyle::monospacedFont(editorFontSize);
+                           ? StowlineStyle::font(TextSize::editorText, QFont::Medium)
+                           : StowlineStyle::monospacedFont(TextSize::editorText);
     m_textView->document()->setDefaultFont(font);
     m_textView->setFont(font);
     m_textView->setTabStopDistance(QFontMetricsF(font).horizontalAdvance(u' ') * 4);
@@ -107,9 +109,10 @@ void EditBeforeUseViewController::buildView(const QString& clipTitle) {
 
     m_findBar = new EditorFindBar(m_textView);
 
-    auto* note = new StyledLabel(u"Your archived clip stays unchanged."_s, StowlineStyle::font(10, QFont::Medium),
-                                 StyleRole::secondaryLabel);
-    m_countLabel = new StyledLabel({}, StowlineStyle::font(10, QFont::Medium), StyleRole::secondaryLabel);
+    auto* note = new StyledLabel(u"Your archived clip stays unchanged."_s,
+                                 StowlineStyle::font(TextSize::caption, QFont::Medium), StyleRole::secondaryLabel);
+    m_countLabel =
+        new StyledLabel({}, StowlineStyle::font(TextSize::caption, QFont::Medium), StyleRole::secondaryLabel);
     m_countLabel->setAccessibleDescription(u"Characters in the edited text"_s);
     auto* cancelButton = new QPushButton(u"Cancel"_s);
     cancelButton->setAutoDefault(false);
@@ -126,7 +129,7 @@ void EditBeforeUseViewController::buildView(const QString& clipTitle) {
     connect(commitButton, &QPushButton::clicked, this, &EditBeforeUseViewController::commit);
 
     auto* footer = new QHBoxLayout;
-    footer->setSpacing(10);
+    footer->setSpacing(EditorMetrics::footerSpacing);
     footer->addWidget(note);
     footer->addWidget(m_countLabel);
     footer->addStretch(1);
@@ -135,13 +138,13 @@ void EditBeforeUseViewController::buildView(const QString& clipTitle) {
 
     auto* root = new QVBoxLayout(m_view);
     // The header sits 24 from the top rather than clearing a title bar: the window has none.
-    root->setContentsMargins(22, 24, 22, 18);
+    root->setContentsMargins(EditorMetrics::window);
     root->setSpacing(0);
     root->addLayout(header);
-    root->addSpacing(16);
+    root->addSpacing(EditorMetrics::textGap);
     root->addWidget(m_findBar);
     root->addWidget(m_textView, 1);
-    root->addSpacing(14);
+    root->addSpacing(EditorMetrics::footerGap);
     root->addLayout(footer);
 
     m_highlightTimer = new QTimer(this);

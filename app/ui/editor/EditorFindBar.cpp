@@ -2,6 +2,7 @@
 
 #include "app/ui/style/StowlineStyle.h"
 #include "app/ui/widgets/StyledLabel.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -22,8 +23,8 @@ EditorFindBar::EditorFindBar(QPlainTextEdit* editor, QWidget* parent)
     , m_field(new QLineEdit(this))
     , m_previous(new QToolButton(this))
     , m_next(new QToolButton(this))
-    , m_status(
-          new StyledLabel({}, StowlineStyle::font(11), StyleRole::secondaryText, StyledLabel::Overflow::grow, this)) {
+    , m_status(new StyledLabel({}, StowlineStyle::font(TextSize::footnote), StyleRole::secondaryText,
+                               StyledLabel::Overflow::grow, this)) {
     m_field->setPlaceholderText(u"Find"_s);
     m_field->setClearButtonEnabled(true);
     m_field->setAccessibleName(u"Find"_s);
@@ -41,8 +42,8 @@ EditorFindBar::EditorFindBar(QPlainTextEdit* editor, QWidget* parent)
     done->setAccessibleName(u"Close the find bar"_s);
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(8, 5, 8, 5);
-    layout->setSpacing(6);
+    layout->setContentsMargins(EditorMetrics::findBar);
+    layout->setSpacing(EditorMetrics::findBarSpacing);
     layout->addWidget(m_field, 1);
     layout->addWidget(m_status);
     layout->addWidget(m_previous);

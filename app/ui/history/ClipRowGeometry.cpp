@@ -3,6 +3,7 @@
 #include "app/ui/history/RowTextLayout.h"
 #include "app/ui/style/StowlineStyle.h"
 #include "core/highlight/TextSyntaxHighlighter.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QFontMetricsF>
 
@@ -43,11 +44,11 @@ void ClipRowGeometry::setWidth(int width) {
 
 void ClipRowGeometry::refresh() {
     Fonts& f = m_fonts;
-    f.title = StowlineStyle::font(13, QFont::DemiBold);
-    f.metadata = StowlineStyle::font(10.5);
-    f.paneHeading = StowlineStyle::font(9, QFont::Bold);
-    f.paneText = StowlineStyle::font(11, QFont::Medium);
-    f.paneHint = StowlineStyle::font(8.5, QFont::Medium);
+    f.title = StowlineStyle::font(TextSize::body, QFont::DemiBold);
+    f.metadata = StowlineStyle::font(TextSize::metadata);
+    f.paneHeading = StowlineStyle::font(TextSize::badge, QFont::Bold);
+    f.paneText = StowlineStyle::font(TextSize::footnote, QFont::Medium);
+    f.paneHint = StowlineStyle::font(TextSize::paneHint, QFont::Medium);
     f.previewProportional = StowlineStyle::font(m_settings.previewFontSize, QFont::Medium);
     f.previewMonospaced = StowlineStyle::monospacedFont(m_settings.previewFontSize);
     f.titleLine = QFontMetricsF(f.title).lineSpacing();

@@ -2,6 +2,7 @@
 
 #include "app/ui/widgets/RoleLabel.h"
 #include "app/ui/widgets/SymbolView.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QVBoxLayout>
 
@@ -10,16 +11,16 @@ namespace stowline {
 EmptyState::EmptyState(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("emptyState"));
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(40, 0, 40, 40);
-    layout->setSpacing(10);
+    layout->setContentsMargins(PanelMetrics::emptyState);
+    layout->setSpacing(PanelMetrics::emptyStateSpacing);
     layout->addStretch(1);
     m_symbol = new SymbolView(Symbol::emptyClipboard, 44, StyleRole::tertiaryLabel, this);
     layout->addWidget(m_symbol, 0, Qt::AlignHCenter);
-    m_title = new RoleLabel(QString(), 17, QFont::DemiBold, StyleRole::label, this);
+    m_title = new RoleLabel(QString(), TextSize::emptyTitle, QFont::DemiBold, StyleRole::label, this);
     m_title->setObjectName(QStringLiteral("emptyTitle"));
     m_title->setAlignment(Qt::AlignHCenter);
     layout->addWidget(m_title);
-    m_message = new RoleLabel(QString(), 13, QFont::Normal, StyleRole::secondaryText, this);
+    m_message = new RoleLabel(QString(), TextSize::body, QFont::Normal, StyleRole::secondaryText, this);
     m_message->setObjectName(QStringLiteral("emptyMessage"));
     m_message->setAlignment(Qt::AlignHCenter);
     m_message->setWordWrap(true);

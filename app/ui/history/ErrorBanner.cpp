@@ -2,6 +2,7 @@
 
 #include "app/ui/widgets/RoleLabel.h"
 #include "app/ui/widgets/SymbolView.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -13,10 +14,10 @@ namespace stowline {
 ErrorBanner::ErrorBanner(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("errorBanner"));
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(24, 8, 20, 8);
-    layout->setSpacing(10);
+    layout->setContentsMargins(PanelMetrics::errorBanner);
+    layout->setSpacing(PanelMetrics::errorBannerSpacing);
     layout->addWidget(new SymbolView(Symbol::warning, 18, StyleRole::systemOrange, this), 0, Qt::AlignTop);
-    m_message = new RoleLabel(QString(), 12, QFont::Medium, StyleRole::label, this);
+    m_message = new RoleLabel(QString(), TextSize::callout, QFont::Medium, StyleRole::label, this);
     m_message->setObjectName(QStringLiteral("errorMessage"));
     m_message->setWordWrap(true);
     layout->addWidget(m_message, 1);

@@ -3,6 +3,7 @@
 #include "app/ui/widgets/RoleLabel.h"
 #include "app/ui/widgets/SegmentedControl.h"
 #include "app/ui/widgets/SymbolView.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -11,14 +12,14 @@ namespace stowline {
 
 FilterBar::FilterBar(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(16, 2, 16, 8);
-    layout->setSpacing(6);
+    layout->setContentsMargins(PanelMetrics::filterBar);
+    layout->setSpacing(PanelMetrics::filterBarSpacing);
     m_dot = new SymbolView(Symbol::recording, 10, StyleRole::systemGreen, this);
     layout->addWidget(m_dot);
-    m_status = new RoleLabel(QString(), 11.5, QFont::DemiBold, StyleRole::secondaryText, this);
+    m_status = new RoleLabel(QString(), TextSize::keyHint, QFont::DemiBold, StyleRole::secondaryText, this);
     m_status->setObjectName(QStringLiteral("captureStatus"));
     layout->addWidget(m_status);
-    layout->addSpacing(10);
+    layout->addSpacing(PanelMetrics::statusGap);
     QStringList labels;
     for (const HistoryFilter filter : EnumTraits<HistoryFilter>::cases)
         labels.append(label(filter));

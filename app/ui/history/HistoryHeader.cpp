@@ -3,6 +3,7 @@
 #include "app/ui/style/StowlineStyle.h"
 #include "app/ui/style/Symbols.h"
 #include "app/ui/widgets/SymbolView.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -19,8 +20,8 @@ constexpr int kSettingsSymbolSize = 20;
 
 HistoryHeader::HistoryHeader(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(16, 14, 12, 8);
-    layout->setSpacing(10);
+    layout->setContentsMargins(PanelMetrics::header);
+    layout->setSpacing(PanelMetrics::headerSpacing);
     layout->addWidget(new SymbolView(Symbol::clipboard, 24, StyleRole::accent, this));
 
     m_search = new QLineEdit(this);
@@ -28,7 +29,7 @@ HistoryHeader::HistoryHeader(QWidget* parent) : QWidget(parent) {
     m_search->setPlaceholderText(QStringLiteral("Search your clipboard"));
     m_search->setAccessibleName(QStringLiteral("Search clipboard history"));
     m_search->setFrame(false);
-    m_search->setFont(StowlineStyle::font(18));
+    m_search->setFont(StowlineStyle::font(TextSize::title));
     layout->addWidget(m_search, 1);
 
     m_clear = new QToolButton(this);

@@ -14,6 +14,7 @@
 #include "app/ui/history/KeyHintFooter.h"
 #include "app/ui/style/PlatformWording.h"
 #include "app/ui/style/StowlineStyle.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -81,11 +82,14 @@ HistoryView::HistoryView(HistoryStore& store, Notices& notices, AppPreferences& 
     // The rows keep clear of the panel's edges.
     auto* listArea = new QWidget(m_content);
     auto* listLayout = new QVBoxLayout(listArea);
-    listLayout->setContentsMargins(12, 2, 12, 0);
+    listLayout->setContentsMargins(PanelMetrics::list);
     m_list = new QListView(listArea);
-    // A shown scroll bar takes the right margin's place, so the rows keep the same distance from either edge.
-    connect(m_list->verticalScrollBar(), &QScrollBar::rangeChanged, listArea,
-            [listLayout](int, int maximum) { listLayout->setContentsMargins(12, 2, maximum > 0 ? 6 : 12, 0); });
+    connect(m_list->verticalScrollBar(), &QScrollBar::rangeChanged, listArea, [listLayout](int, int maximum) {
+        QMargins margins = PanelMetrics::list;
+        if (maximum > 0)
+            margins.setRight(PanelMetrics::listRightBesideScrollBar);
+        listLayout->setContentsMargins(margins);
+    });
     listLayout->addWidget(m_list);
     m_list->setObjectName(QStringLiteral("clipList"));
     m_list->setAccessibleName(QStringLiteral("Clips"));

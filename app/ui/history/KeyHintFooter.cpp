@@ -4,24 +4,21 @@
 #include "app/ui/style/StowlineStyle.h"
 #include "app/ui/widgets/KeyCap.h"
 #include "app/ui/widgets/RoleLabel.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
 
 namespace stowline {
 
-namespace {
-
-constexpr qreal kLabelSize = 11.5;
-
-} // namespace
+namespace {} // namespace
 
 KeyHintFooter::KeyHintFooter(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("keyHints"));
     // Its width is the panel's: hints that do not fit give way instead of widening the panel.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(16, 8, 16, 8);
+    layout->setContentsMargins(PanelMetrics::footer);
     layout->setSpacing(0);
     m_navigate = addHint(layout, QStringLiteral("↑↓"), QStringLiteral("Navigate"));
     m_use = addHint(layout, QStringLiteral("Return"), QStringLiteral("Copy"));
@@ -31,7 +28,7 @@ KeyHintFooter::KeyHintFooter(QWidget* parent) : QWidget(parent) {
     m_delete = addHint(layout, PanelKeys::deleteCap(), QStringLiteral("Delete"));
     m_open = addHint(layout, QString(), QStringLiteral("Open"));
     layout->addStretch(1);
-    m_count = new RoleLabel(QString(), kLabelSize, QFont::Medium, StyleRole::secondaryText, this);
+    m_count = new RoleLabel(QString(), TextSize::keyHint, QFont::Medium, StyleRole::secondaryText, this);
     m_count->setObjectName(QStringLiteral("clipCount"));
     layout->addWidget(m_count);
 }
@@ -40,9 +37,10 @@ KeyHintFooter::Hint KeyHintFooter::addHint(QHBoxLayout* layout, const QString& c
     // Cap and label in one box, so a hidden hint leaves no gap.
     auto* box = new QWidget(this);
     auto* boxLayout = new QHBoxLayout(box);
-    boxLayout->setContentsMargins(0, 0, 10, 0);
-    boxLayout->setSpacing(5);
-    Hint hint{box, new KeyCap(cap, box), new RoleLabel(text, kLabelSize, QFont::Medium, StyleRole::secondaryText, box)};
+    boxLayout->setContentsMargins(0, 0, PanelMetrics::hintGap, 0);
+    boxLayout->setSpacing(PanelMetrics::hintSpacing);
+    Hint hint{box, new KeyCap(cap, box),
+              new RoleLabel(text, TextSize::keyHint, QFont::Medium, StyleRole::secondaryText, box)};
     boxLayout->addWidget(hint.cap);
     boxLayout->addWidget(hint.label);
     layout->addWidget(box);

@@ -3,6 +3,7 @@
 #include "app/ui/history/RowTextLayout.h"
 #include "app/ui/style/StowlineStyle.h"
 #include "core/recognition/ImageTextCopyPolicy.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -29,7 +30,7 @@ RecognizedTextView::RecognizedTextView(QWidget* parent) : QPlainTextEdit(parent)
     document()->setDocumentMargin(0);
     viewport()->setAutoFillBackground(false);
     viewport()->setCursor(Qt::PointingHandCursor);
-    setFont(StowlineStyle::font(11, QFont::Medium));
+    setFont(StowlineStyle::font(TextSize::footnote, QFont::Medium));
     setAccessibleName(QStringLiteral("Recognized text"));
     setToolTip(help());
     setAccessibleDescription(help());

@@ -5,6 +5,7 @@
 #include "app/ui/settings/SettingsSection.h"
 #include "app/ui/style/PlatformWording.h"
 #include "app/ui/style/StowlineStyle.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -61,10 +62,10 @@ PrivacySettingsPane::PrivacySettingsPane(SettingsContext& context, QWidget* pare
     bindToggle(m_exclusions, preferences, &AppPreferences::privacyExclusionsEnabled,
                &AppPreferences::setPrivacyExclusionsEnabled, &AppPreferences::privacyExclusionsEnabledChanged);
     exclusions->addRow(m_exclusions);
-    m_exclusionsNote = exclusions->addNote(QString(), 11);
+    m_exclusionsNote = exclusions->addNote(QString(), TextSize::footnote);
     m_editor = new QPlainTextEdit(exclusions);
-    m_editor->setFont(StowlineStyle::monospacedFont(11));
-    m_editor->setFixedHeight(100);
+    m_editor->setFont(StowlineStyle::monospacedFont(TextSize::footnote));
+    m_editor->setFixedHeight(SettingsMetrics::exclusionsEditorHeight);
     StowlineStyle::styleScrollBar(m_editor->verticalScrollBar());
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setAccessibleName(u"Excluded application identifiers"_s);

@@ -1,4 +1,5 @@
 #include "app/ui/settings/SettingsSection.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,9 +24,8 @@ protected:
 
 QVBoxLayout* makePaneLayout(QWidget* pane, Symbol symbol, const QString& title, const QString& sentence) {
     auto* layout = new QVBoxLayout(pane);
-    // Tight enough that the longest pane fits the window's first size without scrolling.
-    layout->setContentsMargins(9, 4, 9, 2);
-    layout->setSpacing(12);
+    layout->setContentsMargins(SettingsMetrics::pane);
+    layout->setSpacing(SettingsMetrics::paneSpacing);
     layout->addWidget(new SettingsIntroduction(symbol, title, sentence, pane));
     return layout;
 }
@@ -33,7 +33,7 @@ QVBoxLayout* makePaneLayout(QWidget* pane, Symbol symbol, const QString& title, 
 QLabel* makeNote(const QString& text, QWidget* parent, qreal pointSize) {
     auto* note = new QLabel(text, parent);
     note->setWordWrap(true);
-    note->setFont(StowlineStyle::font(pointSize > 0 ? pointSize : 12));
+    note->setFont(StowlineStyle::font(pointSize > 0 ? pointSize : TextSize::callout));
     paintTextIn(note, StyleRole::secondaryText);
     return note;
 }
@@ -52,16 +52,16 @@ SettingsSection::SettingsSection(const QString& title, QWidget* parent)
     : QWidget(parent), m_box(new Box(this)), m_rows(new QVBoxLayout(m_box)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
+    layout->setSpacing(SettingsMetrics::headingSpacing);
     auto* heading = makeNote(title, this);
-    QFont font = StowlineStyle::font(11, QFont::DemiBold);
+    QFont font = StowlineStyle::font(TextSize::footnote, QFont::DemiBold);
     font.setLetterSpacing(QFont::PercentageSpacing, 106);
     heading->setFont(font);
     heading->setAccessibleName(title);
     layout->addWidget(heading);
     layout->addWidget(m_box);
-    m_rows->setContentsMargins(14, 10, 14, 10);
-    m_rows->setSpacing(8);
+    m_rows->setContentsMargins(SettingsMetrics::sectionBox);
+    m_rows->setSpacing(SettingsMetrics::sectionRowSpacing);
 }
 
 void SettingsSection::addRow(QWidget* row) {
@@ -102,13 +102,14 @@ SettingsIntroduction::SettingsIntroduction(Symbol symbol, const QString& title, 
                                            QWidget* parent)
     : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 4);
-    layout->setSpacing(12);
-    layout->addWidget(new SettingsSymbolView(symbol, 30, StyleRole::accent, this), 0, Qt::AlignTop);
+    layout->setContentsMargins(SettingsMetrics::introduction);
+    layout->setSpacing(SettingsMetrics::introductionSpacing);
+    layout->addWidget(new SettingsSymbolView(symbol, SettingsMetrics::introductionSymbolSize, StyleRole::accent, this),
+                      0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
+    texts->setSpacing(SettingsMetrics::introductionTextSpacing);
     auto* heading = new QLabel(title, this);
-    heading->setFont(StowlineStyle::font(18, QFont::Bold));
+    heading->setFont(StowlineStyle::font(TextSize::title, QFont::Bold));
     texts->addWidget(heading);
     texts->addWidget(makeNote(sentence, this));
     layout->addLayout(texts, 1);

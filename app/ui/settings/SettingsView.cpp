@@ -11,6 +11,7 @@
 #include "app/ui/settings/ShortcutsSettingsPane.h"
 #include "app/ui/style/PlatformWording.h"
 #include "app/ui/widgets/SegmentedControl.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -37,7 +38,7 @@ QWidget* scrolling(QWidget* pane, QWidget* parent) {
     area->setFrameShape(QFrame::NoFrame);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StowlineStyle::styleScrollBar(area->verticalScrollBar());
-    pane->setContentsMargins(12, 0, 12, 8);
+    pane->setContentsMargins(SettingsMetrics::paneInset);
     return area;
 }
 
@@ -62,8 +63,8 @@ QString SettingsView::clearAllMessage() {
 SettingsView::SettingsView(SettingsContext& context, SettingsPane initialPane, QWidget* parent)
     : QWidget(parent), m_context(context), m_selectedPane(initialPane) {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 12, 0, 4);
-    layout->setSpacing(8);
+    layout->setContentsMargins(SettingsMetrics::view);
+    layout->setSpacing(SettingsMetrics::viewSpacing);
 
     QStringList titles;
     for (SettingsPane pane : EnumTraits<SettingsPane>::cases)
@@ -74,14 +75,14 @@ SettingsView::SettingsView(SettingsContext& context, SettingsPane initialPane, Q
     m_aboutButton->setAccessibleName(u"About Stowline"_s);
     m_aboutButton->setFlat(true);
     auto* selectorRow = new QGridLayout;
-    selectorRow->setContentsMargins(24, 0, 16, 0);
+    selectorRow->setContentsMargins(SettingsMetrics::selectorRow);
     selectorRow->addWidget(m_selector, 0, 0, Qt::AlignHCenter);
     selectorRow->addWidget(m_aboutButton, 0, 0, Qt::AlignRight | Qt::AlignVCenter);
     layout->addLayout(selectorRow);
 
     m_storeMessage = new QLabel(this);
     m_storeMessage->setWordWrap(true);
-    m_storeMessage->setContentsMargins(24, 0, 24, 0);
+    m_storeMessage->setContentsMargins(SettingsMetrics::message);
     m_storeMessage->setAccessibleName(u"Stowline message"_s);
     paintTextIn(m_storeMessage, StyleRole::systemRed);
     layout->addWidget(m_storeMessage);

@@ -5,6 +5,7 @@
 #include "app/ui/settings/SettingsSection.h"
 #include "core/metadata/ByteCountFormatter.h"
 #include "core/metadata/ClipboardStatistics.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -26,7 +27,7 @@ StorageSummary::StorageSummary(HistoryStore& store, HistoryPersistence& persiste
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setHorizontalSpacing(12);
     auto* clipsRow = new QHBoxLayout;
-    clipsRow->setSpacing(6);
+    clipsRow->setSpacing(SettingsMetrics::summarySpacing);
     clipsRow->addWidget(new SettingsSymbolView(Symbol::clipCount, 16, StyleRole::secondaryText, this));
     clipsRow->addWidget(m_clips);
     clipsRow->addStretch();

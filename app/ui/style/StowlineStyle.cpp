@@ -211,7 +211,12 @@ QString StowlineStyle::scrollBarStyleSheet() {
                           "QScrollBar::handle:vertical { background: %1; border-radius: 4px; min-height: 32px; }"
                           "QScrollBar::handle:vertical:hover { background: %2; }"
                           "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-                          "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+                          "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
+                          "QScrollBar:horizontal { background: transparent; height: 10px; margin: 1px 2px; }"
+                          "QScrollBar::handle:horizontal { background: %1; border-radius: 4px; min-width: 32px; }"
+                          "QScrollBar::handle:horizontal:hover { background: %2; }"
+                          "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; }"
+                          "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }")
         .arg(handle.name(QColor::HexArgb), hovered.name(QColor::HexArgb));
 }
 

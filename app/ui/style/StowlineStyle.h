@@ -78,8 +78,8 @@ public:
     static QFont font(qreal size, QFont::Weight weight = QFont::Normal);
     static QFont monospacedFont(qreal size, QFont::Weight weight = QFont::Normal);
 
-    // A slim vertical scroll bar whose handle stands out of the surface in the appearance in effect, for the lists
-    // and text views of the floating windows.
+    // A slim scroll bar (either direction) whose handle stands out of the surface in the appearance in effect, for the
+    // lists and text views of the floating windows.
     static QString scrollBarStyleSheet();
     // Gives `bar` that style now and whenever the appearance changes.
     static void styleScrollBar(QScrollBar* bar);

@@ -1,6 +1,7 @@
 #include "app/ui/widgets/KeyCap.h"
 
 #include "app/ui/style/StowlineStyle.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -17,7 +18,7 @@ constexpr qreal verticalPadding = 3;
 constexpr qreal cornerRadius = 3;
 
 QFont capFont() {
-    return StowlineStyle::font(10, QFont::DemiBold);
+    return StowlineStyle::font(TextSize::caption, QFont::DemiBold);
 }
 
 } // namespace

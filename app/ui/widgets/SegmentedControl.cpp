@@ -1,6 +1,7 @@
 #include "app/ui/widgets/SegmentedControl.h"
 
 #include "app/ui/style/StowlineStyle.h"
+#include "app/ui/style/StyleMetrics.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -23,7 +24,7 @@ public:
         setCheckable(true);
         setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        setFont(StowlineStyle::font(size == Size::compact ? 12 : 13,
+        setFont(StowlineStyle::font(size == Size::compact ? TextSize::callout : TextSize::body,
                                     size == Size::compact ? QFont::Medium : QFont::Normal));
     }
 
