@@ -3,6 +3,7 @@
 #include "app/platform/DisplayServer.h"
 #include "app/platform/secretservice/SecretServiceStore.h"
 #include "app/platform/tesseract/TesseractTextRecognizer.h"
+#include "app/platform/wayland/WaylandFloatingWindows.h"
 #include "app/platform/wayland/WaylandFrontmostApplication.h"
 #include "app/platform/wayland/WaylandKeystrokePoster.h"
 #include "app/platform/wayland/WaylandPasteboard.h"
@@ -17,11 +18,21 @@
 
 namespace stowline {
 
-Result<PlatformServices, QString> PlatformServices::forDesktop() {
+std::shared_ptr<WaylandSession> PlatformServices::openWaylandSession() {
+    if (qEnvironmentVariable("STOWLINE_CLIPBOARD") == u"x11")
+        return nullptr;
+    return WaylandSession::open();
+}
+
+QByteArray PlatformServices::windowPlatform(bool waylandClipboard, bool preferXWayland, bool hasX11) {
+    const bool native = waylandClipboard && !preferXWayland;
+    return native || !hasX11 ? QByteArrayLiteral("wayland") : QByteArrayLiteral("xcb");
+}
+
+Result<PlatformServices, QString> PlatformServices::forDesktop(std::shared_ptr<WaylandSession> wayland) {
     const QString forced = qEnvironmentVariable("STOWLINE_CLIPBOARD");
     if (!forced.isEmpty() && forced != u"x11" && forced != u"wayland")
         return fail(QStringLiteral("STOWLINE_CLIPBOARD must be x11 or wayland."));
-    const std::shared_ptr<WaylandSession> wayland = forced == u"x11" ? nullptr : WaylandSession::open();
     const bool useWayland = wayland && wayland->canReadClipboard();
     if (forced == u"wayland" && !useWayland) {
         return fail(QStringLiteral("STOWLINE_CLIPBOARD=wayland needs a Wayland compositor that offers "
@@ -52,7 +63,10 @@ Result<PlatformServices, QString> PlatformServices::forDesktop() {
     }
     services.sessionReport = (useWayland ? QStringLiteral("clipboard=wayland\n") : QStringLiteral("clipboard=x11\n")) +
                              (wayland ? wayland->capabilities().report() : QString());
-    services.floatingWindows = std::make_unique<X11FloatingWindows>();
+    if (DisplayServer::isX11())
+        services.floatingWindows = std::make_unique<X11FloatingWindows>();
+    else
+        services.floatingWindows = std::make_unique<WaylandFloatingWindows>();
     services.textRecognizer = std::make_unique<TesseractTextRecognizer>();
     return services;
 }

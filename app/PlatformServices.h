@@ -10,11 +10,14 @@
 #include "app/platform/TextRecognizer.h"
 #include "core/support/Result.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
 
 namespace stowline {
+
+class WaylandSession;
 
 // The desktop services the application runs on, created once and handed to it; tests hand in fakes.
 struct PlatformServices {
@@ -35,7 +38,15 @@ struct PlatformServices {
     // serves. Needs the GUI application object. The clipboard goes through Wayland's data-control when
     // WAYLAND_DISPLAY names a compositor that offers it, through X11 otherwise; STOWLINE_CLIPBOARD=x11 or wayland
     // forces one.
-    static Result<PlatformServices, QString> forDesktop();
+    static Result<PlatformServices, QString> forDesktop(std::shared_ptr<WaylandSession> wayland);
+    // Stowline's own connection to the compositor WAYLAND_DISPLAY names, made before the toolkit's, so the toolkit's
+    // platform can follow what it offers; nothing without one or when STOWLINE_CLIPBOARD=x11.
+    static std::shared_ptr<WaylandSession> openWaylandSession();
+    // The toolkit platform for the windows, unless QT_QPA_PLATFORM names one: native Wayland windows where the
+    // clipboard goes through data-control (`waylandClipboard`), unless the user keeps them under XWayland
+    // (`preferXWayland`); X11 otherwise (GNOME's clipboard reaches Stowline only through XWayland), or Wayland
+    // when there is no X server.
+    static QByteArray windowPlatform(bool waylandClipboard, bool preferXWayland, bool hasX11);
     // The session's keyring alone, for commands that run without an instance and without a display.
     static std::unique_ptr<SecretStore> desktopSecretStore();
 };

@@ -186,6 +186,10 @@ void StowlineApplication::showSettings() {
         m_settings->show();
 }
 
+void StowlineApplication::useActivationToken(const QString& token) {
+    m_platform.floatingWindows->useActivationToken(token);
+}
+
 void StowlineApplication::showPanel() {
     ++m_panelRequestCount;
     m_history->show(HistoryWindowManager::PanelState::reset);

@@ -54,6 +54,7 @@ public:
     void requestQuit() override;
 
     // Brings the history panel forward; toggling hides it when it is showing.
+    void useActivationToken(const QString& token) override;
     void showPanel() override;
     void togglePanel() override;
     // Queues text recognition for the image clips of the history that need it.

@@ -6,6 +6,9 @@
 #include "app/cli/CommandLine.h"
 #include "app/instance/InstanceCommands.h"
 #include "app/instance/SingleInstance.h"
+#include "app/platform/wayland/WaylandSession.h"
+#include "app/preferences/PreferenceKeys.h"
+#include "app/preferences/PreferenceStore.h"
 
 #include "core/support/AppIdentity.h"
 
@@ -66,10 +69,15 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
     if (!hasX11 && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return output.fail(u"no display (neither WAYLAND_DISPLAY nor DISPLAY is set); Stowline runs in a Wayland, "
                            u"X11 or XWayland session."_s);
-    // Windows go to XWayland when there is one: global key grabs and synthetic paste work only there. The
-    // clipboard takes its own way to the compositor either way.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", hasX11 ? "xcb" : "wayland");
+    // Made before the toolkit's connection, whose platform follows what the compositor offers; the clipboard takes
+    // its own way to the compositor either way.
+    std::shared_ptr<WaylandSession> wayland = PlatformServices::openWaylandSession();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        const PreferenceStore preferences(PreferenceStore::defaultFilePath(), PreferenceAccess::readOnly);
+        const bool preferXWayland = preferences.storedBoolean(PreferenceKeys::windowsThroughXWayland).value_or(false);
+        qputenv("QT_QPA_PLATFORM",
+                PlatformServices::windowPlatform(wayland && wayland->canReadClipboard(), preferXWayland, hasX11));
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(AppIdentity::applicationName());
@@ -90,7 +98,7 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
         return output.fail(u"could not listen on %1 for later starts."_s.arg(socketPath));
     }
 
-    auto services = PlatformServices::forDesktop();
+    auto services = PlatformServices::forDesktop(std::move(wayland));
     if (!services.ok())
         return output.fail(services.error());
     // Only now: the display connections are made, and the archive key is read later, in start().

@@ -30,8 +30,10 @@ std::unique_ptr<QTemporaryFile> exchangeFile(const QString& socketPath) {
 }
 
 // Nothing when no instance runs; otherwise the reply, or the exit code of a failure already reported.
-std::optional<Result<QString, int>> ask(const QString& socketPath, const InstanceRequest& request,
-                                        CommandOutput& output) {
+std::optional<Result<QString, int>> ask(const QString& socketPath, InstanceRequest request, CommandOutput& output) {
+    // The compositor gave the token to whoever started this process (a shortcut, a launcher); the window the
+    // instance brings forward needs it to get the focus.
+    request.activationToken = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
     const auto reply = InstanceClient::send(socketPath, request, requestTimeoutMilliseconds);
     if (!reply) {
         if (reply.error() == InstanceClientError::notRunning)

@@ -46,9 +46,12 @@ QString InstanceProtocol::nameOf(InstanceCommand command) {
 }
 
 QByteArray InstanceRequest::encode() const {
-    return line({{"version"_L1, InstanceProtocol::version},
-                 {"command"_L1, InstanceProtocol::nameOf(command)},
-                 {"arguments"_L1, QJsonArray::fromStringList(arguments)}});
+    QJsonObject object{{"version"_L1, InstanceProtocol::version},
+                       {"command"_L1, InstanceProtocol::nameOf(command)},
+                       {"arguments"_L1, QJsonArray::fromStringList(arguments)}};
+    if (!activationToken.isEmpty())
+        object.insert("activationToken"_L1, activationToken);
+    return line(object);
 }
 
 std::optional<InstanceRequest> InstanceRequest::decode(QByteArrayView text) {
@@ -62,7 +65,10 @@ std::optional<InstanceRequest> InstanceRequest::decode(QByteArrayView text) {
     const std::optional<InstanceCommand> command = InstanceProtocol::commandFromName(name.toString());
     if (!command)
         return std::nullopt;
-    InstanceRequest request{*command, {}};
+    const QJsonValue token = object->value("activationToken"_L1);
+    if (!token.isUndefined() && !token.isString())
+        return std::nullopt;
+    InstanceRequest request{*command, {}, token.toString()};
     for (const QJsonValue& argument : arguments.toArray()) {
         if (!argument.isString())
             return std::nullopt;

@@ -30,7 +30,7 @@ enum class InstanceCommand {
 };
 
 // One request per connection, one line of compact JSON each way:
-//   {"version":1,"command":"show","arguments":[]}
+//   {"version":1,"command":"show","arguments":[],"activationToken":"..."}   (the token only when there is one)
 //   {"version":1,"status":0,"output":"..."}
 // `status` is the exit status the asking process ends with; `output` is what it prints. Exports and imports
 // travel through an owner-only file whose path is the argument, so the line stays short at any history size.
@@ -52,8 +52,15 @@ QString nameOf(InstanceCommand command);
 } // namespace InstanceProtocol
 
 struct InstanceRequest {
-    InstanceCommand command = InstanceCommand::show;
+    InstanceRequest(InstanceCommand command = InstanceCommand::show, QStringList arguments = {},
+                    QString activationToken = {})
+        : command(command), arguments(std::move(arguments)), activationToken(std::move(activationToken)) {}
+
+    InstanceCommand command;
     QStringList arguments;
+    // The asking process's XDG_ACTIVATION_TOKEN: on Wayland, the compositor's consent that the window the request
+    // brings forward may take the focus. Empty when it had none.
+    QString activationToken;
 
     // One line, ending in a newline.
     QByteArray encode() const;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 namespace stowline {
 
@@ -15,6 +15,8 @@ public:
     };
 
     virtual ~ApplicationControl() = default;
+    // For the next window brought forward (see `FloatingWindows::useActivationToken`).
+    virtual void useActivationToken(const QString& token) = 0;
     virtual void showPanel() = 0;
     virtual void togglePanel() = 0;
     virtual void applicationDidBecomeActive() = 0;

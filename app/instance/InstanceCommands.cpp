@@ -45,6 +45,11 @@ bool readsHistory(InstanceCommand command) {
     return true;
 }
 
+bool bringsWindowForward(InstanceCommand command) {
+    return command == InstanceCommand::show || command == InstanceCommand::toggle ||
+           command == InstanceCommand::settings;
+}
+
 InstanceReply notUnderstood() {
     return {2, u"the running Stowline did not understand the request"_s};
 }
@@ -95,6 +100,8 @@ void InstanceCommands::handle(const InstanceRequest& request, const SingleInstan
             Qt::SingleShotConnection);
         return;
     }
+    if (!request.activationToken.isEmpty() && bringsWindowForward(request.command))
+        m_services.application.useActivationToken(request.activationToken);
     switch (request.command) {
     case InstanceCommand::show:
         // A later start reopens the application, which makes it active.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWindow;
 
 namespace stowline {
@@ -17,6 +19,9 @@ public:
     virtual void activate(QWindow& window) = 0;
     // Whether the window holds the keyboard focus now, as the display server says.
     virtual bool hasKeyboardFocus(QWindow& window) const = 0;
+    // The display server's consent, handed on by the process the user started (XDG_ACTIVATION_TOKEN), for the next
+    // activation; ignored where activation needs none.
+    virtual void useActivationToken(const QString& token) = 0;
 };
 
 } // namespace stowline

@@ -30,6 +30,9 @@ inline const QString lastFiniteRetentionDays = QStringLiteral("lastFiniteRetenti
 inline const QString lastFinitePreviewLines = QStringLiteral("lastFinitePreviewLines");
 inline const QString lastProvenShortcutConfiguration = QStringLiteral("lastProvenShortcutConfiguration");
 inline const QString permissionRequirementSignature = QStringLiteral("permissionRequirementSignature");
+// Read once at start: in a Wayland session, keep Stowline's windows under XWayland (for desktops where that works
+// better); no control in the settings window, as the change needs a restart.
+inline const QString windowsThroughXWayland = QStringLiteral("windowsThroughXWayland");
 // Written and read by the permission window.
 inline const QString dismissedPermissionSignature = QStringLiteral("dismissedPermissionSignature");
 

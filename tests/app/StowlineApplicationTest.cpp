@@ -85,7 +85,9 @@ protected:
         pasteboard = clipboard.get();
         services.pasteboard = std::move(clipboard);
         services.frontmost = std::make_unique<FakeFrontmostApplication>();
-        services.floatingWindows = std::make_unique<FakeFloatingWindows>();
+        auto windows = std::make_unique<FakeFloatingWindows>();
+        floatingWindows = windows.get();
+        services.floatingWindows = std::move(windows);
         auto recognizer = std::make_unique<FakeTextRecognizer>();
         textRecognizer = recognizer.get();
         services.textRecognizer = std::move(recognizer);
@@ -114,11 +116,10 @@ protected:
     }
 
     static InstanceReply ask(StowlineApplication& application, InstanceCommand command,
-                             const QStringList& arguments = {}) {
+                             const QStringList& arguments = {}, const QString& activationToken = {}) {
         std::optional<InstanceReply> reply;
-        InstanceCommands(application.instanceServices()).handle({command, arguments}, [&](const InstanceReply& r) {
-            reply = r;
-        });
+        InstanceCommands(application.instanceServices())
+            .handle({command, arguments, activationToken}, [&](const InstanceReply& r) { reply = r; });
         EXPECT_TRUE(reply);
         return reply.value_or(InstanceReply{255, {}});
     }
@@ -127,6 +128,7 @@ protected:
     FakeSecretStore readSecrets;
     FakeHotKeyService* hotKeyService = nullptr;
     FakeKeystrokePoster* keystrokePoster = nullptr;
+    FakeFloatingWindows* floatingWindows = nullptr;
     FakeSecretStore* secrets = nullptr;
     FakePasteboard* pasteboard = nullptr;
     FakeTextRecognizer* textRecognizer = nullptr;
@@ -138,11 +140,13 @@ protected:
 TEST_F(StowlineApplicationTest, PlainStartShowsThePanelAndLaterStartsAskForItAgain) {
     auto application = launch(false);
     EXPECT_EQ(panelRequests->count(), 1);
+    // Each start hands on its activation token for the window it brings forward; a status request brings none.
     for (const InstanceCommand command : {InstanceCommand::show, InstanceCommand::toggle})
-        EXPECT_EQ(ask(*application, command).status, 0);
+        EXPECT_EQ(ask(*application, command, {}, InstanceProtocol::nameOf(command) + u"-token"_s).status, 0);
     EXPECT_EQ(application->panelRequestCount(), 3);
     // Shown, shown again, then toggled away.
-    EXPECT_TRUE(ask(*application, InstanceCommand::status).output.contains(u"\npanel=hidden\n"_s));
+    EXPECT_TRUE(ask(*application, InstanceCommand::status, {}, u"unused"_s).output.contains(u"\npanel=hidden\n"_s));
+    EXPECT_EQ(floatingWindows->activationTokens(), QStringList({u"show-token"_s, u"toggle-token"_s}));
 
     // The global shortcut toggles as well.
     const HotKey shortcut = *GlobalHotKey::hotKeyFor(HotKeyConfiguration::defaultShortcut());

@@ -37,4 +37,9 @@ void FakeInputKeyboard::typePaste() {
     org_kde_kwin_fake_input_keyboard_key(m_input, kLeftControl, WL_KEYBOARD_KEY_STATE_RELEASED);
 }
 
+void FakeInputKeyboard::typeKey(unsigned code) {
+    org_kde_kwin_fake_input_keyboard_key(m_input, code, WL_KEYBOARD_KEY_STATE_PRESSED);
+    org_kde_kwin_fake_input_keyboard_key(m_input, code, WL_KEYBOARD_KEY_STATE_RELEASED);
+}
+
 } // namespace stowline

@@ -16,6 +16,7 @@ public:
     ~FakeInputKeyboard() override;
 
     void typePaste() override;
+    void typeKey(unsigned code) override;
 
 private:
     explicit FakeInputKeyboard(org_kde_kwin_fake_input* input) : m_input(input) {}

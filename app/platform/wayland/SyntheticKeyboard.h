@@ -17,6 +17,8 @@ public:
 
     // Worker only: Ctrl+V, pressed and let go, with nothing else held.
     virtual void typePaste() = 0;
+    // Worker only: one key (as the kernel numbers it) pressed and let go, with nothing else held.
+    virtual void typeKey(unsigned code) = 0;
 
 protected:
     // Key codes as the kernel numbers them, which both protocols take.

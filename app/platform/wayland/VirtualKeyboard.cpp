@@ -104,4 +104,9 @@ void VirtualKeyboard::typePaste() {
     key(kLeftControl, false, 0);
 }
 
+void VirtualKeyboard::typeKey(unsigned code) {
+    key(code, true, 0);
+    key(code, false, 0);
+}
+
 } // namespace stowline

@@ -19,6 +19,7 @@ public:
     ~VirtualKeyboard() override;
 
     void typePaste() override;
+    void typeKey(unsigned code) override;
 
 private:
     VirtualKeyboard(zwp_virtual_keyboard_v1* keyboard, uint32_t controlMask)

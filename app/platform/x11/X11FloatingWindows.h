@@ -16,6 +16,8 @@ public:
     void showOnAllWorkspaces(QWindow& window) override;
     void activate(QWindow& window) override;
     bool hasKeyboardFocus(QWindow& window) const override;
+    // The pager source needs no token.
+    void useActivationToken(const QString&) override {}
 
 private:
     void sendToRoot(xcb_window_t window, const QByteArray& type, uint32_t d0, uint32_t d1, uint32_t d2 = 0);

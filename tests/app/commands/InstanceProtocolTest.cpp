@@ -12,11 +12,14 @@ TEST(InstanceProtocol, RequestsAndRepliesSurviveTheirLineForm) {
           InstanceCommand::pause, InstanceCommand::resume, InstanceCommand::clear, InstanceCommand::favorite,
           InstanceCommand::deleteClip, InstanceCommand::search}) {
         SCOPED_TRACE(InstanceProtocol::nameOf(command).toStdString());
-        const InstanceRequest request{command, {u"a b"_s, u"\u00e9\n\""_s}};
+        // The activation token travels only when there is one.
+        const QString token = command == InstanceCommand::toggle ? u"kwin-12-3"_s : QString();
+        const InstanceRequest request{command, {u"a b"_s, u"\u00e9\n\""_s}, token};
         const QByteArray line = request.encode();
         EXPECT_TRUE(line.endsWith('\n'));
         EXPECT_EQ(line.count('\n'), 1);
         EXPECT_EQ(InstanceRequest::decode(line), request);
+        EXPECT_EQ(line.contains("activationToken"), !token.isEmpty());
         EXPECT_EQ(InstanceProtocol::commandFromName(InstanceProtocol::nameOf(command)), command);
     }
     const InstanceReply reply{3, u"line one\nline two\n"_s};
@@ -36,6 +39,7 @@ TEST(InstanceProtocol, RejectsLinesThatAreNotOfThisVersion) {
         R"({"version":1,"command":"show"})",
         R"({"version":1,"command":"show","arguments":[1]})",
         R"({"version":1,"command":7,"arguments":[]})",
+        R"({"version":1,"command":"show","arguments":[],"activationToken":7})",
     };
     for (const QByteArray& line : requests) {
         SCOPED_TRACE(line.toStdString());
