@@ -18,6 +18,34 @@
 
 namespace stowline {
 
+namespace {
+
+QString currentDesktop() {
+    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").section(u':', 0, 0);
+    if (!desktop.isEmpty())
+        return desktop;
+    if (qEnvironmentVariableIsSet("SWAYSOCK"))
+        return QStringLiteral("sway");
+    if (qEnvironmentVariableIsSet("HYPRLAND_INSTANCE_SIGNATURE"))
+        return QStringLiteral("Hyprland");
+    return {};
+}
+
+DesktopFacts factsOf(const WaylandSession& wayland, bool useWayland) {
+    DesktopFacts facts;
+    facts.desktop = currentDesktop();
+    // GNOME keeps XWayland's clipboard in step with its own; elsewhere an X11 clipboard sees only X11 copies.
+    facts.capture = useWayland || facts.desktop.compare(u"GNOME", Qt::CaseInsensitive) == 0;
+    facts.sourceApplication = useWayland && wayland.toplevels() != nullptr;
+    // No global shortcut reaches Stowline on Wayland without a binding of the user's.
+    facts.shortcut = false;
+    // Typed through XWayland, the paste would reach X11 windows only.
+    facts.paste = useWayland && wayland.canType();
+    return facts;
+}
+
+} // namespace
+
 std::shared_ptr<WaylandSession> PlatformServices::openWaylandSession() {
     if (qEnvironmentVariable("STOWLINE_CLIPBOARD") == u"x11")
         return nullptr;
@@ -61,6 +89,8 @@ Result<PlatformServices, QString> PlatformServices::forDesktop(std::shared_ptr<W
         services.pasteboard = std::make_unique<X11Pasteboard>();
         services.frontmost = std::make_unique<X11FrontmostApplication>();
     }
+    if (wayland)
+        services.desktopFacts = factsOf(*wayland, useWayland);
     services.sessionReport = (useWayland ? QStringLiteral("clipboard=wayland\n") : QStringLiteral("clipboard=x11\n")) +
                              (wayland ? wayland->capabilities().report() : QString());
     if (DisplayServer::isX11())

@@ -8,12 +8,14 @@
 #include "app/platform/Pasteboard.h"
 #include "app/platform/SecretStore.h"
 #include "app/platform/TextRecognizer.h"
+#include "core/permission/DesktopReadiness.h"
 #include "core/support/Result.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace stowline {
 
@@ -33,6 +35,8 @@ struct PlatformServices {
     std::unique_ptr<TextRecognizer> textRecognizer;
     // key=value lines for `stowline status`: which clipboard backend runs, and what the Wayland compositor offers.
     QString sessionReport;
+    // In a Wayland session, what the desktop lets Stowline do, for the readiness window; nothing on X11.
+    std::optional<DesktopFacts> desktopFacts;
 
     // The real services of this session; a message for the user when the session is not one this platform layer
     // serves. Needs the GUI application object. The clipboard goes through Wayland's data-control when

@@ -70,6 +70,7 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     m_permissions = std::make_unique<PermissionReadinessWindowManager>(
         *m_preferences, *m_actions, [this] { m_shortcuts->registerHotKey(m_preferences->shortcut()); },
         [this] { revertPermissionDependentChoices(); });
+    m_permissions->setDesktopFacts(m_platform.desktopFacts);
 
     // Created ahead of its turn because the settings release its grab while recording; creating it registers
     // nothing.

@@ -187,6 +187,17 @@ TEST_F(WindowScreenshotTest, EveryWindowInBothAppearances) {
         ASSERT_TRUE(permissions.showIfNeeded(PermissionReadinessWindowManager::Showing::review));
         shoot(*permissions.window(), u"permission-review"_s, suffix);
         permissions.close(true);
+
+        // Wayland desktops: Sway lacks only the shortcut (a line to copy); GNOME, under XWayland, knows no source
+        // and cannot type the paste.
+        const DesktopFacts desktops[] = {{u"sway"_s, true, true, false, true}, {u"GNOME"_s, true, false, false, false}};
+        for (const DesktopFacts& facts : desktops) {
+            permissions.setDesktopFacts(facts, [] {});
+            ASSERT_TRUE(permissions.showIfNeeded(PermissionReadinessWindowManager::Showing::review));
+            shoot(*permissions.window(), u"permission-wayland-"_s + facts.desktop.toLower(), suffix);
+            permissions.close(true);
+        }
+        permissions.setDesktopFacts(std::nullopt);
     });
 }
 

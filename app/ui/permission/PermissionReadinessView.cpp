@@ -34,7 +34,7 @@ QIcon symbol(bool granted) {
 } // namespace
 
 PermissionReadinessView::PermissionReadinessView(const PermissionReadinessRequirements& requirements,
-                                                 Callbacks callbacks, QWidget* parent)
+                                                 Callbacks callbacks, QWidget* desktopSection, QWidget* parent)
     : QWidget(parent), m_requirements(requirements), m_callbacks(std::move(callbacks)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 24, 24, 20);
@@ -86,6 +86,11 @@ PermissionReadinessView::PermissionReadinessView(const PermissionReadinessRequir
     m_completeInSettings = wrappedLabel(PlatformWording::text(Wording::permissionCompleteInSettings), this);
     layout->addWidget(m_completeInSettings);
     m_notes = {onlyForThese, m_completeInSettings};
+    if (desktopSection) {
+        desktopSection->setParent(this);
+        layout->addSpacing(4);
+        layout->addWidget(desktopSection);
+    }
     layout->addStretch(1);
 
     const bool forShortcut =

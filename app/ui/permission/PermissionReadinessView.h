@@ -30,8 +30,9 @@ public:
 
     static constexpr int checkIntervalMs = 800;
 
+    // `desktopSection`, when given, goes below the notes (what a Wayland desktop lets Stowline do).
     PermissionReadinessView(const PermissionReadinessRequirements& requirements, Callbacks callbacks,
-                            QWidget* parent = nullptr);
+                            QWidget* desktopSection = nullptr, QWidget* parent = nullptr);
 
     bool granted() const { return m_granted; }
     bool requestSent() const { return m_requestSent; }

@@ -3,6 +3,7 @@
 #include "app/actions/ClipboardActions.h"
 #include "app/preferences/AppPreferences.h"
 #include "app/preferences/PreferenceKeys.h"
+#include "app/ui/permission/DesktopReadinessSection.h"
 #include "app/ui/permission/PermissionReadinessView.h"
 #include "core/permission/PermissionReadinessPolicy.h"
 
@@ -22,6 +23,8 @@ PermissionReadinessWindow::PermissionReadinessWindow(QWidget* parent)
 
 void PermissionReadinessWindow::setView(PermissionReadinessView* view) {
     setContent(view);
+    const int wanted = view->hasHeightForWidth() ? view->heightForWidth(fixedSize.width()) : 0;
+    setFixedSize(fixedSize.width(), std::max(fixedSize.height(), wanted));
 }
 
 PermissionReadinessView* PermissionReadinessWindow::view() const {
@@ -96,10 +99,23 @@ bool PermissionReadinessWindowManager::showIfNeeded(Showing showing, std::functi
             },
         .reviewOnly = m_reviewOnly,
     };
-    m_window->setView(new PermissionReadinessView(needed, std::move(callbacks)));
+    DesktopReadinessSection* desktop = nullptr;
+    if (m_desktopFacts) {
+        desktop = new DesktopReadinessSection(
+            DesktopReadiness::rows(*m_desktopFacts),
+            {.copyText = [self](const QString& text) { return self && self->m_actions.copyRecognizedText(text); },
+             .createShortcut = m_createShortcut});
+    }
+    m_window->setView(new PermissionReadinessView(needed, std::move(callbacks), desktop));
     m_window->centreOnPointerScreen();
     m_window->present(nullptr);
     return true;
+}
+
+void PermissionReadinessWindowManager::setDesktopFacts(std::optional<DesktopFacts> facts,
+                                                       std::function<void()> createShortcut) {
+    m_desktopFacts = std::move(facts);
+    m_createShortcut = std::move(createShortcut);
 }
 
 void PermissionReadinessWindowManager::notNow() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/permission/DesktopReadiness.h"
 #include "core/permission/PermissionReadinessRequirements.h"
 #include "core/permission/PermissionRequestStateMachine.h"
 
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace stowline {
 
@@ -28,6 +30,7 @@ public:
     explicit PermissionReadinessWindow(QWidget* parent = nullptr);
 
     PermissionReadinessView* view() const;
+    // Taller when the view asks for more than the usual height.
     void setView(PermissionReadinessView* view);
 };
 
@@ -55,6 +58,10 @@ public:
     void configurationDidChange();
     void close(bool granted);
 
+    // In a Wayland session: what the desktop lets Stowline do, shown at every showing; `createShortcut` makes the
+    // desktop's own shortcut where Stowline can (GNOME), after asking.
+    void setDesktopFacts(std::optional<DesktopFacts> facts, std::function<void()> createShortcut = {});
+
     PermissionReadinessWindow* window() const { return m_window.get(); }
     bool isWindowVisible() const { return m_window && m_window->isVisible(); }
     PermissionRequestStateMachine& requestState() { return m_requestState; }
@@ -72,6 +79,8 @@ private:
     std::function<void()> m_completion;
     bool m_reviewOnly = false;
     PermissionRequestStateMachine m_requestState;
+    std::optional<DesktopFacts> m_desktopFacts;
+    std::function<void()> m_createShortcut;
 };
 
 } // namespace stowline

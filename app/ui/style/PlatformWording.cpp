@@ -62,4 +62,54 @@ QString text(Wording wording) {
     return QString::fromUtf16(entry(wording).localText);
 }
 
+QString featureName(DesktopReadiness::Feature feature) {
+    using Feature = DesktopReadiness::Feature;
+    switch (feature) {
+    case Feature::capture:
+        return QStringLiteral("Clipboard capture");
+    case Feature::sourceApplication:
+        return QStringLiteral("Source application of each copy");
+    case Feature::shortcut:
+        return QStringLiteral("Global shortcut");
+    case Feature::paste:
+        return QStringLiteral("Paste into the previous app");
+    }
+    return {};
+}
+
+QString stepText(DesktopReadiness::Step step) {
+    using Step = DesktopReadiness::Step;
+    switch (step) {
+    case Step::none:
+        return QStringLiteral("Works on this desktop.");
+    case Step::cosmicDataControl:
+        return QStringLiteral("Start the COSMIC session with COSMIC_DATA_CONTROL_ENABLED=1 set in its environment, "
+                              "then start Stowline again.");
+    case Step::noDataControl:
+        return QStringLiteral("This desktop does not let clipboard managers read the clipboard.");
+    case Step::kdeDesktopEntry:
+        return QStringLiteral("KDE Plasma allows this only to the installed Stowline: start it from the application "
+                              "launcher or its installed path.");
+    case Step::noWindowTracking:
+        return QStringLiteral("This desktop does not tell applications which window is active, so clips are kept "
+                              "without their source.");
+    case Step::bindSway:
+        return QStringLiteral("Add this line to your Sway configuration, then reload Sway:");
+    case Step::bindHyprland:
+        return QStringLiteral("Add this line to your Hyprland configuration:");
+    case Step::gnomeCustomShortcut:
+        return QStringLiteral("Add a custom shortcut that runs \"stowline toggle\" in Settings, Keyboard, or let "
+                              "Stowline add Shift+Super+V for you.");
+    case Step::kdeShortcut:
+        return QStringLiteral("In System Settings, Shortcuts, add a command shortcut that runs \"stowline toggle\".");
+    case Step::desktopShortcut:
+        return QStringLiteral("Bind the command \"stowline toggle\" to a shortcut in your desktop's keyboard "
+                              "settings.");
+    case Step::pasteYourself:
+        return QStringLiteral("This desktop offers no way to type the paste for you: the clip is on the clipboard, "
+                              "paste it with Ctrl+V.");
+    }
+    return {};
+}
+
 } // namespace stowline::PlatformWording

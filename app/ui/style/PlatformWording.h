@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/permission/DesktopReadiness.h"
+
 #include <QString>
 
 namespace stowline {
@@ -34,6 +36,9 @@ enum class Wording {
 namespace PlatformWording {
 
 QString text(Wording wording);
+// The readiness window's lines about a Wayland desktop: what a piece does, and the step that gets a missing one.
+QString featureName(DesktopReadiness::Feature feature);
+QString stepText(DesktopReadiness::Step step);
 
 } // namespace PlatformWording
 
