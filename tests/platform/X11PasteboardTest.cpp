@@ -153,18 +153,6 @@ TEST(X11Pasteboard, AMarkerTheCallerSkipsLeavesTheDataUnread) {
     EXPECT_TRUE(skipped.representations.isEmpty());
 }
 
-TEST(X11Pasteboard, NeverCapturesPseudoTargetsOrQtsSyntheticImage) {
-    X11Pasteboard pasteboard;
-    const QByteArray png = encodedImage("PNG");
-    copyAndWait(pasteboard, u"image/png"_s, png);
-    // The entry does list the pseudo-targets; none of them may turn into a representation.
-    const QStringList listed = QString::fromLatin1(pasteWithXclip(u"TARGETS"_s)).split(u'\n', Qt::SkipEmptyParts);
-    EXPECT_TRUE(listed.contains(u"TARGETS"_s));
-    const PasteboardSnapshot snapshot = snapshotOf(pasteboard);
-    EXPECT_EQ(snapshot.representations, (ClipRepresentations{{0, TypeIdentifier::png, png}}));
-    EXPECT_TRUE(snapshot.markerTypes.isEmpty());
-}
-
 TEST(X11Pasteboard, DropsOversizedRepresentationsAndOversizedEntries) {
     X11Pasteboard pasteboard;
     const QByteArray nineMiB(9 * 1024 * 1024, 'a');
@@ -238,15 +226,6 @@ TEST(X11Pasteboard, WriteOfNothingWritableLeavesTheEntryAlone) {
     }
     EXPECT_EQ(pasteboard.changeCount(), before);
     EXPECT_EQ(pasteWithXclip(u"UTF8_STRING"_s), "keep me");
-}
-
-TEST(X11Pasteboard, ClearEmptiesTheEntryAndCountsAsAChange) {
-    X11Pasteboard pasteboard;
-    copyAndWait(pasteboard, u"UTF8_STRING"_s, "to be cleared");
-    const qint64 before = pasteboard.changeCount();
-    pasteboard.clear();
-    EXPECT_TRUE(waitUntil([&] { return pasteboard.changeCount() > before; }));
-    EXPECT_TRUE(read(pasteboard).isEmpty());
 }
 
 // Whatever the owner does, the answer comes through the event loop after what the GUI thread queued meanwhile, and

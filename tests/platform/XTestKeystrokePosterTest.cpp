@@ -57,20 +57,13 @@ TEST(XTestKeystrokePoster, PostsExactlyControlVOnceTheUserHasLetGoOfTheModifiers
     ASSERT_TRUE(poster.isAvailable());
 
     KeyRecorder window;
-    window.resize(300, 200);
-    window.show();
-    ASSERT_TRUE(waitUntil([&] { return window.windowHandle() != nullptr && window.windowHandle()->isExposed(); }));
-    ASSERT_EQ(runClient(u"xdotool"_s, {u"windowactivate"_s, u"--sync"_s, QString::number(window.winId())}).exitCode, 0);
-    ASSERT_TRUE(waitUntil([&] { return window.isActiveWindow(); }));
+    ASSERT_TRUE(showActive(window));
 
     const XcbConnection connection = XcbConnection::ofApplication();
     const auto xdotool = [](const char* action, const char* key) {
         return runClient(u"xdotool"_s, {QString::fromLatin1(action), QString::fromLatin1(key)}).exitCode == 0;
     };
-    const auto pastes = [&] {
-        return std::count(window.presses.cbegin(), window.presses.cend(),
-                          QKeyCombination(Qt::ControlModifier, Qt::Key_V));
-    };
+    const auto pastes = [&] { return pastesIn(window); };
     const auto pressesAfterPaste = [&] {
         const auto paste = std::find(window.presses.crbegin(), window.presses.crend(),
                                      QKeyCombination(Qt::ControlModifier, Qt::Key_V));

@@ -24,11 +24,15 @@ protected:
             item.setCredentialClassification(CredentialClassification{1, true});
         return store.capture(item, 0);
     }
-    // The debounce time passes and the filtering that followed has reached the view model.
-    void settle() {
-        timers.fire(HistoryViewModel::debounceMilliseconds);
+    // The filtering asked for so far has reached the view model.
+    void applied() {
         model.waitForSearchQueue();
         QCoreApplication::processEvents();
+    }
+    // The debounce time passes, then the same.
+    void settle() {
+        timers.fire(HistoryViewModel::debounceMilliseconds);
+        applied();
     }
     QStringList visibleTitles() const {
         QStringList titles;
@@ -45,8 +49,7 @@ protected:
 TEST_F(HistoryViewModelTest, TheFirstListArrivesAfterTheDebounceWithTheFirstEntrySelected) {
     add(u"alpha"_s);
     const QUuid newest = add(u"beta"_s);
-    model.waitForSearchQueue();
-    QCoreApplication::processEvents();
+    applied();
     EXPECT_TRUE(model.visibleItems().isEmpty());
 
     settle();
@@ -84,14 +87,12 @@ TEST_F(HistoryViewModelTest, FilterAndHistoryChangesApplyWithoutTheDebounce) {
     settle();
 
     model.setFilter(HistoryFilter::credentials);
-    model.waitForSearchQueue();
-    QCoreApplication::processEvents();
+    applied();
     EXPECT_EQ(visibleTitles(), QStringList({u"hunter2-secret"_s}));
 
     model.setFilter(HistoryFilter::all);
     add(u"new arrival"_s);
-    model.waitForSearchQueue();
-    QCoreApplication::processEvents();
+    applied();
     EXPECT_EQ(model.visibleItems().size(), 4);
 }
 
@@ -148,8 +149,7 @@ TEST_F(HistoryViewModelTest, ResetReturnsToTheWholeHistoryWithTheFirstEntrySelec
 
     // No debounce to wait for.
     model.resetInteraction();
-    model.waitForSearchQueue();
-    QCoreApplication::processEvents();
+    applied();
     EXPECT_TRUE(model.query().isEmpty());
     EXPECT_EQ(model.filter(), HistoryFilter::all);
     EXPECT_EQ(visibleTitles(), QStringList({u"beta"_s, u"alpha"_s}));

@@ -21,19 +21,23 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The other side runs on its own thread, as it would in its own process, while this thread's event loop serves the
+// instance.
+template <typename T>
+T served(std::future<T> future) {
+    while (future.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    return future.get();
+}
+
 class SingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
-    // The asking side runs on its own thread, as it would in its own process, while this thread's event loop
-    // serves the instance.
     Result<InstanceReply, InstanceClientError> ask(const InstanceRequest& request, int timeoutMs = 5000) {
-        auto future = std::async(std::launch::async, [path = socketPath(), request, timeoutMs] {
+        return served(std::async(std::launch::async, [path = socketPath(), request, timeoutMs] {
             return InstanceClient::send(path, request, timeoutMs);
-        });
-        while (future.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-            QCoreApplication::processEvents();
-        return future.get();
+        }));
     }
 
     QString socketPath() const { return dir.filePath(u"instance.socket"_s); }
@@ -61,10 +65,8 @@ TEST_F(SingleInstanceTest, TheFirstClaimListensAndAnswersRequests) {
 
     // A second claim while it runs finds it.
     SingleInstance second(socketPath());
-    auto claim = std::async(std::launch::async, [&] { return second.claim(); });
-    while (claim.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-        QCoreApplication::processEvents();
-    EXPECT_EQ(claim.get(), SingleInstance::Claim::alreadyRunning);
+    EXPECT_EQ(served(std::async(std::launch::async, [&] { return second.claim(); })),
+              SingleInstance::Claim::alreadyRunning);
     EXPECT_FALSE(second.isListening());
 }
 
@@ -106,10 +108,8 @@ TEST_F(SingleInstanceTest, AClaimNeverRemovesTheSocketOfALiveButSlowInstance) {
     QLocalServer silent;
     ASSERT_TRUE(silent.listen(socketPath()));
     SingleInstance instance(socketPath());
-    auto claim = std::async(std::launch::async, [&] { return instance.claim(); });
-    while (claim.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-        QCoreApplication::processEvents();
-    EXPECT_EQ(claim.get(), SingleInstance::Claim::alreadyRunning);
+    EXPECT_EQ(served(std::async(std::launch::async, [&] { return instance.claim(); })),
+              SingleInstance::Claim::alreadyRunning);
     EXPECT_TRUE(QFileInfo::exists(socketPath()));
     EXPECT_EQ(ask({InstanceCommand::status, {}}, 300).error(), InstanceClientError::timedOut);
 }
@@ -123,7 +123,7 @@ TEST_F(SingleInstanceTest, GarbageGetsAnErrorReplyAndASilentClientIsDropped) {
         respond({0, {}});
     });
 
-    auto garbage = std::async(std::launch::async, [path = socketPath()] {
+    const QByteArray answer = served(std::async(std::launch::async, [path = socketPath()] {
         QLocalSocket socket;
         socket.connectToServer(path);
         if (!socket.waitForConnected(2000))
@@ -134,10 +134,8 @@ TEST_F(SingleInstanceTest, GarbageGetsAnErrorReplyAndASilentClientIsDropped) {
         while (!received.contains('\n') && socket.waitForReadyRead(2000))
             received += socket.readAll();
         return received;
-    });
-    while (garbage.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-        QCoreApplication::processEvents();
-    const std::optional<InstanceReply> reply = InstanceReply::decode(garbage.get());
+    }));
+    const std::optional<InstanceReply> reply = InstanceReply::decode(answer);
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->status, 2);
     EXPECT_EQ(handled, 0);

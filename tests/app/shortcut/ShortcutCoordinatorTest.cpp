@@ -130,24 +130,6 @@ TEST_F(ShortcutCoordinatorTest, TheStartUpDecisionRegistersWhatItCanAndSaysWhy) 
     }
 }
 
-TEST_F(ShortcutCoordinatorTest, ChoosingATakenShortcutKeepsTheLiveOneAndRevertsThePreference) {
-    startUp();
-    ASSERT_EQ(coordinator->activeShortcut(), kDefault);
-    service.setTaken({keyOf(kControlAltK)});
-    preferences->setShortcut(kControlAltK);
-    EXPECT_EQ(coordinator->activeShortcut(), kDefault);
-    EXPECT_EQ(service.registered(), QList<HotKey>{keyOf(kDefault)});
-    EXPECT_EQ(preferences->shortcut(), kDefault);
-    EXPECT_EQ(openPreferences()->shortcut(), kDefault);
-    EXPECT_TRUE(lastError().startsWith(u"Ctrl+Alt+K is already used by another application."));
-
-    // A free choice goes live and replaces the grab.
-    preferences->setShortcut(kAlternate);
-    EXPECT_EQ(coordinator->activeShortcut(), kAlternate);
-    EXPECT_EQ(service.registered(), QList<HotKey>{keyOf(kAlternate)});
-    EXPECT_EQ(preferences->lastProvenShortcut(), kAlternate);
-}
-
 TEST_F(ShortcutCoordinatorTest, ChoosingAOneModifierShortcutWithoutPermissionKeepsTheLiveOne) {
     startUp();
     accessibility.setAvailable(false);

@@ -235,17 +235,6 @@ TEST(HistoryEngine, RecognizedTextOnlyForTheMatchingImage) {
     EXPECT_EQ(engine.items()[0].id(), image.id());
 }
 
-TEST(HistoryEngine, FilteredByKindsAndQuery) {
-    const QList<ClipItem> items{clip(u"https://example.org"_s, 3), clip(u"plain words"_s, 2), imageClip(u"h"_s)};
-    const HistoryEngine engine(items);
-    EXPECT_EQ(engine.filtered(u" "_s), engine.items());
-    EXPECT_EQ(engine.filtered(QString(), HistoryFilter::images).size(), 1);
-    EXPECT_EQ(engine.filtered(u"link"_s).at(0).title(), u"https://example.org"_s);
-    EXPECT_TRUE(engine.filtered(u"words"_s, HistoryFilter::links).isEmpty());
-    EXPECT_EQ(engine.filtered(u"-words"_s, HistoryFilter::text).size(), 0);
-    EXPECT_EQ(engine.filtered(QString(), HistoryFilter::images).size(), 1);
-}
-
 TEST(HistoryEngine, CopiesAreIndependent) {
     HistoryEngine engine({clip(u"a"_s, 1), clip(u"b"_s, 2)});
     const HistoryEngine copy = engine;

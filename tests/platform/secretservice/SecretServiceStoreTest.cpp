@@ -68,21 +68,6 @@ TEST_F(SecretServiceStoreTest, StoresReplacesLooksUpAndRemoves) {
     EXPECT_TRUE(m_store.remove(attributes).ok());
 }
 
-TEST_F(SecretServiceStoreTest, AMissingSecretIsNothingWithoutError) {
-    const auto found = m_store.lookup(unique());
-    ASSERT_TRUE(found.ok()) << found.error().detail.toStdString();
-    EXPECT_FALSE(found->has_value());
-}
-
-TEST_F(SecretServiceStoreTest, AStoredSecretSurvivesADaemonRestart) {
-    const auto attributes = unique();
-    ASSERT_TRUE(m_store.store(attributes, u"Test"_s, "kept across restarts", u"application/octet-stream"_s).ok());
-    ASSERT_TRUE(s_daemon->restart());
-    const auto found = m_store.lookup(attributes);
-    ASSERT_TRUE(found.ok()) << found.error().detail.toStdString();
-    EXPECT_EQ(*found, QByteArray("kept across restarts"));
-}
-
 TEST_F(SecretServiceStoreTest, ALockedCollectionIsAnErrorNeverAbsent) {
     const auto present = unique();
     const auto missing = unique();
