@@ -73,6 +73,7 @@ TEST(CommandLineEndToEnd, EveryCommandWithAndWithoutARunningInstance) {
                   (QStringList{importedTexts[0], credentialTitle, importedTexts[2], importedTexts[3]}));
         EXPECT_EQ(titlesIn(ok({u"list"_s, u"--limit"_s, u"2"_s})), (QStringList{importedTexts[0], credentialTitle}));
         EXPECT_EQ(titlesIn(ok({u"search"_s, u"REPORT"_s, u"-draft"_s})), QStringList{importedTexts[0]});
+        EXPECT_EQ(titlesIn(ok({u"search"_s, u"r"_s, u"--limit"_s, u"1"_s})), QStringList{importedTexts[0]});
         EXPECT_EQ(titlesIn(ok({u"list"_s, u"--filter"_s, u"links"_s})), QStringList{importedTexts[0]});
         EXPECT_TRUE(ok({u"search"_s, u"nothing-like-it"_s}).isEmpty());
 

@@ -50,6 +50,7 @@ struct FontField : Bound<ExactFontSizeField, double> {
 
 } // namespace
 
+// Which texts are numbers is the policy's own table; here, what the field does with each answer.
 TEST(NumericPreferenceField, WholeNumbersAreTakenWhileTypedAndInvalidTextNeverReachesThePreference) {
     struct Case {
         QString typed;
@@ -60,14 +61,8 @@ TEST(NumericPreferenceField, WholeNumbersAreTakenWhileTypedAndInvalidTextNeverRe
     const Case cases[] = {
         {u" 42 "_s, 42, false, u"42"_s},
         {u"+5"_s, 7, true, u"7"_s},
-        {u"-3"_s, 7, true, u"7"_s},
-        {u"0"_s, 7, true, u"7"_s},
-        {u"1,000"_s, 7, true, u"7"_s},
-        {u"4.0"_s, 7, true, u"7"_s},
-        {u"\u0663"_s, 7, true, u"7"_s},
         {QString(), 7, false, u"7"_s}, // cleared: no outline
         {u"9223372036854775807"_s, 9223372036854775807, false, u"9223372036854775807"_s},
-        {u"9223372036854775808"_s, 7, true, u"7"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
@@ -112,9 +107,9 @@ TEST(NumericPreferenceField, FontSizesFollowTheirOwnRulesAndFormat) {
         QString textAfterCommit;
     };
     const Case cases[] = {
-        {u"12,5"_s, 12.5, false, u"12.5"_s}, {u"12.0"_s, 12.0, false, u"12"_s}, {u"5.9"_s, 14, true, u"14"_s},
-        {u"72.01"_s, 14, true, u"14"_s},     {u"inf"_s, 14, true, u"14"_s},     {u"nan"_s, 14, true, u"14"_s},
-        {u"72"_s, 72, false, u"72"_s},       {u"6"_s, 6, false, u"6"_s},        {u"1.2e1"_s, 12, false, u"12"_s},
+        {u"12,5"_s, 12.5, false, u"12.5"_s},
+        {u"12.0"_s, 12.0, false, u"12"_s},
+        {u"72.01"_s, 14, true, u"14"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());

@@ -95,6 +95,11 @@ TEST_F(GlobalHotKeyTest, MovingToAnotherShortcutReleasesTheOldGrab) {
     EXPECT_EQ(service.registered(), QList<HotKey>{shiftSuperV});
     press(shiftSuperV);
     EXPECT_EQ(actions, 2);
+
+    // A combination another application holds is refused, and the grab stays where it was.
+    service.setTaken({altShiftW});
+    EXPECT_FALSE(hotKey.registerShortcut(HotKeyConfiguration::defaultShortcut()));
+    EXPECT_EQ(service.registered(), QList<HotKey>{shiftSuperV});
 }
 
 TEST_F(GlobalHotKeyTest, OneModifierShortcutNeedsTheAccessibilityStandIn) {

@@ -251,5 +251,6 @@ TEST(HistoryEngine, ChangingTheLocaleRefoldsEntries) {
     EXPECT_EQ(engine.filtered(u"isparta"_s).size(), 1);
     engine.setFolder(TextFolder(QLocale(u"tr_TR"_s)));
     EXPECT_TRUE(engine.filtered(u"isparta"_s).isEmpty());
+    EXPECT_EQ(engine.filtered(u"ISPARTA"_s).size(), 1) << "the query is folded under the same rules";
     EXPECT_EQ(engine.filtered(u"\u0131sparta"_s).size(), 1);
 }

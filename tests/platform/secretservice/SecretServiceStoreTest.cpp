@@ -23,10 +23,12 @@ using Mode = ArchiveProtectionMode;
 
 class SecretServiceStoreTest : public ::testing::Test {
 protected:
+    // A failed assertion in the suite's set-up would show as a skip; each case fails on its own instead.
     static void SetUpTestSuite() {
         s_daemon = new test::KeyringDaemon;
-        ASSERT_TRUE(s_daemon->start()) << "gnome-keyring-daemon did not come up";
+        s_started = s_daemon->start();
     }
+    void SetUp() override { ASSERT_TRUE(s_started) << "gnome-keyring-daemon did not come up"; }
     static void TearDownTestSuite() {
         delete s_daemon;
         s_daemon = nullptr;
@@ -38,10 +40,12 @@ protected:
     }
 
     static test::KeyringDaemon* s_daemon;
+    static bool s_started;
     SecretServiceStore m_store{u"org.stowline.Stowline"_s};
 };
 
 test::KeyringDaemon* SecretServiceStoreTest::s_daemon = nullptr;
+bool SecretServiceStoreTest::s_started = false;
 
 } // namespace
 
