@@ -192,17 +192,6 @@ TEST_F(ClipboardMonitorTest, TextClipsCarryFormatCredentialAndVersions) {
     EXPECT_EQ(lastCapture->preview(), u" \n\t "_s);
 }
 
-TEST_F(ClipboardMonitorTest, HistoryLimitIsReadAtEachCopy) {
-    launchMonitor();
-    preferences.setHistoryLimit(2);
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(copyAndPoll({text("limited " + QByteArray::number(i))}));
-    EXPECT_EQ(store.items().size(), 2);
-    preferences.setHistoryLimit(0);
-    ASSERT_TRUE(copyAndPoll({text("unlimited")}));
-    EXPECT_EQ(store.items().size(), 3);
-}
-
 TEST_F(ClipboardMonitorTest, ThumbnailsFitWithoutEnlarging) {
     launchMonitor();
     struct Case {
