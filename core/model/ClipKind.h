@@ -22,4 +22,9 @@ inline QString label(ClipKind kind) {
     return labelOf(kind);
 }
 
+// The kinds whose clip is text the user can edit before use or paste as plain text.
+inline bool isEditable(ClipKind kind) {
+    return kind == ClipKind::text || kind == ClipKind::richText || kind == ClipKind::link || kind == ClipKind::color;
+}
+
 } // namespace stowline

@@ -23,6 +23,8 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -137,6 +139,16 @@ TEST_F(WindowScreenshotTest, EveryWindowInBothAppearances) {
         // The 1-pixel border frames the panel in the style's colour.
         EXPECT_EQ(bottom.pixel(0, bottom.height() / 2),
                   StowlineStyle::over(StyleRole::windowBorder, StyleRole::surface, appearance).rgb());
+
+        // The selected clip's menu, opened from the keyboard.
+        QKeyEvent menuKey(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.findChild<QLineEdit*>(u"searchField"_s), &menuKey);
+        if (auto* menu = window.findChild<QMenu*>(u"clipMenu"_s); menu) {
+            test::saveScreenshot(*menu, u"panel-clip-menu"_s + suffix);
+            menu->close();
+        } else {
+            ADD_FAILURE() << "the Menu key opened no menu";
+        }
 
         panel.viewModel().setFilter(HistoryFilter::credentials);
         settle();

@@ -3,6 +3,7 @@
 #include "app/preferences/AppPreferences.h"
 #include "app/notices/Notices.h"
 #include "app/store/HistoryStore.h"
+#include "app/ui/history/ClipMenu.h"
 #include "app/ui/history/ClipRow.h"
 #include "app/ui/history/ClipRowTexts.h"
 #include "app/ui/history/EmptyState.h"
@@ -22,6 +23,7 @@
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QContextMenuEvent>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTimer>
@@ -36,10 +38,6 @@ namespace {
 
 // Rows of 100,000 clips are laid out a batch at a time; a row not laid out yet is looked for again this often.
 constexpr int kLayoutRetries = 1000;
-
-bool isEditable(ClipKind kind) {
-    return kind == ClipKind::text || kind == ClipKind::richText || kind == ClipKind::link || kind == ClipKind::color;
-}
 
 // Runs `step` until it returns true, each time after the events already posted (the list's layout batches).
 void retryAfterEvents(QObject* context, std::function<bool()> step, int attempts = kLayoutRetries) {
@@ -390,6 +388,15 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event) {
             m_rows->setHoveredClip(std::nullopt);
             m_list->viewport()->update();
             break;
+        case QEvent::ContextMenu: {
+            const auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+            const SharedClipItem item = ClipRow::clipOf(m_list->indexAt(menuEvent->pos()));
+            if (!item)
+                return false;
+            m_model.setSelectedID(item->id());
+            openMenu(menuEvent->globalPos());
+            return true;
+        }
         default:
             break;
         }
@@ -450,8 +457,25 @@ bool HistoryView::handleKey(PanelKey key) {
         if (selected)
             m_store.deleteItem(selected->id());
         return true;
+    case PanelKey::menu: {
+        const QRect rect =
+            selected ? m_list->visualRect(m_listModel->index(m_listModel->rowOf(selected->id()))) : QRect();
+        const QPoint at =
+            rect.intersects(m_list->viewport()->rect()) ? rect.center() : m_list->viewport()->rect().center();
+        openMenu(m_list->viewport()->mapToGlobal(at));
+        return true;
+    }
     }
     return false;
+}
+
+void HistoryView::openMenu(const QPoint& globalPosition) {
+    const SharedClipItem selected = m_model.selectedItem();
+    if (!selected || currentContentState() != ContentState::list)
+        return;
+    auto* menu = new ClipMenu(
+        *selected, m_preferences.instantPaste(), [this](PanelKey key) { handleKey(key); }, this);
+    menu->popup(globalPosition);
 }
 
 void HistoryView::moveByPage(int direction) {

@@ -73,6 +73,8 @@ private:
 
     bool handleKey(PanelKey key);
     void moveByPage(int direction);
+    // The selected clip's actions as a menu at `globalPosition`.
+    void openMenu(const QPoint& globalPosition);
     void showVisibleItems();
     void showSelection(bool scroll);
     std::optional<Anchor> topAnchor() const;

@@ -24,14 +24,6 @@
 
 namespace stowline {
 
-namespace {
-
-bool isEditable(ClipKind kind) {
-    return kind == ClipKind::text || kind == ClipKind::richText || kind == ClipKind::link || kind == ClipKind::color;
-}
-
-} // namespace
-
 HistoryWindowManager::HistoryWindowManager(HistoryStore& store, Notices& notices, AppPreferences& preferences,
                                            ClipboardActions& actions, FrontmostApplication& frontmost,
                                            FloatingWindows& floatingWindows, TimerFactory timers, QObject* parent)

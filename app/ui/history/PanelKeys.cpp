@@ -37,6 +37,10 @@ std::optional<PanelKey> of(const QKeyEvent& event, bool searchIsEmpty) {
         return ctrlOnly ? std::optional(PanelKey::favorite) : std::nullopt;
     case Qt::Key_Delete:
         return ctrlOnly ? std::optional(PanelKey::remove) : std::nullopt;
+    case Qt::Key_Menu:
+        return modifiers == Qt::NoModifier ? std::optional(PanelKey::menu) : std::nullopt;
+    case Qt::Key_F10:
+        return modifiers == Qt::ShiftModifier ? std::optional(PanelKey::menu) : std::nullopt;
     default:
         return std::nullopt;
     }

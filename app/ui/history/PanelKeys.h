@@ -13,8 +13,23 @@ namespace stowline {
 // What a key pressed in the panel asks for. Return uses the selected clip (Shift: as plain text), Alt+Return edits
 // it, Escape dismisses; Up, Down, Page Up and Page Down move the selection, as do Home and End while the search is
 // empty (Ctrl+Home and Ctrl+End always); Ctrl+D makes the selected clip a favourite or no longer one, Ctrl+Delete
-// deletes it. Anything else, and these keys with other modifiers, is typing for the search field.
-enum class PanelKey { use, usePlainText, edit, dismiss, up, down, pageUp, pageDown, first, last, favorite, remove };
+// deletes it; the Menu key and Shift+F10 open the selected clip's menu. Anything else, and these keys with other
+// modifiers, is typing for the search field.
+enum class PanelKey {
+    use,
+    usePlainText,
+    edit,
+    dismiss,
+    up,
+    down,
+    pageUp,
+    pageDown,
+    first,
+    last,
+    favorite,
+    remove,
+    menu
+};
 
 namespace PanelKeys {
 

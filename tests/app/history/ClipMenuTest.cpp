@@ -1,0 +1,77 @@
+#include "app/ui/history/ClipMenu.h"
+
+#include "tests/app/history/PanelFixture.h"
+#include "tests/support/ClipBuilders.h"
+
+#include <QAccessible>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QListView>
+
+using namespace stowline;
+using namespace stowline::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class ClipMenuTest : public PanelFixture {
+protected:
+    ClipMenu* openMenu() { return view().findChild<ClipMenu*>(u"clipMenu"_s); }
+    QStringList entries(ClipMenu* menu) {
+        QStringList texts;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                texts.append(action->text());
+        }
+        return texts;
+    }
+    void choose(ClipMenu* menu, const QString& text) {
+        for (QAction* action : menu->actions()) {
+            if (action->text().startsWith(text)) {
+                action->trigger();
+                menu->close();
+                QCoreApplication::processEvents();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no menu entry " << text.toStdString();
+    }
+};
+
+} // namespace
+
+TEST_F(ClipMenuTest, TheMenuKeyAndARightClickOfferTheSelectedClipsActionsWithTheirKeys) {
+    add(imageClip(QByteArray("png")));
+    add(textClip(u"older"_s));
+    add(textClip(u"newest"_s));
+    settle();
+
+    key(Qt::Key_Menu);
+    ClipMenu* menu = openMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(entries(menu),
+              QStringList({u"Copy\tReturn"_s, u"Copy as Plain Text\tShift+Return"_s, u"Edit…\tAlt+Return"_s,
+                           u"Add to Favorites\tCtrl+D"_s, u"Delete\tCtrl+Del"_s}));
+    // Assistive technology reaches each entry as a menu item.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(menu);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->childCount(), menu->actions().size());
+    choose(menu, u"Add to Favorites"_s);
+    EXPECT_TRUE(store.items().first().isFavorite());
+    EXPECT_EQ(store.items().first().title(), u"newest"_s);
+
+    // A right-click selects the row under the pointer first; an image has nothing to edit or flatten.
+    const QRect imageRow = list().visualRect(list().model()->index(2, 0));
+    ASSERT_TRUE(imageRow.isValid());
+    QContextMenuEvent click(QContextMenuEvent::Mouse, imageRow.center(),
+                            list().viewport()->mapToGlobal(imageRow.center()));
+    QCoreApplication::sendEvent(list().viewport(), &click);
+    menu = openMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(selectedTitle(), u"Image"_s);
+    EXPECT_EQ(entries(menu), QStringList({u"Copy\tReturn"_s, u"Add to Favorites\tCtrl+D"_s, u"Delete\tCtrl+Del"_s}));
+    choose(menu, u"Delete"_s);
+    settle();
+    EXPECT_EQ(store.items().size(), 2);
+    EXPECT_EQ(openMenu(), nullptr) << "a closed menu is gone";
+}
