@@ -140,9 +140,19 @@ TEST_F(WindowScreenshotTest, EveryWindowInBothAppearances) {
         EXPECT_EQ(bottom.pixel(0, bottom.height() / 2),
                   StowlineStyle::over(StyleRole::windowBorder, StyleRole::surface, appearance).rgb());
 
+        // Ctrl held: the first nine rows show their numbers.
+        auto* field = window.findChild<QLineEdit*>(u"searchField"_s);
+        QKeyEvent ctrl(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
+        QCoreApplication::sendEvent(field, &ctrl);
+        list->verticalScrollBar()->setValue(0);
+        QCoreApplication::processEvents();
+        shoot(window, u"panel-numbers"_s, suffix);
+        QKeyEvent ctrlUp(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
+        QCoreApplication::sendEvent(field, &ctrlUp);
+
         // The selected clip's menu, opened from the keyboard.
         QKeyEvent menuKey(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
-        QCoreApplication::sendEvent(window.findChild<QLineEdit*>(u"searchField"_s), &menuKey);
+        QCoreApplication::sendEvent(field, &menuKey);
         if (auto* menu = window.findChild<QMenu*>(u"clipMenu"_s); menu) {
             test::saveScreenshot(*menu, u"panel-clip-menu"_s + suffix);
             menu->close();

@@ -7,6 +7,7 @@
 #include "app/ui/history/RowTextLayout.h"
 #include "app/ui/style/StowlineStyle.h"
 #include "app/ui/style/Symbols.h"
+#include "app/ui/widgets/KeyCap.h"
 #include "core/recognition/ImageTextRecognitionPolicy.h"
 
 #include <QAbstractItemView>
@@ -27,6 +28,8 @@ namespace {
 constexpr qreal kCardRadius = 10;
 constexpr qreal kTileRadius = 8;
 constexpr qreal kButtonInset = 4;
+// How far a row number's key cap reaches out of the icon's corner.
+constexpr qreal kNumberOverhang = 4;
 
 QList<QTextLayout::FormatRange> formatsOf(const HighlightedText& text) {
     QList<QTextLayout::FormatRange> formats;
@@ -243,6 +246,15 @@ void ClipRow::paint(QPainter* painter, const QStyleOptionViewItem& option, const
     p.drawPath(card);
 
     paintIcon(p, item, g.icon);
+    if (m_rowNumbersShown && index.row() < 9) {
+        const QString number = QString::number(index.row() + 1);
+        const QRectF cap(g.icon.topLeft() - QPointF(kNumberOverhang, kNumberOverhang), QSizeF(KeyCap::capSize(number)));
+        // Opaque under the cap, so the icon does not show through its translucent fill.
+        p.setPen(Qt::NoPen);
+        p.setBrush(StowlineStyle::color(StyleRole::elevated));
+        p.drawRoundedRect(cap, kButtonInset, kButtonInset);
+        KeyCap::paintCap(p, cap, number);
+    }
 
     p.setFont(fonts.title);
     p.setPen(StowlineStyle::color(StyleRole::label));

@@ -45,6 +45,9 @@ public:
     // The clip the pointer was last seen over; its row shows the buttons.
     void setHoveredClip(std::optional<QUuid> id) { m_hovered = id; }
     const std::optional<QUuid>& hoveredClip() const { return m_hovered; }
+    // Whether the first nine rows show the number that Ctrl+1 … Ctrl+9 use them by.
+    void setRowNumbersShown(bool shown) { m_rowNumbersShown = shown; }
+    bool rowNumbersShown() const { return m_rowNumbersShown; }
 
     static SharedClipItem clipOf(const QModelIndex& index);
     // Where the parts of the row at `rowRect` lie.
@@ -76,6 +79,7 @@ private:
     Callbacks m_callbacks;
     ClipRowGeometry m_geometry;
     std::optional<QUuid> m_hovered;
+    bool m_rowNumbersShown = false;
     mutable QCache<QString, QPixmap> m_thumbnails{thumbnailCacheSize};
     mutable QCache<QString, HighlightedText> m_highlights{400};
     // Where each recognised text was scrolled to, so a pane scrolled out of the list and back opens there.

@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -402,12 +403,40 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (watched == m_header->searchField() && event->type() == QEvent::KeyPress) {
-        const std::optional<PanelKey> key =
-            PanelKeys::of(*static_cast<QKeyEvent*>(event), m_header->searchField()->text().isEmpty());
+    if (watched == m_header->searchField() &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        // While Ctrl is held the first nine rows show their numbers. Platforms differ in whether a modifier's own
+        // event carries it, so Ctrl's own events decide by their type and every other key by its modifiers.
+        showRowNumbers(keyEvent->key() == Qt::Key_Control ? event->type() == QEvent::KeyPress
+                                                          : keyEvent->modifiers().testFlag(Qt::ControlModifier));
+        if (event->type() == QEvent::KeyRelease)
+            return false;
+        if (const std::optional<PanelKeys::QuickUse> quick = PanelKeys::quickUse(*keyEvent)) {
+            const QList<SharedClipItem>& visible = m_model.visibleItems();
+            if (quick->index < visible.size() && m_callbacks.onUse)
+                m_callbacks.onUse(*visible[quick->index],
+                                  quick->plainText ? RestoreForm::plainTextOnly : RestoreForm::allRepresentations);
+            else
+                QApplication::beep();
+            return true;
+        }
+        const std::optional<PanelKey> key = PanelKeys::of(*keyEvent, m_header->searchField()->text().isEmpty());
         return key && handleKey(*key);
     }
     return false;
+}
+
+void HistoryView::showRowNumbers(bool shown) {
+    if (m_rows->rowNumbersShown() == shown)
+        return;
+    m_rows->setRowNumbersShown(shown);
+    m_list->viewport()->update();
+}
+
+void HistoryView::hideEvent(QHideEvent* event) {
+    showRowNumbers(false);
+    QWidget::hideEvent(event);
 }
 
 void HistoryView::keyPressEvent(QKeyEvent* event) {

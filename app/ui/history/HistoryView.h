@@ -62,6 +62,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -73,6 +74,7 @@ private:
 
     bool handleKey(PanelKey key);
     void moveByPage(int direction);
+    void showRowNumbers(bool shown);
     // The selected clip's actions as a menu at `globalPosition`.
     void openMenu(const QPoint& globalPosition);
     void showVisibleItems();

@@ -24,6 +24,7 @@ KeyHintFooter::KeyHintFooter(QWidget* parent) : QWidget(parent) {
     m_use = addHint(layout, QStringLiteral("Return"), QStringLiteral("Copy"));
     m_plain = addHint(layout, QStringLiteral("Shift+Return"), QStringLiteral("Plain text"));
     m_edit = addHint(layout, QStringLiteral("Alt+Return"), QStringLiteral("Edit"));
+    m_quick = addHint(layout, PanelKeys::quickUseCap(), QStringLiteral("Copy by number"));
     m_favorite = addHint(layout, PanelKeys::favoriteCap(), QStringLiteral("Favorite"));
     m_delete = addHint(layout, PanelKeys::deleteCap(), QStringLiteral("Delete"));
     m_open = addHint(layout, QString(), QStringLiteral("Open"));
@@ -50,6 +51,7 @@ KeyHintFooter::Hint KeyHintFooter::addHint(QHBoxLayout* layout, const QString& c
 void KeyHintFooter::update(const State& state) {
     m_state = state;
     m_use.label->setText(state.instantPaste ? QStringLiteral("Paste") : QStringLiteral("Copy"));
+    m_quick.label->setText(state.instantPaste ? QStringLiteral("Paste by number") : QStringLiteral("Copy by number"));
     m_plain.box->setVisible(state.editable);
     m_edit.box->setVisible(state.editable);
     m_open.cap->setText(state.shortcut);
@@ -60,18 +62,18 @@ void KeyHintFooter::update(const State& state) {
 
 void KeyHintFooter::fit() {
     // Shown only while there is room for them beside the others.
-    for (const Hint& hint : {m_favorite, m_delete})
+    for (const Hint& hint : {m_quick, m_favorite, m_delete})
         hint.box->setVisible(m_state.hasSelection);
     const auto needed = [this] {
         const QMargins margins = layout()->contentsMargins();
         int total = margins.left() + margins.right() + m_count->sizeHint().width();
-        for (const Hint& hint : {m_navigate, m_use, m_plain, m_edit, m_favorite, m_delete, m_open}) {
+        for (const Hint& hint : {m_navigate, m_use, m_plain, m_edit, m_quick, m_favorite, m_delete, m_open}) {
             if (!hint.box->isHidden())
                 total += hint.box->sizeHint().width();
         }
         return total;
     };
-    for (const Hint& hint : {m_delete, m_favorite}) {
+    for (const Hint& hint : {m_quick, m_delete, m_favorite}) {
         if (needed() > width())
             hint.box->setVisible(false);
     }
@@ -89,7 +91,7 @@ QString KeyHintFooter::countText(qsizetype count) {
 
 QStringList KeyHintFooter::texts() const {
     QStringList texts;
-    for (const Hint& hint : {m_navigate, m_use, m_plain, m_edit, m_favorite, m_delete, m_open}) {
+    for (const Hint& hint : {m_navigate, m_use, m_plain, m_edit, m_quick, m_favorite, m_delete, m_open}) {
         if (!hint.box->isHidden())
             texts.append(hint.cap->text() + u' ' + hint.label->text());
     }

@@ -10,8 +10,8 @@ namespace stowline {
 
 class KeyCap;
 
-// The key caps of the panel's keys with what they do, and the number of visible clips. The hints for favouring
-// and deleting a clip give way first when the panel is too narrow for all of them.
+// The key caps of the panel's keys with what they do, and the number of visible clips. The hints for using a clip
+// by its number, deleting and favouring it give way first, in that order, when the panel is too narrow for all.
 class KeyHintFooter : public QWidget {
     Q_OBJECT
 
@@ -49,6 +49,7 @@ private:
     Hint m_use;
     Hint m_plain;
     Hint m_edit;
+    Hint m_quick;
     Hint m_favorite;
     Hint m_delete;
     Hint m_open;

@@ -46,6 +46,25 @@ std::optional<PanelKey> of(const QKeyEvent& event, bool searchIsEmpty) {
     }
 }
 
+std::optional<QuickUse> quickUse(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::ControlModifier && modifiers != (Qt::ControlModifier | Qt::ShiftModifier))
+        return std::nullopt;
+    int index = -1;
+    if (event.key() >= Qt::Key_1 && event.key() <= Qt::Key_9)
+        index = event.key() - Qt::Key_1;
+    // X11 and Wayland key codes of the digit row's 1 … 9 (evdev codes 2 … 10, plus 8).
+    else if (event.nativeScanCode() >= 10 && event.nativeScanCode() <= 18)
+        index = int(event.nativeScanCode()) - 10;
+    if (index < 0)
+        return std::nullopt;
+    return QuickUse{index, modifiers.testFlag(Qt::ShiftModifier)};
+}
+
+QString quickUseCap() {
+    return QStringLiteral("Ctrl+1–9");
+}
+
 QString favoriteCap() {
     return QStringLiteral("Ctrl+D");
 }

@@ -35,6 +35,16 @@ namespace PanelKeys {
 
 std::optional<PanelKey> of(const QKeyEvent& event, bool searchIsEmpty);
 
+// Ctrl+1 … Ctrl+9 use the 1st … 9th visible clip as Return does, with Shift as Shift+Return.
+struct QuickUse {
+    int index = 0; // 0 for Ctrl+1
+    bool plainText = false;
+};
+// The digit row is read by its position when the layout gives the digits only with Shift (AZERTY) or Shift
+// turns them into punctuation.
+std::optional<QuickUse> quickUse(const QKeyEvent& event);
+QString quickUseCap();
+
 // The key caps the footer shows for the two clip actions.
 QString favoriteCap();
 QString deleteCap();

@@ -6,6 +6,9 @@
 #include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
 #include <QListView>
 
 using namespace stowline;
@@ -14,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class ClipMenuTest : public PanelFixture {
+class PanelActionsTest : public PanelFixture {
 protected:
     ClipMenu* openMenu() { return view().findChild<ClipMenu*>(u"clipMenu"_s); }
     QStringList entries(ClipMenu* menu) {
@@ -40,7 +43,7 @@ protected:
 
 } // namespace
 
-TEST_F(ClipMenuTest, TheMenuKeyAndARightClickOfferTheSelectedClipsActionsWithTheirKeys) {
+TEST_F(PanelActionsTest, TheMenuKeyAndARightClickOfferTheSelectedClipsActionsWithTheirKeys) {
     add(imageClip(QByteArray("png")));
     add(textClip(u"older"_s));
     add(textClip(u"newest"_s));
@@ -74,4 +77,35 @@ TEST_F(ClipMenuTest, TheMenuKeyAndARightClickOfferTheSelectedClipsActionsWithThe
     settle();
     EXPECT_EQ(store.items().size(), 2);
     EXPECT_EQ(openMenu(), nullptr) << "a closed menu is gone";
+}
+
+TEST_F(PanelActionsTest, CtrlAndANumberUseThatVisibleClipAndHoldingCtrlShowsTheNumbers) {
+    for (int i = 10; i >= 1; --i)
+        add(textClip(u"clip %1"_s.arg(i)));
+    settle();
+    const QImage before = list().viewport()->grab().toImage();
+    QTest::keyPress(child<QLineEdit>(u"searchField"_s), Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_NE(list().viewport()->grab().toImage(), before) << "holding Ctrl shows the rows' numbers";
+
+    key(Qt::Key_3, Qt::ControlModifier);
+    // Shift+3 is "#" on this layout; the key's place in the digit row still says 3. Key code 17 is the 9.
+    QKeyEvent shifted(QEvent::KeyPress, Qt::Key_NumberSign, Qt::ControlModifier | Qt::ShiftModifier, 12, 0, 0, u"#"_s);
+    QCoreApplication::sendEvent(child<QLineEdit>(u"searchField"_s), &shifted);
+    QKeyEvent ninth(QEvent::KeyPress, Qt::Key_Ccedilla, Qt::ControlModifier, 18, 0, 0);
+    QCoreApplication::sendEvent(child<QLineEdit>(u"searchField"_s), &ninth);
+    EXPECT_EQ(used, (QList<QPair<QString, bool>>{{u"clip 3"_s, false}, {u"clip 3"_s, true}, {u"clip 9"_s, false}}));
+
+    // The numbers count the visible clips: a search renumbers them, and a number without a clip uses nothing.
+    child<QLineEdit>(u"searchField"_s)->setText(u"clip 1"_s);
+    settle();
+    key(Qt::Key_2, Qt::ControlModifier);
+    key(Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(used.size(), 4);
+    EXPECT_EQ(used.last().first, u"clip 10"_s);
+
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
+    QCoreApplication::sendEvent(child<QLineEdit>(u"searchField"_s), &release);
+    child<QLineEdit>(u"searchField"_s)->clear();
+    settle();
+    EXPECT_EQ(list().viewport()->grab().toImage(), before) << "released, the numbers go";
 }
