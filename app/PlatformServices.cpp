@@ -1,6 +1,7 @@
 #include "app/PlatformServices.h"
 
 #include "app/platform/DisplayServer.h"
+#include "app/platform/portal/PortalHotKeyService.h"
 #include "app/platform/secretservice/SecretServiceStore.h"
 #include "app/platform/tesseract/TesseractTextRecognizer.h"
 #include "app/platform/wayland/WaylandFloatingWindows.h"
@@ -31,14 +32,14 @@ QString currentDesktop() {
     return {};
 }
 
-DesktopFacts factsOf(const WaylandSession& wayland, bool useWayland) {
+DesktopFacts factsOf(const WaylandSession& wayland, bool useWayland, const PortalHotKeyService* portal) {
     DesktopFacts facts;
     facts.desktop = currentDesktop();
     // GNOME keeps XWayland's clipboard in step with its own; elsewhere an X11 clipboard sees only X11 copies.
     facts.capture = useWayland || facts.desktop.compare(u"GNOME", Qt::CaseInsensitive) == 0;
     facts.sourceApplication = useWayland && wayland.toplevels() != nullptr;
-    // No global shortcut reaches Stowline on Wayland without a binding of the user's.
-    facts.shortcut = false;
+    // Without the portal, no global shortcut reaches Stowline on Wayland unless the user binds one.
+    facts.shortcut = portal && portal->isAvailable();
     // Typed through XWayland, the paste would reach X11 windows only.
     facts.paste = useWayland && wayland.canType();
     return facts;
@@ -72,7 +73,15 @@ Result<PlatformServices, QString> PlatformServices::forDesktop(std::shared_ptr<W
                                    "session (XWayland counts; on GNOME set QT_QPA_PLATFORM=xcb)."));
     }
     PlatformServices services;
-    services.hotKeys = std::make_unique<X11HotKeyService>();
+    // Under XWayland a key grab would fire only while an X11 window has the keyboard.
+    PortalHotKeyService* portal = nullptr;
+    if (DisplayServer::isX11()) {
+        services.hotKeys = std::make_unique<X11HotKeyService>();
+    } else {
+        auto portalService = std::make_unique<PortalHotKeyService>();
+        portal = portalService.get();
+        services.hotKeys = std::move(portalService);
+    }
     services.secrets = desktopSecretStore();
     services.loginItem = std::make_unique<XdgAutostartEntry>();
     if (useWayland) {
@@ -89,8 +98,11 @@ Result<PlatformServices, QString> PlatformServices::forDesktop(std::shared_ptr<W
         services.pasteboard = std::make_unique<X11Pasteboard>();
         services.frontmost = std::make_unique<X11FrontmostApplication>();
     }
-    if (wayland)
-        services.desktopFacts = factsOf(*wayland, useWayland);
+    if (wayland) {
+        services.desktopFacts = [wayland, useWayland, portal] {
+            return std::optional<DesktopFacts>(factsOf(*wayland, useWayland, portal));
+        };
+    }
     services.sessionReport = (useWayland ? QStringLiteral("clipboard=wayland\n") : QStringLiteral("clipboard=x11\n")) +
                              (wayland ? wayland->capabilities().report() : QString());
     if (DisplayServer::isX11())

@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,8 +36,8 @@ struct PlatformServices {
     std::unique_ptr<TextRecognizer> textRecognizer;
     // key=value lines for `stowline status`: which clipboard backend runs, and what the Wayland compositor offers.
     QString sessionReport;
-    // In a Wayland session, what the desktop lets Stowline do, for the readiness window; nothing on X11.
-    std::optional<DesktopFacts> desktopFacts;
+    // In a Wayland session, what the desktop lets Stowline do now, for the readiness window; nothing on X11.
+    std::function<std::optional<DesktopFacts>()> desktopFacts;
 
     // The real services of this session; a message for the user when the session is not one this platform layer
     // serves. Needs the GUI application object. The clipboard goes through Wayland's data-control when

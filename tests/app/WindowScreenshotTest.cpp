@@ -214,12 +214,12 @@ TEST_F(WindowScreenshotTest, EveryWindowInBothAppearances) {
         // and cannot type the paste.
         const DesktopFacts desktops[] = {{u"sway"_s, true, true, false, true}, {u"GNOME"_s, true, false, false, false}};
         for (const DesktopFacts& facts : desktops) {
-            permissions.setDesktopFacts(facts, [] {});
+            permissions.setDesktopFacts([facts] { return std::optional(facts); }, [] {});
             ASSERT_TRUE(permissions.showIfNeeded(PermissionReadinessWindowManager::Showing::review));
             shoot(*permissions.window(), u"permission-wayland-"_s + facts.desktop.toLower(), suffix);
             permissions.close(true);
         }
-        permissions.setDesktopFacts(std::nullopt);
+        permissions.setDesktopFacts({});
     });
 }
 

@@ -27,6 +27,17 @@ bool FakeDesktopPortal::start(uint colorScheme, bool old) {
     return m_process.waitForStarted(5000) && waitForLine("ready") && switchTo(colorScheme);
 }
 
+bool FakeDesktopPortal::startWithShortcuts(bool refuse) {
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(QStringLiteral(STOWLINE_FAKE_PORTAL),
+                    {refuse ? QStringLiteral("refuse-shortcuts") : QStringLiteral("shortcuts")});
+    return m_process.waitForStarted(5000) && waitForLine("ready");
+}
+
+void FakeDesktopPortal::send(const QByteArray& line) {
+    m_process.write(line + '\n');
+}
+
 bool FakeDesktopPortal::switchTo(uint colorScheme) {
     m_process.write("scheme " + QByteArray::number(colorScheme) + '\n');
     return waitForLine("sent");

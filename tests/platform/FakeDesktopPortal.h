@@ -14,8 +14,11 @@ public:
     bool start(uint colorScheme, bool old = false);
     // The desktop switches its scheme; returns once the change is announced.
     bool switchTo(uint colorScheme);
-
-private:
+    // Starts serving GlobalShortcuts too; with `refuse` the user declines every binding.
+    bool startWithShortcuts(bool refuse = false);
+    // A line for its standard input ("activate ID").
+    void send(const QByteArray& line);
+    // Skips what it says until it says `line`; false when it ends first or takes too long.
     bool waitForLine(const QByteArray& line);
 
     QProcess m_process;

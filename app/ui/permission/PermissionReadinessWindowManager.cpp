@@ -100,9 +100,9 @@ bool PermissionReadinessWindowManager::showIfNeeded(Showing showing, std::functi
         .reviewOnly = m_reviewOnly,
     };
     DesktopReadinessSection* desktop = nullptr;
-    if (m_desktopFacts) {
+    if (const std::optional<DesktopFacts> facts = m_desktopFacts ? m_desktopFacts() : std::nullopt) {
         desktop = new DesktopReadinessSection(
-            DesktopReadiness::rows(*m_desktopFacts),
+            DesktopReadiness::rows(*facts),
             {.copyText = [self](const QString& text) { return self && self->m_actions.copyRecognizedText(text); },
              .createShortcut = m_createShortcut});
     }
@@ -112,8 +112,7 @@ bool PermissionReadinessWindowManager::showIfNeeded(Showing showing, std::functi
     return true;
 }
 
-void PermissionReadinessWindowManager::setDesktopFacts(std::optional<DesktopFacts> facts,
-                                                       std::function<void()> createShortcut) {
+void PermissionReadinessWindowManager::setDesktopFacts(DesktopFactsSource facts, std::function<void()> createShortcut) {
     m_desktopFacts = std::move(facts);
     m_createShortcut = std::move(createShortcut);
 }

@@ -58,9 +58,10 @@ public:
     void configurationDidChange();
     void close(bool granted);
 
-    // In a Wayland session: what the desktop lets Stowline do, shown at every showing; `createShortcut` makes the
+    // In a Wayland session: what the desktop lets Stowline do, asked at every showing; `createShortcut` makes the
     // desktop's own shortcut where Stowline can (GNOME), after asking.
-    void setDesktopFacts(std::optional<DesktopFacts> facts, std::function<void()> createShortcut = {});
+    using DesktopFactsSource = std::function<std::optional<DesktopFacts>()>;
+    void setDesktopFacts(DesktopFactsSource facts, std::function<void()> createShortcut = {});
 
     PermissionReadinessWindow* window() const { return m_window.get(); }
     bool isWindowVisible() const { return m_window && m_window->isVisible(); }
@@ -79,7 +80,7 @@ private:
     std::function<void()> m_completion;
     bool m_reviewOnly = false;
     PermissionRequestStateMachine m_requestState;
-    std::optional<DesktopFacts> m_desktopFacts;
+    DesktopFactsSource m_desktopFacts;
     std::function<void()> m_createShortcut;
 };
 

@@ -1,8 +1,16 @@
 // The desktop portal's settings interface as a desktop publishes it, served on the session bus by a process of
 // its own. Standard input drives it: "scheme N" switches the colour scheme and announces it with
 // `SettingChanged`. Started with "old", it is a portal from before `ReadOne`, whose `Read` nests the value one
-// variant deeper. Prints "ready" once it owns the portal's name.
+// variant deeper. Started with "shortcuts" (or "refuse-shortcuts", whose binding the user declines) it also offers
+// GlobalShortcuts: it says "session N" for each session made, "bound ID TRIGGER" for each shortcut bound, and
+// "activate ID" on standard input presses that shortcut of the latest session. Prints "ready" once it owns the
+// portal's name.
 #include <QCoreApplication>
+#include <QDBusAbstractAdaptor>
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QTimer>
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusError>
@@ -14,6 +22,28 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+
+// A shortcut as the portal takes it; at global scope, where the bus's type lookup finds its name.
+struct Shortcut {
+    QString id;
+    QVariantMap properties;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const Shortcut& shortcut) {
+    argument.beginStructure();
+    argument << shortcut.id << shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, Shortcut& shortcut) {
+    argument.beginStructure();
+    argument >> shortcut.id >> shortcut.properties;
+    argument.endStructure();
+    return argument;
+}
+
+Q_DECLARE_METATYPE(Shortcut)
 
 namespace {
 
@@ -56,14 +86,72 @@ private:
     }
 };
 
+// Answers a request on its own object path once the call has returned, as the portal does.
+void respond(const QString& sender, const QVariantMap& options, uint response, const QVariantMap& results) {
+    const QString path = kPath + QStringLiteral("/request/") + sender.mid(1).replace(u'.', u'_') + u'/' +
+                         options.value(QStringLiteral("handle_token")).toString();
+    QTimer::singleShot(0, [path, response, results] {
+        QDBusMessage signal = QDBusMessage::createSignal(path, QStringLiteral("org.freedesktop.portal.Request"),
+                                                         QStringLiteral("Response"));
+        signal << response << results;
+        QDBusConnection::sessionBus().send(signal);
+    });
+}
+
+class GlobalShortcuts : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
+    Q_PROPERTY(uint version READ version)
+
+public:
+    explicit GlobalShortcuts(QObject* parent) : QDBusAbstractAdaptor(parent) {}
+    uint version() const { return 1; }
+
+    bool refuse = false;
+    QString session;
+    int sessions = 0;
+
+public Q_SLOTS:
+    QDBusObjectPath CreateSession(const QVariantMap& options, const QDBusMessage& message) {
+        session = kPath + QStringLiteral("/session/") + message.service().mid(1).replace(u'.', u'_') + u'/' +
+                  options.value(QStringLiteral("session_handle_token")).toString();
+        std::cout << "session " << ++sessions << std::endl;
+        respond(message.service(), options, 0, {{QStringLiteral("session_handle"), session}});
+        return QDBusObjectPath(kPath + QStringLiteral("/request/created"));
+    }
+
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath& sessionHandle, const QList<Shortcut>& shortcuts,
+                                  const QString& parentWindow, const QVariantMap& options,
+                                  const QDBusMessage& message) {
+        Q_UNUSED(parentWindow);
+        if (sessionHandle.path() == session && !refuse) {
+            for (const Shortcut& shortcut : shortcuts) {
+                std::cout << "bound " << shortcut.id.toStdString() << ' '
+                          << shortcut.properties.value(QStringLiteral("preferred_trigger")).toString().toStdString()
+                          << std::endl;
+            }
+        }
+        respond(message.service(), options, refuse ? 1 : 0, {});
+        return QDBusObjectPath(kPath + QStringLiteral("/request/bound"));
+    }
+};
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     PortalSettings settings;
-    settings.old = argc > 1 && std::string(argv[1]) == "old";
+    const std::string mode = argc > 1 ? argv[1] : "";
+    settings.old = mode == "old";
+    GlobalShortcuts* shortcuts = nullptr;
+    if (mode == "shortcuts" || mode == "refuse-shortcuts") {
+        qDBusRegisterMetaType<Shortcut>();
+        qDBusRegisterMetaType<QList<Shortcut>>();
+        shortcuts = new GlobalShortcuts(&settings);
+        shortcuts->refuse = mode == "refuse-shortcuts";
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(kPath, &settings, QDBusConnection::ExportAllSlots) ||
+    if (!bus.registerObject(kPath, &settings, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAdaptors) ||
         !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))
         return 1;
 
@@ -72,6 +160,15 @@ int main(int argc, char* argv[]) {
         std::string line;
         if (!std::getline(std::cin, line)) {
             QCoreApplication::quit();
+            return;
+        }
+        if (shortcuts && line.rfind("activate ", 0) == 0) {
+            QDBusMessage signal = QDBusMessage::createSignal(
+                kPath, QStringLiteral("org.freedesktop.portal.GlobalShortcuts"), QStringLiteral("Activated"));
+            signal << QVariant::fromValue(QDBusObjectPath(shortcuts->session)) << QString::fromStdString(line.substr(9))
+                   << QVariant::fromValue(qulonglong(1)) << QVariantMap();
+            bus.send(signal);
+            std::cout << "activated" << std::endl;
             return;
         }
         if (line.rfind("scheme ", 0) != 0)
