@@ -1,8 +1,8 @@
 #include "app/platform/portal/PortalHotKeyService.h"
 
+#include "app/platform/portal/PortalShortcut.h"
 #include "core/support/AppIdentity.h"
 
-#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
@@ -27,37 +27,12 @@ constexpr quint16 controlMask = 0x4;
 constexpr quint16 altMask = 0x8;
 constexpr quint16 superMask = 0x40;
 
-struct Shortcut {
-    QString id;
-    QVariantMap properties;
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const Shortcut& shortcut) {
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, Shortcut& shortcut) {
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
 } // namespace
-
-} // namespace stowline
-
-Q_DECLARE_METATYPE(stowline::Shortcut)
-
-namespace stowline {
 
 PortalHotKeyService::PortalHotKeyService(QDBusConnection bus, QObject* parent)
     : HotKeyService(parent), m_bus(std::move(bus)) {
-    qDBusRegisterMetaType<Shortcut>();
-    qDBusRegisterMetaType<QList<Shortcut>>();
+    qDBusRegisterMetaType<PortalShortcut>();
+    qDBusRegisterMetaType<QList<PortalShortcut>>();
     m_watcher = new QDBusServiceWatcher(portalService, m_bus, QDBusServiceWatcher::WatchForRegistration, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &PortalHotKeyService::probe);
     probe();
@@ -157,7 +132,7 @@ void PortalHotKeyService::rebind() {
             refused();
             return;
         }
-        QList<Shortcut> shortcuts;
+        QList<PortalShortcut> shortcuts;
         for (const HotKey& key : std::as_const(m_keys)) {
             shortcuts.append(
                 {shortcutId(key),

@@ -5,6 +5,8 @@
 // GlobalShortcuts: it says "session N" for each session made, "bound ID TRIGGER" for each shortcut bound, and
 // "activate ID" on standard input presses that shortcut of the latest session. Prints "ready" once it owns the
 // portal's name.
+#include "app/platform/portal/PortalShortcut.h"
+
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
@@ -22,28 +24,6 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
-
-// A shortcut as the portal takes it; at global scope, where the bus's type lookup finds its name.
-struct Shortcut {
-    QString id;
-    QVariantMap properties;
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const Shortcut& shortcut) {
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, Shortcut& shortcut) {
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-Q_DECLARE_METATYPE(Shortcut)
 
 namespace {
 
@@ -120,12 +100,12 @@ public Q_SLOTS:
         return QDBusObjectPath(kPath + QStringLiteral("/request/created"));
     }
 
-    QDBusObjectPath BindShortcuts(const QDBusObjectPath& sessionHandle, const QList<Shortcut>& shortcuts,
-                                  const QString& parentWindow, const QVariantMap& options,
-                                  const QDBusMessage& message) {
+    QDBusObjectPath BindShortcuts(const QDBusObjectPath& sessionHandle,
+                                  const QList<stowline::PortalShortcut>& shortcuts, const QString& parentWindow,
+                                  const QVariantMap& options, const QDBusMessage& message) {
         Q_UNUSED(parentWindow);
         if (sessionHandle.path() == session && !refuse) {
-            for (const Shortcut& shortcut : shortcuts) {
+            for (const stowline::PortalShortcut& shortcut : shortcuts) {
                 std::cout << "bound " << shortcut.id.toStdString() << ' '
                           << shortcut.properties.value(QStringLiteral("preferred_trigger")).toString().toStdString()
                           << std::endl;
@@ -145,8 +125,8 @@ int main(int argc, char* argv[]) {
     settings.old = mode == "old";
     GlobalShortcuts* shortcuts = nullptr;
     if (mode == "shortcuts" || mode == "refuse-shortcuts") {
-        qDBusRegisterMetaType<Shortcut>();
-        qDBusRegisterMetaType<QList<Shortcut>>();
+        qDBusRegisterMetaType<stowline::PortalShortcut>();
+        qDBusRegisterMetaType<QList<stowline::PortalShortcut>>();
         shortcuts = new GlobalShortcuts(&settings);
         shortcuts->refuse = mode == "refuse-shortcuts";
     }
