@@ -11,6 +11,7 @@
 #include "app/preferences/AppPreferences.h"
 #include "app/recognition/ImageTextRecognitionCoordinator.h"
 #include "app/shortcut/GlobalHotKey.h"
+#include "app/platform/xdg/GnomeCustomShortcut.h"
 #include "app/shortcut/ShortcutCoordinator.h"
 #include "app/store/HistoryPersistence.h"
 #include "app/store/HistoryStore.h"
@@ -21,9 +22,11 @@
 #include "app/ui/settings/SettingsWindowManager.h"
 #include "core/archive/ArchiveProtectionMode.h"
 #include "core/recognition/ImageTextRecognitionPolicy.h"
+#include "core/support/AppIdentity.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPointer>
 
 namespace stowline {
@@ -70,7 +73,10 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     m_permissions = std::make_unique<PermissionReadinessWindowManager>(
         *m_preferences, *m_actions, [this] { m_shortcuts->registerHotKey(m_preferences->shortcut()); },
         [this] { revertPermissionDependentChoices(); });
-    m_permissions->setDesktopFacts(m_platform.desktopFacts);
+    std::function<void()> createShortcut;
+    if (GnomeCustomShortcut::isAvailable())
+        createShortcut = [this] { addGnomeShortcut(); };
+    m_permissions->setDesktopFacts(m_platform.desktopFacts, std::move(createShortcut));
 
     // Created ahead of its turn because the settings release its grab while recording; creating it registers
     // nothing.
@@ -185,6 +191,22 @@ void StowlineApplication::showSettings() {
         m_history->showSettings();
     else
         m_settings->show();
+}
+
+void StowlineApplication::addGnomeShortcut() {
+    QWidget* parent = m_permissions->window();
+    const QString title = QStringLiteral("Add Shortcut");
+    // GNOME's settings are the user's: changed only on their word.
+    if (QMessageBox::question(parent, title,
+                              QStringLiteral("Add Shift+Super+V to GNOME's keyboard shortcuts? It runs \"%1 toggle\", "
+                                             "which shows the clipboard history.")
+                                  .arg(AppIdentity::executableName())) != QMessageBox::Yes)
+        return;
+    if (!GnomeCustomShortcut::create(AppIdentity::executableName() + QStringLiteral(" toggle"),
+                                     QStringLiteral("<Shift><Super>v")))
+        QMessageBox::warning(parent, title,
+                             QStringLiteral("GNOME's keyboard settings could not be changed here. Add the shortcut in "
+                                            "Settings, Keyboard, Custom Shortcuts."));
 }
 
 void StowlineApplication::useActivationToken(const QString& token) {

@@ -55,6 +55,8 @@ public:
 
     // Brings the history panel forward; toggling hides it when it is showing.
     void useActivationToken(const QString& token) override;
+    // Offers to create the desktop's own shortcut for the panel in GNOME's settings.
+    void addGnomeShortcut();
     void showPanel() override;
     void togglePanel() override;
     // Queues text recognition for the image clips of the history that need it.
