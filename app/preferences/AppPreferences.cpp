@@ -63,6 +63,7 @@ void AppPreferences::registerDefaults() {
         {K::historyLimit, D::historyLimit},
         {K::retentionDays, D::retentionDays},
         {K::instantPaste, D::instantPaste},
+        {K::pastePlainTextByDefault, D::pastePlainTextByDefault},
         {K::launchAtLogin, D::launchAtLogin},
         {K::excludedBundleIDs, D::excludedBundleIDs()},
         {K::privacyExclusionsEnabled, D::privacyExclusionsEnabled},
@@ -94,6 +95,7 @@ void AppPreferences::load() {
     m_historyLimit = store.integer(K::historyLimit).value_or(D::historyLimit);
     m_retentionDays = store.integer(K::retentionDays).value_or(D::retentionDays);
     m_instantPaste = store.boolean(K::instantPaste).value_or(D::instantPaste);
+    m_pastePlainTextByDefault = store.boolean(K::pastePlainTextByDefault).value_or(D::pastePlainTextByDefault);
     m_launchAtLogin = LoginStartupPolicy::initialEnabled(
         storedLaunchAtLogin, store.boolean(K::launchAtLoginUserSet).value_or(false), schema);
     m_excludedBundleIDs = store.string(K::excludedBundleIDs).value_or(D::excludedBundleIDs());
@@ -209,6 +211,11 @@ void AppPreferences::setInactivityCloseEnabled(bool value) {
 
 void AppPreferences::setInactivitySeconds(double value) {
     assign(m_inactivitySeconds, value, K::inactivitySeconds, &AppPreferences::inactivitySecondsChanged);
+}
+
+void AppPreferences::setPastePlainTextByDefault(bool value) {
+    assign(m_pastePlainTextByDefault, value, K::pastePlainTextByDefault,
+           &AppPreferences::pastePlainTextByDefaultChanged);
 }
 
 void AppPreferences::setShowApplicationIdentifiers(bool value) {

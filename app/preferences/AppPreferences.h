@@ -23,6 +23,8 @@ class AppPreferences : public QObject {
     Q_PROPERTY(qint64 historyLimit READ historyLimit WRITE setHistoryLimit NOTIFY historyLimitChanged)
     Q_PROPERTY(qint64 retentionDays READ retentionDays WRITE setRetentionDays NOTIFY retentionDaysChanged)
     Q_PROPERTY(bool instantPaste READ instantPaste WRITE setInstantPaste NOTIFY instantPasteChanged)
+    Q_PROPERTY(bool pastePlainTextByDefault READ pastePlainTextByDefault WRITE setPastePlainTextByDefault NOTIFY
+                   pastePlainTextByDefaultChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(
         QString excludedBundleIDs READ excludedBundleIDs WRITE setExcludedBundleIDs NOTIFY excludedBundleIDsChanged)
@@ -56,6 +58,7 @@ public:
     qint64 historyLimit() const { return m_historyLimit; }
     qint64 retentionDays() const { return m_retentionDays; }
     bool instantPaste() const { return m_instantPaste; }
+    bool pastePlainTextByDefault() const { return m_pastePlainTextByDefault; }
     bool launchAtLogin() const { return m_launchAtLogin; }
     QString excludedBundleIDs() const { return m_excludedBundleIDs; }
     bool privacyExclusionsEnabled() const { return m_privacyExclusionsEnabled; }
@@ -74,6 +77,7 @@ public:
     void setHistoryLimit(qint64 value);
     void setRetentionDays(qint64 value);
     void setInstantPaste(bool value);
+    void setPastePlainTextByDefault(bool value);
     void setLaunchAtLogin(bool value);
     void setExcludedBundleIDs(const QString& value);
     void setPrivacyExclusionsEnabled(bool value);
@@ -109,6 +113,7 @@ Q_SIGNALS:
     void historyLimitChanged(qint64 value);
     void retentionDaysChanged(qint64 value);
     void instantPasteChanged(bool value);
+    void pastePlainTextByDefaultChanged(bool value);
     void launchAtLoginChanged(bool value);
     void excludedBundleIDsChanged(const QString& value);
     void privacyExclusionsEnabledChanged(bool value);
@@ -139,6 +144,7 @@ private:
     qint64 m_historyLimit = PreferenceDefaults::historyLimit;
     qint64 m_retentionDays = PreferenceDefaults::retentionDays;
     bool m_instantPaste = PreferenceDefaults::instantPaste;
+    bool m_pastePlainTextByDefault = PreferenceDefaults::pastePlainTextByDefault;
     bool m_launchAtLogin = PreferenceDefaults::launchAtLogin;
     QString m_excludedBundleIDs;
     bool m_privacyExclusionsEnabled = PreferenceDefaults::privacyExclusionsEnabled;

@@ -17,6 +17,8 @@ inline constexpr qint64 historyLimit = 0;
 // 0: kept forever.
 inline constexpr qint64 retentionDays = 0;
 inline constexpr bool instantPaste = false;
+// Return uses plain text and Shift+Return the formatting, instead of the other way round.
+inline constexpr bool pastePlainTextByDefault = false;
 inline constexpr bool launchAtLogin = true;
 inline constexpr bool privacyExclusionsEnabled = false;
 inline constexpr ArchiveProtectionMode archiveProtectionMode = ArchiveProtectionMode::localFile;

@@ -9,6 +9,7 @@ inline const QString captureEnabled = QStringLiteral("captureEnabled");
 inline const QString historyLimit = QStringLiteral("historyLimit");
 inline const QString retentionDays = QStringLiteral("retentionDays");
 inline const QString instantPaste = QStringLiteral("instantPaste");
+inline const QString pastePlainTextByDefault = QStringLiteral("pastePlainTextByDefault");
 inline const QString launchAtLogin = QStringLiteral("launchAtLogin");
 inline const QString excludedBundleIDs = QStringLiteral("excludedBundleIDs");
 inline const QString privacyExclusionsEnabled = QStringLiteral("privacyExclusionsEnabled");

@@ -4,7 +4,7 @@
 
 namespace stowline {
 
-ClipMenu::ClipMenu(const ClipItem& item, bool instantPaste, std::function<void(PanelKey)> act, QWidget* parent)
+ClipMenu::ClipMenu(const ClipItem& item, Options options, std::function<void(PanelKey)> act, QWidget* parent)
     : QMenu(parent) {
     setObjectName(QStringLiteral("clipMenu"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -14,9 +14,14 @@ ClipMenu::ClipMenu(const ClipItem& item, bool instantPaste, std::function<void(P
         QAction* action = addAction(text + u'\t' + key);
         connect(action, &QAction::triggered, this, [act, panelKey] { act(panelKey); });
     };
-    add(instantPaste ? QStringLiteral("Paste") : QStringLiteral("Copy"), QStringLiteral("Return"), PanelKey::use);
-    if (isEditable(item.kind())) {
-        add(instantPaste ? QStringLiteral("Paste as Plain Text") : QStringLiteral("Copy as Plain Text"),
+    const QString use = options.instantPaste ? QStringLiteral("Paste") : QStringLiteral("Copy");
+    const QString plain = use + QStringLiteral(" as Plain Text");
+    if (!isEditable(item.kind())) {
+        add(use, QStringLiteral("Return"), PanelKey::use);
+    } else {
+        // Return gives what the preference makes the default; the entries name the form, the keys follow it.
+        add(options.plainTextByDefault ? plain : use, QStringLiteral("Return"), PanelKey::use);
+        add(options.plainTextByDefault ? use + QStringLiteral(" with Formatting") : plain,
             QStringLiteral("Shift+Return"), PanelKey::usePlainText);
         add(QStringLiteral("Edit…"), QStringLiteral("Alt+Return"), PanelKey::edit);
     }

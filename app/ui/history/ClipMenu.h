@@ -16,7 +16,12 @@ class ClipMenu : public QMenu {
     Q_OBJECT
 
 public:
-    ClipMenu(const ClipItem& item, bool instantPaste, std::function<void(PanelKey)> act, QWidget* parent = nullptr);
+    struct Options {
+        bool instantPaste = false;
+        bool plainTextByDefault = false;
+    };
+
+    ClipMenu(const ClipItem& item, Options options, std::function<void(PanelKey)> act, QWidget* parent = nullptr);
 };
 
 } // namespace stowline

@@ -165,6 +165,7 @@ HistoryView::HistoryView(HistoryStore& store, Notices& notices, AppPreferences& 
     connect(&m_notices, &Notices::changed, this, &HistoryView::updateBanner);
     connect(&m_preferences, &AppPreferences::captureEnabledChanged, this, &HistoryView::updateContent);
     connect(&m_preferences, &AppPreferences::instantPasteChanged, this, &HistoryView::updateFooter);
+    connect(&m_preferences, &AppPreferences::pastePlainTextByDefaultChanged, this, &HistoryView::updateFooter);
     connect(&m_preferences, &AppPreferences::shortcutChanged, this, &HistoryView::updateFooter);
     connect(&m_preferences, &AppPreferences::previewLineCountChanged, this, &HistoryView::applyRowSettings);
     connect(&m_preferences, &AppPreferences::previewFontSizeChanged, this, &HistoryView::applyRowSettings);
@@ -316,6 +317,7 @@ void HistoryView::updateContent() {
 void HistoryView::updateFooter() {
     const SharedClipItem selected = m_model.selectedItem();
     m_footer->update({.instantPaste = m_preferences.instantPaste(),
+                      .plainTextByDefault = m_preferences.pastePlainTextByDefault(),
                       .hasSelection = selected != nullptr && currentContentState() == ContentState::list,
                       .editable = selected && isEditable(selected->kind()),
                       .shortcut = m_preferences.shortcut().displayText,
@@ -415,8 +417,7 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event) {
         if (const std::optional<PanelKeys::QuickUse> quick = PanelKeys::quickUse(*keyEvent)) {
             const QList<SharedClipItem>& visible = m_model.visibleItems();
             if (quick->index < visible.size() && m_callbacks.onUse)
-                m_callbacks.onUse(*visible[quick->index],
-                                  quick->plainText ? RestoreForm::plainTextOnly : RestoreForm::allRepresentations);
+                m_callbacks.onUse(*visible[quick->index], formFor(*visible[quick->index], quick->plainText));
             else
                 QApplication::beep();
             return true;
@@ -425,6 +426,12 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event) {
         return key && handleKey(*key);
     }
     return false;
+}
+
+RestoreForm HistoryView::formFor(const ClipItem& item, bool shifted) const {
+    // Only text has a plain form; the preference swaps which of Return and Shift+Return gives it.
+    const bool plain = isEditable(item.kind()) && shifted != m_preferences.pastePlainTextByDefault();
+    return plain ? RestoreForm::plainTextOnly : RestoreForm::allRepresentations;
 }
 
 void HistoryView::showRowNumbers(bool shown) {
@@ -455,8 +462,7 @@ bool HistoryView::handleKey(PanelKey key) {
     case PanelKey::usePlainText:
         // A Return with nothing selected is still the panel's.
         if (selected && m_callbacks.onUse)
-            m_callbacks.onUse(*selected, key == PanelKey::usePlainText ? RestoreForm::plainTextOnly
-                                                                       : RestoreForm::allRepresentations);
+            m_callbacks.onUse(*selected, formFor(*selected, key == PanelKey::usePlainText));
         return true;
     case PanelKey::edit:
         if (selected && m_callbacks.onEdit)
@@ -503,7 +509,8 @@ void HistoryView::openMenu(const QPoint& globalPosition) {
     if (!selected || currentContentState() != ContentState::list)
         return;
     auto* menu = new ClipMenu(
-        *selected, m_preferences.instantPaste(), [this](PanelKey key) { handleKey(key); }, this);
+        *selected, {m_preferences.instantPaste(), m_preferences.pastePlainTextByDefault()},
+        [this](PanelKey key) { handleKey(key); }, this);
     menu->popup(globalPosition);
 }
 

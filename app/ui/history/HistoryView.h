@@ -75,6 +75,8 @@ private:
     bool handleKey(PanelKey key);
     void moveByPage(int direction);
     void showRowNumbers(bool shown);
+    // How a clip is used by Return (`shifted` false) or Shift+Return.
+    RestoreForm formFor(const ClipItem& item, bool shifted) const;
     // The selected clip's actions as a menu at `globalPosition`.
     void openMenu(const QPoint& globalPosition);
     void showVisibleItems();

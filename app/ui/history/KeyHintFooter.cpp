@@ -50,7 +50,9 @@ KeyHintFooter::Hint KeyHintFooter::addHint(QHBoxLayout* layout, const QString& c
 
 void KeyHintFooter::update(const State& state) {
     m_state = state;
-    m_use.label->setText(state.instantPaste ? QStringLiteral("Paste") : QStringLiteral("Copy"));
+    const QString use = state.instantPaste ? QStringLiteral("Paste") : QStringLiteral("Copy");
+    m_use.label->setText(state.plainTextByDefault && state.editable ? QStringLiteral("Plain text") : use);
+    m_plain.label->setText(state.plainTextByDefault ? QStringLiteral("With formatting") : QStringLiteral("Plain text"));
     m_quick.label->setText(state.instantPaste ? QStringLiteral("Paste by number") : QStringLiteral("Copy by number"));
     m_plain.box->setVisible(state.editable);
     m_edit.box->setVisible(state.editable);

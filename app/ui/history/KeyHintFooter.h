@@ -19,6 +19,7 @@ public:
     // What the hints depend on.
     struct State {
         bool instantPaste = false;
+        bool plainTextByDefault = false; // Return uses plain text, Shift+Return the formatting
         bool hasSelection = false;
         bool editable = false; // the selected clip can be edited and pasted as plain text
         QString shortcut;

@@ -65,6 +65,11 @@ GeneralSettingsPane::GeneralSettingsPane(SettingsContext& context, QWidget* pare
                &AppPreferences::instantPasteChanged);
     clipboard->addRow(instantPaste);
     clipboard->addNote(PlatformWording::text(Wording::instantPasteNote));
+    QCheckBox* plainText = makeToggle(u"Paste plain text by default"_s, clipboard);
+    plainText->setToolTip(u"Return pastes plain text; Shift+Return keeps the formatting."_s);
+    bindToggle(plainText, preferences, &AppPreferences::pastePlainTextByDefault,
+               &AppPreferences::setPastePlainTextByDefault, &AppPreferences::pastePlainTextByDefaultChanged);
+    clipboard->addRow(plainText);
     layout->addWidget(clipboard);
 
     auto* startup = new SettingsSection(u"STARTUP & WINDOW"_s, this);

@@ -109,3 +109,22 @@ TEST_F(PanelActionsTest, CtrlAndANumberUseThatVisibleClipAndHoldingCtrlShowsTheN
     settle();
     EXPECT_EQ(list().viewport()->grab().toImage(), before) << "released, the numbers go";
 }
+
+TEST_F(PanelActionsTest, PlainTextByDefaultSwapsReturnAndShiftReturnForTextOnly) {
+    add(imageClip(QByteArray("png")));
+    add(textClip(u"formatted"_s));
+    preferences.setPastePlainTextByDefault(true);
+    settle();
+    key(Qt::Key_Return);
+    key(Qt::Key_Return, Qt::ShiftModifier);
+    key(Qt::Key_1, Qt::ControlModifier);
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_EQ(used, (QList<QPair<QString, bool>>{
+                        {u"formatted"_s, true}, {u"formatted"_s, false}, {u"formatted"_s, true}, {u"Image"_s, false}}));
+    key(Qt::Key_Up);
+    settle();
+    const QString hints = child<QWidget>(u"keyHints"_s)->accessibleDescription();
+    EXPECT_TRUE(hints.contains(u"Return Plain text"_s) && hints.contains(u"Shift+Return With formatting"_s))
+        << hints.toStdString();
+}
