@@ -3,11 +3,11 @@
 #include "app/ui/style/PlatformWording.h"
 #include "app/ui/style/StowlineStyle.h"
 #include "core/support/AppIdentity.h"
+#include "app/ui/style/Symbols.h"
 
 #include <QApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 
@@ -16,13 +16,6 @@ namespace stowline {
 namespace {
 
 constexpr int symbolSize = 16;
-
-QIcon symbol(bool working) {
-    return working ? QIcon::fromTheme(QStringLiteral("emblem-ok"),
-                                      QIcon(QStringLiteral(":/icons/symbol-checkmark-circle.svg")))
-                   : QIcon::fromTheme(QStringLiteral("dialog-warning"),
-                                      QIcon(QStringLiteral(":/icons/symbol-warning-triangle.svg")));
-}
 
 QLabel* wrapped(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -50,7 +43,7 @@ DesktopReadinessSection::DesktopReadinessSection(const QList<DesktopReadiness::R
     grid->setRowMinimumHeight(line++, 4);
     for (const DesktopReadiness::Row& row : rows) {
         auto* mark = new QLabel(this);
-        mark->setPixmap(symbol(row.working).pixmap(QSize(symbolSize, symbolSize), devicePixelRatioF()));
+        mark->setPixmap(Symbols::statusMark(row.working, symbolSize, devicePixelRatioF()));
         mark->setAccessibleName(row.working ? QStringLiteral("Works") : QStringLiteral("Missing"));
         grid->addWidget(mark, line, 0, Qt::AlignTop);
         auto* name = new QLabel(PlatformWording::featureName(row.feature), this);

@@ -2,10 +2,10 @@
 
 #include "app/ui/style/PlatformWording.h"
 #include "app/ui/style/StowlineStyle.h"
+#include "app/ui/style/Symbols.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -21,14 +21,6 @@ QLabel* wrappedLabel(const QString& text, QWidget* parent) {
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     return label;
-}
-
-QIcon symbol(bool granted) {
-    // The desktop theme's symbol when it has one, Stowline's own drawing otherwise.
-    return granted ? QIcon::fromTheme(QStringLiteral("emblem-ok"),
-                                      QIcon(QStringLiteral(":/icons/symbol-checkmark-circle.svg")))
-                   : QIcon::fromTheme(QStringLiteral("dialog-warning"),
-                                      QIcon(QStringLiteral(":/icons/symbol-warning-triangle.svg")));
 }
 
 } // namespace
@@ -185,7 +177,7 @@ void PermissionReadinessView::setGranted(bool granted) {
 }
 
 void PermissionReadinessView::refresh() {
-    m_statusSymbol->setPixmap(symbol(m_granted).pixmap(QSize(symbolSize, symbolSize), devicePixelRatioF()));
+    m_statusSymbol->setPixmap(Symbols::statusMark(m_granted, symbolSize, devicePixelRatioF()));
     m_statusSymbol->setAccessibleName(m_granted ? QStringLiteral("Granted") : QStringLiteral("Not granted"));
     m_completeInSettings->setVisible(m_requestSent && !m_granted);
     m_primaryButton->setText(m_granted ? QStringLiteral("Continue")

@@ -180,6 +180,8 @@ void draw(QPainter& p, Symbol symbol, const QColor& color) {
     case Symbol::privacyPane:
     case Symbol::shortcutsPane:
     case Symbol::clipCount:
+    case Symbol::ready:
+    case Symbol::notReady:
         p.drawPixmap(QRectF(0, 0, 24, 24), tinted(symbol, 24, color, p.device()->devicePixelRatioF()), QRectF());
         return;
     }
@@ -203,6 +205,12 @@ QString resourcePath(Symbol symbol) {
         break;
     case Symbol::clipCount:
         name = "clip-count";
+        break;
+    case Symbol::ready:
+        name = "checkmark-circle";
+        break;
+    case Symbol::notReady:
+        name = "warning-triangle";
         break;
     default:
         return {};
@@ -260,6 +268,10 @@ QString themeName(Symbol symbol) {
         return QStringLiteral("input-keyboard-symbolic");
     case Symbol::clipCount:
         return QStringLiteral("view-list-symbolic");
+    case Symbol::ready:
+        return QStringLiteral("emblem-ok");
+    case Symbol::notReady:
+        return QStringLiteral("dialog-warning");
     }
     return {};
 }
@@ -311,6 +323,11 @@ QPixmap tinted(Symbol symbol, int size, const QColor& color, qreal devicePixelRa
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(QRect(QPoint(0, 0), result.size()), color);
     return result;
+}
+
+QPixmap statusMark(bool working, int size, qreal devicePixelRatio) {
+    const Symbol symbol = working ? Symbol::ready : Symbol::notReady;
+    return QIcon::fromTheme(themeName(symbol), QIcon(resourcePath(symbol))).pixmap(QSize(size, size), devicePixelRatio);
 }
 
 } // namespace stowline::Symbols

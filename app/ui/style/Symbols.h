@@ -37,6 +37,9 @@ enum class Symbol {
     privacyPane,   // a raised hand
     shortcutsPane, // a keyboard
     clipCount,     // a list in a frame
+    // The readiness window's marks, in the theme's colours or our own pictures' (see `statusMark`).
+    ready,    // a tick in a circle
+    notReady, // a warning triangle
 };
 
 namespace Symbols {
@@ -50,6 +53,8 @@ QIcon icon(Symbol symbol, const QColor& color, int size = 16);
 // The symbol in one colour at `size` pixels, for the settings window's symbols: symbolic icons are shapes, and the
 // colour comes from the palette in effect.
 QPixmap tinted(Symbol symbol, int size, const QColor& color, qreal devicePixelRatio = 1.0);
+// Whether something works, as the theme's coloured mark when it has one and our own otherwise.
+QPixmap statusMark(bool working, int size, qreal devicePixelRatio = 1.0);
 
 } // namespace Symbols
 
