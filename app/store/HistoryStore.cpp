@@ -4,11 +4,8 @@
 
 namespace stowline {
 
-namespace {
-
-// The entries held in memory put onto `base`, oldest first so that among equal times the newer one ends up on
-// top as it was; a favourite set in memory stays one when its content was already in `base`.
-HistoryEngine mergedOnto(HistoryEngine merged, const HistoryEngine& memory, qint64 limit) {
+// Oldest first so that among equal times the newer one ends up on top as it was.
+HistoryEngine HistoryStore::mergedOnto(HistoryEngine merged, const HistoryEngine& memory, qint64 limit) {
     const QList<ClipItem> held = memory.items();
     for (auto it = held.crbegin(); it != held.crend(); ++it) {
         const QUuid id = merged.ingest(*it, limit);
@@ -18,8 +15,6 @@ HistoryEngine mergedOnto(HistoryEngine merged, const HistoryEngine& memory, qint
     }
     return merged;
 }
-
-} // namespace
 
 HistoryStore::HistoryStore(QObject* parent) : QObject(parent) {}
 
@@ -58,18 +53,20 @@ void HistoryStore::toggleFavorite(const QUuid& id) {
 }
 
 void HistoryStore::deleteItem(const QUuid& id) {
-    m_engine.deleteItem(id);
-    publishChange(Change::ordinary);
+    publishRemoval(m_engine.deleteItem(id), Change::ordinary);
 }
 
 void HistoryStore::clear(ClearScope scope) {
-    m_engine.clear(scope);
-    publishChange(Change::wholesale);
+    publishRemoval(m_engine.clear(scope), Change::wholesale);
 }
 
 void HistoryStore::applyRetention(qint64 days) {
-    m_engine.applyRetention(days, Timestamp::now());
-    publishChange(Change::ordinary);
+    publishRemoval(m_engine.applyRetention(days, Timestamp::now()), Change::ordinary);
+}
+
+void HistoryStore::applyHistoryLimit(qint64 limit) {
+    if (m_engine.applyLimit(limit))
+        publishChange(Change::ordinary);
 }
 
 bool HistoryStore::applyRecognizedText(const QUuid& id, const QString& expectedContentHash,
@@ -80,8 +77,10 @@ bool HistoryStore::applyRecognizedText(const QUuid& id, const QString& expectedC
     return true;
 }
 
-void HistoryStore::adoptStored(HistoryEngine stored, qint64 limit) {
-    // Clips taken in while the history was not open yet go on top of it.
+void HistoryStore::adoptStored(HistoryEngine stored, qint64 limit, const QList<ClipItem>& kept) {
+    // Clips taken in while the history was not open yet go on top of it, those of this run the newest.
+    if (!kept.isEmpty())
+        m_engine = mergedOnto(HistoryEngine(kept, m_engine.folder()), m_engine, limit);
     const bool held = !m_engine.isEmpty();
     m_engine = held ? mergedOnto(std::move(stored), m_engine, limit) : std::move(stored);
     if (held)
@@ -114,6 +113,12 @@ void HistoryStore::publish() {
 void HistoryStore::publishChange(Change change) {
     publish();
     Q_EMIT changed(change);
+}
+
+void HistoryStore::publishRemoval(bool removed, Change change) {
+    if (removed)
+        Q_EMIT clipsRemoved();
+    publishChange(change);
 }
 
 } // namespace stowline

@@ -44,13 +44,16 @@ public:
     void deleteItem(const QUuid& id);
     void clear(ClearScope scope);
     void applyRetention(qint64 days);
+    // A lowered history limit, applied now rather than at the next capture.
+    void applyHistoryLimit(qint64 limit);
     // True when the clip changed; only then the list is published.
     bool applyRecognizedText(const QUuid& id, const QString& expectedContentHash, const std::optional<QString>& text,
                              qint64 version);
 
-    // The stored history has been read: it becomes the history, with the clips taken in meanwhile on top of it
-    // (then published as a wholesale change). Emits `historyOpened`.
-    void adoptStored(HistoryEngine stored, qint64 limit);
+    // The stored history has been read: it becomes the history, with the clips an earlier run kept beside it
+    // (`kept`) and then those taken in meanwhile on top of it (then published as a wholesale change). Emits
+    // `historyOpened`.
+    void adoptStored(HistoryEngine stored, qint64 limit, const QList<ClipItem>& kept = {});
     // Entries found beside the history (in the older layout a protection change reads) go beneath it: content
     // held already keeps its entry. Published as a wholesale change.
     void addBeneath(const QList<ClipItem>& found, qint64 limit);
@@ -58,8 +61,15 @@ public:
     // the upgraded fields go into the entries still there. Published, but not as a change: the caller writes it.
     void adoptUpgrade(HistoryEngine upgraded, const std::shared_ptr<const HistoryEngine>& snapshot);
 
+    // The entries of `memory` put onto `base`, oldest first, as captures are taken in; a favourite in `memory`
+    // stays one. Touches no store, so it may run on any thread.
+    static HistoryEngine mergedOnto(HistoryEngine base, const HistoryEngine& memory, qint64 limit);
+
 Q_SIGNALS:
     void itemsChanged();
+    // Clips were deleted, cleared or expired (not pruned by the limit): emitted before the `changed` that
+    // publishes it, so the files can be rewritten without them.
+    void clipsRemoved();
     // A change was published (after `itemsChanged`).
     void changed(Change change);
     // The stored history has been read and published: at start-up, or later once its key could be reached.
@@ -70,6 +80,7 @@ Q_SIGNALS:
 private:
     void publish();
     void publishChange(Change change);
+    void publishRemoval(bool removed, Change change);
 
     HistoryEngine m_engine;
     std::shared_ptr<const HistoryEngine> m_published = std::make_shared<const HistoryEngine>();

@@ -8,6 +8,8 @@
 #include <QDebug>
 #include <QKeySequence>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace stowline {
 
@@ -110,8 +112,25 @@ void StatusMenuController::showMenu(const QPoint& position) {
 }
 
 void StatusMenuController::clearNonFavorites() {
-    // No confirmation: favourites stay, everything else goes, and the result is saved at once.
-    m_store.clear(ClearScope::keepingFavorites);
+    // A click in a menu is easily made by mistake, and what it removes cannot be brought back: asked first, as
+    // the settings ask.
+    if (m_clearAlert) {
+        m_clearAlert->raise();
+        return;
+    }
+    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear Non-Favorites"),
+                                  QStringLiteral("Clear all clips except favorites?"));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setInformativeText(QStringLiteral("Favorites stay. This cannot be undone."));
+    QPushButton* cancel = alert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* clear = alert->addButton(QStringLiteral("Clear Non-Favorites"), QMessageBox::DestructiveRole);
+    alert->setDefaultButton(cancel);
+    alert->setEscapeButton(cancel);
+    connect(clear, &QPushButton::clicked, this, [this] { m_store.clear(ClearScope::keepingFavorites); });
+    m_clearAlert = alert;
+    alert->show();
+    alert->raise();
+    alert->activateWindow();
 }
 
 } // namespace stowline

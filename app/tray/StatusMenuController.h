@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -48,6 +49,8 @@ public:
     void activate(QSystemTrayIcon::ActivationReason reason);
     // Builds the menu for the current state and opens it at `position`.
     void showMenu(const QPoint& position);
+    // The question "Clear Non-Favorites" asks, while it is open.
+    QMessageBox* clearAlert() const { return m_clearAlert; }
 
 private:
     void updateIcon(bool captureEnabled);
@@ -61,6 +64,7 @@ private:
     QTimer m_trayCheck;
     bool m_reportedMissingTray = false;
     std::unique_ptr<QMenu> m_menu;
+    QPointer<QMessageBox> m_clearAlert;
 };
 
 } // namespace stowline

@@ -97,7 +97,7 @@ QUuid HistoryEngine::ingest(ClipItem item, qint64 limit) {
     } else {
         place(m_nodes.size(), makeNode(std::move(item)), true);
     }
-    prune(limit);
+    applyLimit(limit);
     return id;
 }
 
@@ -496,11 +496,19 @@ bool HistoryEngine::truncate(size_t count) {
     return true;
 }
 
-void HistoryEngine::prune(qint64 limit) {
+size_t HistoryEngine::keptByLimit(qint64 limit) const {
     if (limit < 1)
-        return;
+        return m_nodes.size();
     // Favourites lead the list and are all kept; the rest fill what the limit leaves.
-    truncate(std::max(favoriteCount(), size_t(limit)));
+    return std::max(favoriteCount(), size_t(limit));
+}
+
+bool HistoryEngine::applyLimit(qint64 limit) {
+    return truncate(keptByLimit(limit));
+}
+
+qsizetype HistoryEngine::countBeyondLimit(qint64 limit) const {
+    return qsizetype(m_nodes.size() - std::min(m_nodes.size(), keptByLimit(limit)));
 }
 
 } // namespace stowline

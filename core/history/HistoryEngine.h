@@ -69,6 +69,10 @@ public:
     bool clear(ClearScope scope);
     bool removeExpired(Timestamp olderThan);
     bool applyRetention(qint64 days, Timestamp now, const QTimeZone& timeZone = QTimeZone::systemTimeZone());
+    // Prunes to `limit` now, as a capture would (below 1: no limit).
+    bool applyLimit(qint64 limit);
+    // How many entries `applyLimit` would remove.
+    qsizetype countBeyondLimit(qint64 limit) const;
     bool applyRecognizedText(const QUuid& id, const QString& expectedContentHash, const std::optional<QString>& text,
                              qint64 version);
     // Takes the capture metadata and the credential classification of each entry of `upgraded` into the entry
@@ -145,7 +149,7 @@ private:
     // put it: after its equals when `appended`, otherwise among them by its old position.
     void place(size_t from, NodePtr node, bool appended);
     bool truncate(size_t count);
-    void prune(qint64 limit);
+    size_t keptByLimit(qint64 limit) const;
 
     std::vector<NodePtr> m_nodes;
     Index<QUuid> m_byId;

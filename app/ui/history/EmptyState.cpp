@@ -4,6 +4,7 @@
 #include "app/ui/widgets/SymbolView.h"
 #include "app/ui/style/StyleMetrics.h"
 
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace stowline {
@@ -25,13 +26,21 @@ EmptyState::EmptyState(QWidget* parent) : QWidget(parent) {
     m_message->setAlignment(Qt::AlignHCenter);
     m_message->setWordWrap(true);
     layout->addWidget(m_message);
+    m_action = new QPushButton(this);
+    m_action->setObjectName(QStringLiteral("emptyAction"));
+    m_action->setVisible(false);
+    layout->addWidget(m_action, 0, Qt::AlignHCenter);
+    connect(m_action, &QPushButton::clicked, this, &EmptyState::actionTriggered);
     layout->addStretch(1);
 }
 
-void EmptyState::set(Symbol symbol, const QString& title, const QString& message) {
+void EmptyState::set(Symbol symbol, const QString& title, const QString& message, const QString& action) {
     m_symbol->setSymbol(symbol);
     m_title->setText(title);
     m_message->setText(message);
+    m_action->setText(action);
+    m_action->setAccessibleName(action);
+    m_action->setVisible(!action.isEmpty());
     setAccessibleName(title);
     setAccessibleDescription(message);
 }

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QPushButton;
+
 namespace stowline {
 
 class RoleLabel;
@@ -15,12 +17,17 @@ class EmptyState : public QWidget {
 
 public:
     explicit EmptyState(QWidget* parent = nullptr);
-    void set(Symbol symbol, const QString& title, const QString& message);
+    // With `action`, a button of that text below the message; without, none.
+    void set(Symbol symbol, const QString& title, const QString& message, const QString& action = {});
+
+Q_SIGNALS:
+    void actionTriggered();
 
 private:
     SymbolView* m_symbol;
     RoleLabel* m_title;
     RoleLabel* m_message;
+    QPushButton* m_action;
 };
 
 } // namespace stowline

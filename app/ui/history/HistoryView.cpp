@@ -121,6 +121,10 @@ HistoryView::HistoryView(HistoryStore& store, Notices& notices, AppPreferences& 
     m_content->addWidget(listArea);
     m_emptyState = new EmptyState(m_content);
     m_content->addWidget(m_emptyState);
+    connect(m_emptyState, &EmptyState::actionTriggered, this, [this] {
+        if (currentContentState() == ContentState::paused)
+            m_preferences.setCaptureEnabled(true);
+    });
     layout->addWidget(m_content, 1);
 
     m_footer = new KeyHintFooter(this);
@@ -296,7 +300,8 @@ void HistoryView::updateContent() {
     switch (state) {
     case ContentState::paused:
         m_emptyState->set(Symbol::paused, QStringLiteral("Clipboard capture is paused"),
-                          QStringLiteral("Resume from the menu bar when you’re ready."));
+                          QStringLiteral("Resume from the menu bar when you’re ready."),
+                          QStringLiteral("Resume Capture"));
         break;
     case ContentState::list:
         break;
@@ -455,6 +460,9 @@ void HistoryView::keyPressEvent(QKeyEvent* event) {
 }
 
 bool HistoryView::handleKey(PanelKey key) {
+    // While paused the list is hidden: no key may pick, copy, paste, edit or delete a clip the user cannot see.
+    if (currentContentState() == ContentState::paused && key != PanelKey::dismiss)
+        return true;
     const SharedClipItem selected = m_model.selectedItem();
     const qsizetype count = m_model.visibleItems().size();
     switch (key) {

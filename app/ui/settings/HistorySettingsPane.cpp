@@ -8,6 +8,7 @@
 #include "app/ui/style/PlatformWording.h"
 
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -19,14 +20,15 @@ namespace {
 
 // A "no limit" switch followed, while it is off, by the field of the finite value: the switch is on while the
 // preference is 0.
-ExactPositiveIntegerField* addLimit(SettingsSection* section, QCheckBox* toggle, AppPreferences& preferences,
-                                    qint64 (AppPreferences::*get)() const, void (AppPreferences::*set)(qint64),
-                                    void (AppPreferences::*setNoLimit)(bool), void (AppPreferences::*changed)(qint64),
-                                    const QString& unit, const QString& accessibleName) {
+ExactPositiveIntegerField*
+addLimit(SettingsSection* section, QCheckBox* toggle, AppPreferences& preferences,
+         qint64 (AppPreferences::*get)() const, std::function<void(qint64)> set,
+         void (AppPreferences::*setNoLimit)(bool), void (AppPreferences::*changed)(qint64), const QString& unit,
+         const QString& accessibleName,
+         ExactPositiveIntegerField::Stores stores = ExactPositiveIntegerField::Stores::whileTyping) {
     section->addRow(toggle);
-    auto* field = new ExactPositiveIntegerField([&preferences, get] { return (preferences.*get)(); },
-                                                [&preferences, set](qint64 n) { (preferences.*set)(n); }, unit,
-                                                accessibleName, section);
+    auto* field = new ExactPositiveIntegerField([&preferences, get] { return (preferences.*get)(); }, std::move(set),
+                                                unit, accessibleName, section, stores);
     field->setContentsMargins(24, 0, 0, 0);
     section->addRow(field);
     const auto follow = [toggle, field, &preferences, get] {
@@ -52,13 +54,17 @@ HistorySettingsPane::HistorySettingsPane(SettingsContext& context, QWidget* pare
 
     auto* library = new SettingsSection(u"LIBRARY"_s, this);
     m_keepForever = makeToggle(u"Keep forever"_s, library);
-    m_days = addLimit(library, m_keepForever, preferences, &AppPreferences::retentionDays,
-                      &AppPreferences::setRetentionDays, &AppPreferences::setForeverRetention,
-                      &AppPreferences::retentionDaysChanged, u"days"_s, u"History retention in days"_s);
+    m_days = addLimit(
+        library, m_keepForever, preferences, &AppPreferences::retentionDays,
+        [&preferences](qint64 days) { preferences.setRetentionDays(days); }, &AppPreferences::setForeverRetention,
+        &AppPreferences::retentionDaysChanged, u"days"_s, u"History retention in days"_s);
     m_unlimitedItems = makeToggle(u"Unlimited items"_s, library);
-    m_items = addLimit(library, m_unlimitedItems, preferences, &AppPreferences::historyLimit,
-                       &AppPreferences::setHistoryLimit, &AppPreferences::setUnlimitedHistory,
-                       &AppPreferences::historyLimitChanged, u"items"_s, u"Maximum clipboard items"_s);
+    // Stored when the field commits, and only once the user agreed to lose the clips it would remove.
+    m_items = addLimit(
+        library, m_unlimitedItems, preferences, &AppPreferences::historyLimit,
+        [this](qint64 limit) { confirmHistoryLimit(limit); }, &AppPreferences::setUnlimitedHistory,
+        &AppPreferences::historyLimitChanged, u"items"_s, u"Maximum clipboard items"_s,
+        ExactPositiveIntegerField::Stores::onCommit);
     layout->addWidget(library);
 
     auto* previews = new SettingsSection(u"PREVIEWS"_s, this);
@@ -68,9 +74,10 @@ HistorySettingsPane::HistorySettingsPane(SettingsContext& context, QWidget* pare
     previews->addRow(identifiers);
     previews->addNote(PlatformWording::text(Wording::identifiersNote));
     m_allLines = makeToggle(u"Show all text lines"_s, previews);
-    m_lines = addLimit(previews, m_allLines, preferences, &AppPreferences::previewLineCount,
-                       &AppPreferences::setPreviewLineCount, &AppPreferences::setAllPreviewLines,
-                       &AppPreferences::previewLineCountChanged, u"lines"_s, u"Text preview line count"_s);
+    m_lines = addLimit(
+        previews, m_allLines, preferences, &AppPreferences::previewLineCount,
+        [&preferences](qint64 lines) { preferences.setPreviewLineCount(lines); }, &AppPreferences::setAllPreviewLines,
+        &AppPreferences::previewLineCountChanged, u"lines"_s, u"Text preview line count"_s);
     m_fontSize = new ExactFontSizeField([&preferences] { return preferences.previewFontSize(); },
                                         [&preferences](double points) { preferences.setPreviewFontSize(points); });
     connect(&preferences, &AppPreferences::previewFontSizeChanged, m_fontSize, &NumericPreferenceField::valueChanged);
@@ -98,6 +105,36 @@ HistorySettingsPane::HistorySettingsPane(SettingsContext& context, QWidget* pare
     connect(m_clearAll, &QPushButton::clicked, this, &HistorySettingsPane::clearAllRequested);
     layout->addWidget(storage);
     layout->addStretch();
+}
+
+void HistorySettingsPane::confirmHistoryLimit(qint64 limit) {
+    AppPreferences& preferences = m_context.preferences;
+    const qsizetype removed = m_context.store.publishedHistory()->countBeyondLimit(limit);
+    if (removed == 0) {
+        preferences.setHistoryLimit(limit);
+        return;
+    }
+    auto* alert = new QMessageBox(this);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(Qt::WindowModal);
+    alert->setIcon(QMessageBox::Warning);
+    alert->setWindowTitle(u"Settings"_s);
+    alert->setText(removed == 1 ? u"Remove 1 clip?"_s : u"Remove %1 clips?"_s.arg(removed));
+    alert->setInformativeText(
+        u"A limit of %1 items removes the oldest clips that are not favorites now. This cannot be undone."_s.arg(
+            limit));
+    QPushButton* cancel = alert->addButton(u"Cancel"_s, QMessageBox::RejectRole);
+    QPushButton* remove = alert->addButton(u"Remove"_s, QMessageBox::DestructiveRole);
+    alert->setDefaultButton(cancel);
+    alert->setEscapeButton(cancel);
+    connect(remove, &QPushButton::clicked, this, [this, limit] {
+        m_context.preferences.setHistoryLimit(limit);
+        // Applied now, as the user was told, rather than at the next copy.
+        m_context.store.applyHistoryLimit(limit);
+    });
+    connect(alert, &QMessageBox::finished, m_items, [items = m_items] { items->valueChanged(); });
+    m_pendingLimitAlert = alert;
+    alert->open();
 }
 
 } // namespace stowline

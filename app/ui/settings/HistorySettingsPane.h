@@ -2,6 +2,8 @@
 
 #include "app/ui/settings/SettingsContext.h"
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QWidget>
 
 class QCheckBox;
@@ -31,10 +33,15 @@ public:
     QPushButton* clearNonFavoritesButton() const { return m_clearNonFavorites; }
     QPushButton* clearAllButton() const { return m_clearAll; }
 
+    // The question a lowered limit asks before it removes clips, while it is open.
+    QMessageBox* limitAlert() const { return m_pendingLimitAlert; }
+
 Q_SIGNALS:
     void clearAllRequested();
 
 private:
+    void confirmHistoryLimit(qint64 limit);
+
     SettingsContext& m_context;
     QCheckBox* m_keepForever;
     QCheckBox* m_unlimitedItems;
@@ -46,6 +53,7 @@ private:
     StorageSummary* m_summary;
     QPushButton* m_clearNonFavorites;
     QPushButton* m_clearAll;
+    QPointer<QMessageBox> m_pendingLimitAlert;
 };
 
 } // namespace stowline

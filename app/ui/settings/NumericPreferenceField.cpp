@@ -95,7 +95,7 @@ void NumericPreferenceField::draftChanged() {
     const QString draft = m_box->text();
     if (m_rules.isValid(draft)) {
         setInvalid(false);
-        if (!m_rules.equalsValue(draft))
+        if (m_rules.storesWhileTyping && !m_rules.equalsValue(draft))
             m_rules.store(draft);
         return;
     }
@@ -146,7 +146,7 @@ NumericPreferenceField::Rules rulesFor(std::function<std::optional<T>(QStringVie
 
 ExactPositiveIntegerField::ExactPositiveIntegerField(std::function<qint64()> value,
                                                      std::function<void(qint64)> setValue, const QString& unit,
-                                                     const QString& accessibleName, QWidget* parent)
+                                                     const QString& accessibleName, QWidget* parent, Stores stores)
     : NumericPreferenceField(
           [&] {
               Rules rules = rulesFor<qint64>(
@@ -154,6 +154,7 @@ ExactPositiveIntegerField::ExactPositiveIntegerField(std::function<qint64()> val
                   std::move(value), std::move(setValue));
               rules.validHelp = u"Enter any positive whole number."_s;
               rules.invalidHelp = u"Enter a positive whole number."_s;
+              rules.storesWhileTyping = stores == Stores::whileTyping;
               return rules;
           }(),
           unit, accessibleName, parent) {}

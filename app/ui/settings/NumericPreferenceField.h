@@ -30,6 +30,8 @@ public:
         std::function<QString(QStringView draft)> canonical;
         QString validHelp;
         QString invalidHelp;
+        // False: typing only validates, and the value is stored when the field commits.
+        bool storesWhileTyping = true;
     };
 
     static constexpr int boxWidth = 76;
@@ -61,8 +63,13 @@ class ExactPositiveIntegerField : public NumericPreferenceField {
     Q_OBJECT
 
 public:
+    // `onCommit` for a value whose every step has consequences (a lower history limit removes clips): "3" on the
+    // way to "30" must not be stored.
+    enum class Stores { whileTyping, onCommit };
+
     ExactPositiveIntegerField(std::function<qint64()> value, std::function<void(qint64)> setValue, const QString& unit,
-                              const QString& accessibleName, QWidget* parent = nullptr);
+                              const QString& accessibleName, QWidget* parent = nullptr,
+                              Stores stores = Stores::whileTyping);
 };
 
 // The preview font size in points, 6 to 72.

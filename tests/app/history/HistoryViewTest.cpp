@@ -127,6 +127,7 @@ TEST_F(HistoryViewTest, ContentStatesAndTheirTexts) {
     model.setQuery(u"zzz"_s);
     settle();
     shows(u"No matching clips"_s, u"Try a different word or content filter."_s);
+    EXPECT_FALSE(child<QPushButton>(u"emptyAction"_s)->isVisible());
 
     model.setQuery(QString());
     settle();
@@ -137,6 +138,14 @@ TEST_F(HistoryViewTest, ContentStatesAndTheirTexts) {
     preferences.setCaptureEnabled(false);
     shows(u"Clipboard capture is paused"_s, u"Resume from the menu bar when you’re ready."_s);
     EXPECT_EQ(child<QLabel>(u"captureStatus"_s)->text(), u"Paused"_s);
+    // No key acts on the clips the paused panel hides.
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    key(Qt::Key_Return, Qt::AltModifier);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_TRUE(used.isEmpty());
+    EXPECT_TRUE(edited.isEmpty());
+    EXPECT_EQ(store.items().size(), 1);
 
     notices.post(Notice::saveFailed);
     EXPECT_TRUE(child<QWidget>(u"errorBanner"_s)->isVisible());
@@ -144,6 +153,15 @@ TEST_F(HistoryViewTest, ContentStatesAndTheirTexts) {
     QTest::mouseClick(child<QPushButton>(u"dismissError"_s), Qt::LeftButton);
     EXPECT_FALSE(notices.current());
     EXPECT_FALSE(child<QWidget>(u"errorBanner"_s)->isVisible());
+
+    auto* resume = child<QPushButton>(u"emptyAction"_s);
+    ASSERT_TRUE(resume->isVisible());
+    EXPECT_EQ(resume->text(), u"Resume Capture"_s);
+    QTest::mouseClick(resume, Qt::LeftButton);
+    EXPECT_TRUE(preferences.captureEnabled());
+    EXPECT_EQ(view().currentContentState(), HistoryView::ContentState::list);
+    key(Qt::Key_Return);
+    EXPECT_EQ(used.size(), 1);
 }
 
 TEST_F(HistoryViewTest, FooterFollowsTheSelectionAndThePreferences) {

@@ -16,7 +16,10 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -153,6 +156,7 @@ TEST_F(SettingsWindowTest, NoLimitSwitchesShowTheFieldOnlyWhileOffAndAChangedLim
     history->unlimitedItemsToggle()->click();
     EXPECT_EQ(history->itemsField()->box()->text(), u"500"_s);
     history->itemsField()->box()->setText(u"3"_s);
+    Q_EMIT history->itemsField()->box()->returnPressed();
     EXPECT_EQ(preferences->historyLimit(), 3);
     for (int i = 0; i < 5; ++i)
         store->capture(test::textClip(u"clip %1"_s.arg(i), Timestamp{double(1000 + i)}), preferences->historyLimit());
@@ -160,6 +164,53 @@ TEST_F(SettingsWindowTest, NoLimitSwitchesShowTheFieldOnlyWhileOffAndAChangedLim
     relaunch();
     EXPECT_EQ(preferences->historyLimit(), 3);
     EXPECT_EQ(view().historyPane()->itemsField()->box()->text(), u"3"_s);
+}
+
+TEST_F(SettingsWindowTest, AHistoryLimitAppliesOnlyWhenCommittedAndAsksBeforeItRemovesClips) {
+    for (int i = 0; i < 15; ++i)
+        store->capture(test::textClip(u"clip %1"_s.arg(i), Timestamp{double(1000 + i)}), 0);
+    store->toggleFavorite(store->items().last().id());
+    HistorySettingsPane* history = view().historyPane();
+    history->unlimitedItemsToggle()->click();
+    QLineEdit* box = history->itemsField()->box();
+    const qint64 before = preferences->historyLimit();
+
+    // Typing is not committing, and what does not parse never becomes a limit.
+    for (const QString& typed : {u"3"_s, u"3."_s, u"3.5"_s, u"1e3"_s}) {
+        box->setText(typed);
+        EXPECT_EQ(preferences->historyLimit(), before) << typed.toStdString();
+    }
+    Q_EMIT box->returnPressed();
+    EXPECT_EQ(preferences->historyLimit(), before);
+    EXPECT_EQ(box->text(), QString::number(before));
+    EXPECT_FALSE(history->limitAlert());
+
+    // A limit that removes clips asks first; Cancel keeps the limit and every clip.
+    for (const QString& answer : {u"Cancel"_s, u"Remove"_s}) {
+        SCOPED_TRACE(answer.toStdString());
+        box->setText(u"3"_s);
+        Q_EMIT box->returnPressed();
+        QMessageBox* alert = history->limitAlert();
+        ASSERT_TRUE(alert);
+        // 15 clips, one a favourite: a limit of 3 keeps the favourite and the two newest others.
+        EXPECT_EQ(alert->text(), u"Remove 12 clips?"_s);
+        EXPECT_EQ(store->items().size(), 15);
+        for (QAbstractButton* button : alert->buttons()) {
+            if (button->text() == answer)
+                button->click();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_EQ(preferences->historyLimit(), 3);
+    EXPECT_EQ(store->items().size(), 3);
+    EXPECT_TRUE(store->items().first().isFavorite());
+    EXPECT_EQ(box->text(), u"3"_s);
+
+    // Raising it removes nothing and asks nothing.
+    box->setText(u"40"_s);
+    Q_EMIT box->returnPressed();
+    EXPECT_FALSE(history->limitAlert());
+    EXPECT_EQ(preferences->historyLimit(), 40);
 }
 
 TEST_F(SettingsWindowTest, StorageSummaryCountsInDecimalUnits) {

@@ -6,10 +6,13 @@
 #include "tests/app/Screenshots.h"
 #include "tests/support/ClipBuilders.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -101,13 +104,27 @@ TEST_F(StatusMenuControllerTest, ALeftClickAfterTheMenuTogglesThePanel) {
     EXPECT_NE(capturing, paused);
 }
 
-TEST_F(StatusMenuControllerTest, ClearNonFavoritesKeepsFavourites) {
+TEST_F(StatusMenuControllerTest, ClearNonFavoritesAsksFirstAndKeepsFavourites) {
     const Timestamp now = Timestamp::now();
     store.capture(test::textClip(u"kept"_s, now), 0);
     store.capture(test::textClip(u"dropped"_s, now.addingSeconds(1)), 0);
     store.toggleFavorite(store.items().last().id());
-    openMenu();
-    choose(u"Clear Non-Favorites"_s);
+    for (const QString& answer : {u"Cancel"_s, u"Clear Non-Favorites"_s}) {
+        SCOPED_TRACE(answer.toStdString());
+        openMenu();
+        choose(u"Clear Non-Favorites"_s);
+        // Nothing is gone until the question is answered.
+        EXPECT_EQ(store.items().size(), 2);
+        QMessageBox* alert = controller.clearAlert();
+        ASSERT_TRUE(alert);
+        EXPECT_TRUE(alert->isVisible());
+        for (QAbstractButton* button : alert->buttons()) {
+            if (button->text() == answer)
+                button->click();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(controller.clearAlert());
+    }
     ASSERT_EQ(store.items().size(), 1);
     EXPECT_EQ(store.items().first().title(), u"kept"_s);
 }
@@ -135,5 +152,10 @@ TEST_F(StatusMenuControllerTest, Screenshots) {
         openMenu();
         test::saveScreenshot(*controller.menu(), u"tray-menu"_s + suffix);
         controller.menu()->hide();
+        choose(u"Clear Non-Favorites"_s);
+        ASSERT_TRUE(controller.clearAlert());
+        test::saveScreenshot(*controller.clearAlert(), u"tray-clear-question"_s + suffix);
+        controller.clearAlert()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     });
 }
