@@ -26,8 +26,10 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QDebug>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 
 namespace stowline {
 
@@ -49,9 +51,12 @@ StowlineApplication::StowlineApplication(PlatformServices services, const Option
     auto archive = std::make_unique<EncryptedArchiveStore>(
         options.archiveDirectory.isEmpty() ? EncryptedArchiveStore::defaultDirectory() : options.archiveDirectory,
         *m_platform.secrets);
-    m_persistence =
-        std::make_unique<HistoryPersistence>(*m_store, *m_notices, std::move(archive),
-                                             protectionModeFromStoredValue(m_preferences->archiveProtectionModeID()));
+    const ArchiveProtectionMode chosen = protectionModeFromStoredValue(m_preferences->archiveProtectionModeID());
+    const ArchiveProtectionMode holding = archive->modeHoldingHistory(chosen);
+    // A move between protection modes ended (or was cut short) before the choice was stored.
+    if (holding != chosen)
+        m_preferences->setArchiveProtectionModeID(rawValue(holding));
+    m_persistence = std::make_unique<HistoryPersistence>(*m_store, *m_notices, std::move(archive), holding);
     m_persistence->setHistoryLimitProvider([preferences = m_preferences.get()] { return preferences->historyLimit(); });
 
     m_imageTextRecognition = std::make_unique<ImageTextRecognitionCoordinator>(*m_store, *m_platform.textRecognizer);
@@ -239,11 +244,18 @@ InstanceServices StowlineApplication::instanceServices() {
             *m_actions, *m_shortcuts,   *this,      m_platform.sessionReport};
 }
 
-void StowlineApplication::stopAndSave() {
+std::optional<QString> StowlineApplication::stopAndSave() {
     m_monitor->stop();
     // A copy still being turned into a clip belongs to the history that is saved now.
     m_monitor->finishPendingCaptures();
     m_persistence->compact();
+    if (const std::optional<HistoryPersistence::Unsaved> unsaved = m_persistence->unsaved())
+        return unsaved->describe();
+    return std::nullopt;
+}
+
+void StowlineApplication::resumeAfterRefusedQuit() {
+    m_monitor->start();
 }
 
 void StowlineApplication::requestQuit() {
@@ -251,7 +263,38 @@ void StowlineApplication::requestQuit() {
 }
 
 void StowlineApplication::terminate() {
-    stopAndSave();
+    if (m_quitAlert && m_quitAlert->isVisible()) {
+        m_quitAlert->raise();
+        return;
+    }
+    const std::optional<QString> unsaved = stopAndSave();
+    if (!unsaved) {
+        requestQuit();
+        return;
+    }
+    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quit Stowline"),
+                                  QStringLiteral("Stowline could not save everything."));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setInformativeText(*unsaved +
+                              QStringLiteral(".\n\nKeep Stowline running and quit again once that is fixed, or quit "
+                                             "now and lose it."));
+    QPushButton* keep = alert->addButton(QStringLiteral("Keep Running"), QMessageBox::RejectRole);
+    QPushButton* quit = alert->addButton(QStringLiteral("Quit Anyway"), QMessageBox::DestructiveRole);
+    alert->setDefaultButton(keep);
+    alert->setEscapeButton(keep);
+    connect(quit, &QPushButton::clicked, this, &StowlineApplication::requestQuit);
+    connect(keep, &QPushButton::clicked, this, &StowlineApplication::resumeAfterRefusedQuit);
+    m_quitAlert = alert;
+    alert->show();
+    alert->raise();
+    alert->activateWindow();
+}
+
+void StowlineApplication::terminateForSignal() {
+    // Saving was already tried once more inside; the session is ending and nobody can be asked.
+    if (const std::optional<QString> unsaved = stopAndSave())
+        qWarning().noquote()
+            << QStringLiteral("Stowline: quitting at the end of the session although %1.").arg(*unsaved);
     requestQuit();
 }
 

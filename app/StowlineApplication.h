@@ -4,7 +4,9 @@
 #include "app/instance/ApplicationControl.h"
 #include "core/model/ClipItem.h"
 
+#include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -46,12 +48,18 @@ public:
     // The start-up sequence; call once, with the event loop about to run.
     void start();
 
-    // Ends capturing, writes pending saves, then asks the event loop to end; for a termination signal, the tray's
-    // "Quit Stowline" and Ctrl+Q.
+    // Ends capturing, writes pending saves, then asks the event loop to end; for the tray's "Quit Stowline" and
+    // Ctrl+Q. When something could not be saved it asks first, and a "Keep Running" goes on capturing.
     void terminate();
-    // The two halves of `terminate`, for a `quit` that answers in between.
-    void stopAndSave() override;
+    // The same for a termination signal, which cannot ask: what could not be saved is logged.
+    void terminateForSignal();
+    // The two halves of `terminate`, for a `quit` that answers in between: what could not be saved, if anything.
+    std::optional<QString> stopAndSave() override;
     void requestQuit() override;
+    // A quit that was refused because something could not be saved: capturing goes on.
+    void resumeAfterRefusedQuit() override;
+    // The question a quit asks while it is open.
+    QMessageBox* quitAlert() const { return m_quitAlert; }
 
     // Brings the history panel forward; toggling hides it when it is showing.
     void useActivationToken(const QString& token) override;
@@ -121,6 +129,7 @@ private:
     std::unique_ptr<ShortcutCoordinator> m_shortcuts;
     std::unique_ptr<ApplicationShortcuts> m_applicationShortcuts;
     int m_panelRequestCount = 0;
+    QPointer<QMessageBox> m_quitAlert;
 };
 
 } // namespace stowline

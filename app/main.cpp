@@ -2,6 +2,8 @@
 #include "app/ProcessProtection.h"
 #include "app/StowlineApplication.h"
 #include "app/TerminationSignals.h"
+#include "app/archive/EncryptedArchiveStore.h"
+#include "app/archive/HistoryLock.h"
 #include "app/cli/CommandClient.h"
 #include "app/cli/CommandLine.h"
 #include "app/instance/InstanceCommands.h"
@@ -14,6 +16,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QTextStream>
 
 #include <unistd.h>
@@ -98,6 +101,16 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
         return output.fail(u"could not listen on %1 for later starts."_s.arg(socketPath));
     }
 
+    // The final guard against a second writer: a Stowline on another display, runtime folder or computer shares
+    // the history's folder but not the socket above.
+    auto historyLock = HistoryLock::acquire(EncryptedArchiveStore::defaultDirectory());
+    if (!historyLock) {
+        if (!commandLine.background)
+            QMessageBox::warning(nullptr, AppIdentity::applicationName(),
+                                 u"Stowline did not start: %1."_s.arg(historyLock.error().describe()));
+        return output.fail(historyLock.error().describe());
+    }
+
     auto services = PlatformServices::forDesktop(std::move(wayland));
     if (!services.ok())
         return output.fail(services.error());
@@ -117,7 +130,8 @@ int startApplication(const CommandLine& commandLine, CommandOutput& output, int 
         Qt::QueuedConnection);
     // Ended by the session or by Ctrl+C: the same clean end as `quit`, with pending saves written.
     TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &TerminationSignals::received, &stowline, &StowlineApplication::terminate);
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &stowline,
+                     &StowlineApplication::terminateForSignal);
     stowline.start();
     return QApplication::exec();
 }

@@ -121,7 +121,7 @@ Result<QByteArrayView, ArchiveStoreError> EncryptedArchiveStore::key(ArchiveProt
 }
 
 Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::openArchive(const QString& path, QByteArrayView key,
-                                                                             QByteArray* nonce) {
+                                                                             Access access, QByteArray* nonce) {
     std::optional<Result<StowlineArchive, StowlineCipherError>> archive;
     bool firstRead = true;
     const auto read = ArchiveFiles::readInPieces(path, [&](qint64 size, const ArchiveFiles::NextBytes& next) {
@@ -141,6 +141,9 @@ Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::openArchive(con
         return fail(leftInPlace(ArchiveStoreError::of(read.error())));
     if (archive->ok())
         return std::move(*archive).value();
+    if (access == Access::readOnly)
+        return fail(ArchiveLoadError{
+            ArchiveStoreError::of(archive->error()), ArchiveLoadError::Disposition::unreadableInPlace, {}});
     return fail(quarantine(path, archive->error()));
 }
 
@@ -169,12 +172,12 @@ ArchiveLoadError EncryptedArchiveStore::quarantine(const QString& path, Stowline
 Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::replayJournal(ArchiveProtectionMode mode,
                                                                                StowlineArchive archive,
                                                                                const QByteArray& nonce,
-                                                                               QByteArrayView key) {
+                                                                               QByteArrayView key, Access access) {
     std::optional<JournalState>& state = onDisk(mode).journal;
     const qint64 archiveBytes = QFileInfo(archivePath(mode)).size();
     const QString path = journalPath(mode);
-    // Without a journal, or with one left from before the archive was last written (everything in it is already
-    // in the archive), the first change starts a new journal in its place.
+    // Without a journal, or with one already folded into this archive, the first change starts a new journal in
+    // its place.
     const JournalState fresh{HistoryJournal::header(nonce), 0, 0, archiveBytes};
     if (!ArchiveFiles::exists(path)) {
         state = fresh;
@@ -186,30 +189,68 @@ Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::replayJournal(A
         return fail(leftInPlace(ArchiveStoreError::of(bytes.error())));
     }
     HistoryJournal::Reading reading = HistoryJournal::read(*bytes, nonce, key);
-    bytes->clear();
+    SecureMemory::wipe(*bytes);
     using State = HistoryJournal::Reading::State;
-    if (reading.state == State::stale) {
+    if (reading.state == State::superseded) {
         state = fresh;
         return archive;
     }
-    bool replayed = reading.state == State::current;
-    StowlineCipherError error = reading.error;
     JournalReplay replay(std::move(archive.items));
-    for (const JournalChange& change : reading.changes) {
-        if (!replayed)
-            break;
-        replayed = replay.apply(change);
-        if (!replayed)
-            error = StowlineCipherError::decodingFailed(JsonDecodeError{JsonDecodeError::Reason::invalidValue, {}}, -1);
-    }
-    if (!replayed) {
-        state.reset();
-        return fail(quarantine(archivePath(mode), error));
-    }
+    size_t applied = 0;
+    while (applied < reading.changes.size() && replay.apply(reading.changes[applied]))
+        ++applied;
     archive.items = replay.takeItems();
-    state =
-        JournalState{HistoryJournal::header(nonce), reading.validLength, quint64(reading.changes.size()), archiveBytes};
+    if (reading.state == State::current && applied == reading.changes.size()) {
+        state = JournalState{HistoryJournal::header(nonce), reading.validLength, quint64(applied), archiveBytes};
+        return archive;
+    }
+
+    JournalDamage damage;
+    damage.unreadableChanges = qint64(reading.changes.size() - applied) + reading.unreadableRecords;
+    if (applied > 0 && reading.changes[applied - 1].savedAt)
+        damage.since = reading.changes[applied - 1].savedAt->toDateTime();
+    else
+        damage.since = QFileInfo(archivePath(mode)).lastModified().toUTC();
+    keepDamagedJournal(mode, std::move(damage), access);
+    if (access == Access::readWrite && applied > 0 && !ArchiveFiles::exists(path)) {
+        // The changes that were read live only in the file moved aside: the archive takes them now. Should this
+        // fail, the history holds them and the next save writes them.
+        (void)save(archive.items, mode);
+    }
     return archive;
+}
+
+void EncryptedArchiveStore::keepDamagedJournal(ArchiveProtectionMode mode, JournalDamage damage, Access access) {
+    // Unknown from here on: the next save must move whatever lies at the journal's place aside first.
+    onDisk(mode).journal.reset();
+    damage.keptAt = journalPath(mode);
+    if (access == Access::readWrite) {
+        if (auto moved = moveJournalAside(mode)) {
+            damage.keptAt = *moved;
+            damage.movedAside = true;
+        }
+    }
+    m_journalDamage[keySlot(mode)] = std::move(damage);
+}
+
+Result<QString, FileError> EncryptedArchiveStore::moveJournalAside(ArchiveProtectionMode mode) {
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(Qt::ISODate).replace(QLatin1Char(':'), QLatin1Char('-'));
+    return ArchiveFiles::moveToFreeName(
+        journalPath(mode), m_directory + QStringLiteral("/history-unread-journal-") + stamp, u".journal"_qs);
+}
+
+const std::optional<JournalDamage>& EncryptedArchiveStore::journalDamage(ArchiveProtectionMode mode) const {
+    return m_journalDamage[keySlot(mode)];
+}
+
+ArchiveProtectionMode EncryptedArchiveStore::modeHoldingHistory(ArchiveProtectionMode preferred) const {
+    const ArchiveProtectionMode other = preferred == ArchiveProtectionMode::keychain ? ArchiveProtectionMode::localFile
+                                                                                     : ArchiveProtectionMode::keychain;
+    if (!holdsHistory(preferred) && !ArchiveFiles::exists(journalPath(preferred)) &&
+        ArchiveFiles::exists(archivePath(other)))
+        return other;
+    return preferred;
 }
 
 std::optional<QString> EncryptedArchiveStore::securePermissions() const {
@@ -244,19 +285,36 @@ bool EncryptedArchiveStore::holdsHistory(ArchiveProtectionMode mode) const {
            (mode == ArchiveProtectionMode::keychain && ArchiveFiles::exists(legacyKeychainArchivePath()));
 }
 
-Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::load(ArchiveProtectionMode mode) {
+Result<StowlineArchive, ArchiveLoadError> EncryptedArchiveStore::load(ArchiveProtectionMode mode, Access access) {
     onDisk(mode) = {};
-    if (!holdsHistory(mode))
+    m_journalDamage[keySlot(mode)].reset();
+    if (!holdsHistory(mode)) {
+        if (ArchiveFiles::exists(journalPath(mode))) {
+            // Changes with no archive to apply them to: kept for whoever can tell what they belonged to.
+            auto bytes = ArchiveFiles::readAll(journalPath(mode));
+            keepDamagedJournal(
+                mode,
+                {bytes ? std::max<qint64>(1, HistoryJournal::recordsFrom(*bytes, HistoryJournal::headerByteCount)) : 1,
+                 QFileInfo(journalPath(mode)).lastModified().toUTC(),
+                 {},
+                 false},
+                access);
+        }
         return StowlineArchive{};
+    }
     const QString path = ArchiveFiles::exists(archivePath(mode)) ? archivePath(mode) : legacyKeychainArchivePath();
+    if (access == Access::readOnly && mode == ArchiveProtectionMode::localFile && !ArchiveFiles::exists(localKeyPath()))
+        // Creating a key is a write; without one the archive cannot be read anyway.
+        return fail(
+            leftInPlace(ArchiveStoreError::of(FileError{localKeyPath(), QStringLiteral("the file is missing")})));
     auto archiveKey = key(mode);
     if (!archiveKey)
         return fail(leftInPlace(archiveKey.error()));
     QByteArray nonce;
-    auto archive = openArchive(path, *archiveKey, &nonce);
+    auto archive = openArchive(path, *archiveKey, access, &nonce);
     if (!archive || path != archivePath(mode))
         return archive;
-    return replayJournal(mode, std::move(archive).value(), nonce, *archiveKey);
+    return replayJournal(mode, std::move(archive).value(), nonce, *archiveKey, access);
 }
 
 Result<HistoryEngine, ArchiveLoadError> EncryptedArchiveStore::loadHistory(ArchiveProtectionMode mode,
@@ -291,7 +349,16 @@ Status<ArchiveStoreError> EncryptedArchiveStore::save(qsizetype count,
     if (!archiveKey)
         return fail(archiveKey.error());
     const QString path = archivePath(mode);
-    onDisk(mode) = {};
+    const QString journalFile = journalPath(mode);
+    // The old archive and journal stay as they were until the rename: a save that fails before it leaves them
+    // known, so the next change still goes to the journal (over a fold record this one may have left).
+    OnDisk previous = std::exchange(onDisk(mode), {});
+    const std::optional<JournalState>& known = previous.journal;
+    if (!known && ArchiveFiles::exists(journalFile)) {
+        // Not read or written by this store, so it may hold changes the history does not: kept, never replaced.
+        if (auto moved = moveJournalAside(mode); !moved)
+            return fail(ArchiveStoreError::of(moved.error()));
+    }
     std::optional<JournalState>& state = onDisk(mode).journal;
     // Sealed in pieces straight into the file, so a rewrite of a large history holds one piece, not a copy.
     std::optional<Result<QByteArray, StowlineCipherError>> sealed;
@@ -301,19 +368,26 @@ Status<ArchiveStoreError> EncryptedArchiveStore::save(qsizetype count,
             archiveBytes += piece.size();
             return sink(piece);
         });
-        return sealed->ok();
+        if (!sealed->ok())
+            return false;
+        if (known && known->length > 0 && ArchiveFiles::exists(journalFile)) {
+            // Written before the rename: a crash between the rename and the journal's removal then leaves a
+            // journal that says it is in this archive. Without it (the journal cannot be written) such a crash
+            // leaves one that is moved aside and reported at the next start; nothing is lost either way.
+            if (auto fold = HistoryJournal::sealFold(**sealed, *archiveKey, known->header, known->records))
+                (void)ArchiveFiles::writeAtEndDurably(journalFile, known->length, *fold);
+        }
+        return true;
     });
-    if (sealed && !sealed->ok() && written.ok())
-        return fail(ArchiveStoreError::of(sealed->error()));
-    if (!written)
-        return fail(ArchiveStoreError::of(written.error()));
+    if (!written || (sealed && !sealed->ok())) {
+        onDisk(mode) = std::move(previous);
+        return fail(written ? ArchiveStoreError::of(sealed->error()) : ArchiveStoreError::of(written.error()));
+    }
     // Best effort: the file was already written private.
     QFile::setPermissions(path, ArchiveFiles::privateFile);
 
-    // Only now the journal is emptied: until then it still extends the archive it was written for, and after a
-    // crash here it names the old archive's nonce and is ignored. Should this fail, the archive holds
-    // everything and the next save rewrites it again.
-    if (ArchiveFiles::removeIfPresent(journalPath(mode)).ok())
+    // Should the removal fail, the journal's place is unknown ground and the next save moves it aside first.
+    if (ArchiveFiles::removeIfPresent(journalFile).ok())
         state = JournalState{HistoryJournal::header(**sealed), 0, 0, archiveBytes};
     return Unit{};
 }
@@ -322,7 +396,7 @@ Status<ArchiveStoreError> EncryptedArchiveStore::saveChange(const HistoryEngine&
     OnDisk& disk = onDisk(mode);
     if (!disk.history || !disk.journal || !ArchiveFiles::exists(archivePath(mode)))
         return save(history, mode);
-    const std::optional<JournalChange> change = JournalChange::between(*disk.history, history);
+    std::optional<JournalChange> change = JournalChange::between(*disk.history, history);
     if (!change)
         return save(history, mode);
     if (change->isEmpty()) {
@@ -330,38 +404,79 @@ Status<ArchiveStoreError> EncryptedArchiveStore::saveChange(const HistoryEngine&
         return Unit{};
     }
     JournalState& state = *disk.journal;
+    change->savedAt = Timestamp::now();
     QByteArray plain = change->encode();
     const SecureMemory::WipeOnExit wipedPlain(plain);
     const qint64 limit = std::max(m_compactionMinimumBytes, qint64(double(state.archiveBytes) * m_compactionShare));
     if (state.records >= m_compactionMaximumRecords || state.length + plain.size() > limit)
         return save(history, mode);
 
-    // After a failure what the files hold is unknown: the next save rewrites the archive and starts a new journal.
+    // A failure leaves the journal's known end where it was: whatever part of the record reached the file lies
+    // past it, where the next record or a rewrite's fold record is written over it.
     bool keyReplaced = false;
     auto archiveKey = key(mode, &keyReplaced);
-    if (!archiveKey) {
-        disk = {};
+    if (!archiveKey)
         return fail(archiveKey.error());
-    }
     // Records sealed with a new key would not open with the archive they extend.
     if (keyReplaced)
         return save(history, mode);
     auto record = HistoryJournal::sealRecord(plain, *archiveKey, state.header, state.records);
-    if (!record) {
-        disk = {};
+    if (!record)
         return fail(ArchiveStoreError::of(record.error()));
-    }
     // The first record creates the journal with its header in one atomic step; later ones are appended.
     const auto written = state.length == 0 ? ArchiveFiles::replaceAtomically(journalPath(mode), state.header + *record)
                                            : ArchiveFiles::writeAtEndDurably(journalPath(mode), state.length, *record);
-    if (!written) {
-        disk = {};
-        return fail(ArchiveStoreError::of(written.error()));
-    }
+    // A journal that can no longer be written (gone, or no longer ours) does not stop the change from reaching
+    // the disk: the archive is rewritten with it instead.
+    if (!written)
+        return save(history, mode);
     state.length = (state.length == 0 ? state.header.size() : state.length) + record->size();
     ++state.records;
     disk.history = history;
     return Unit{};
+}
+
+QString EncryptedArchiveStore::pendingPath(ArchiveProtectionMode mode) const {
+    return m_directory + (mode == ArchiveProtectionMode::keychain ? QStringLiteral("/history-keychain-pending.stwl")
+                                                                  : QStringLiteral("/history-local-pending.stwl"));
+}
+
+Status<ArchiveStoreError> EncryptedArchiveStore::savePending(const QList<ClipItem>& items, ArchiveProtectionMode mode) {
+    if (auto folder = ArchiveFiles::makePrivateFolder(m_directory); !folder)
+        return fail(ArchiveStoreError::of(folder.error()));
+    // Only a key that exists: a new one could never open the history these clips are waiting for.
+    if (mode == ArchiveProtectionMode::localFile && !ArchiveFiles::exists(localKeyPath()))
+        return fail(ArchiveStoreError::of(FileError{localKeyPath(), QStringLiteral("the file is missing")}));
+    auto archiveKey = key(mode);
+    if (!archiveKey)
+        return fail(archiveKey.error());
+    StowlineArchive pending;
+    pending.items = items;
+    auto sealed = StowlineCipher::seal(pending, *archiveKey);
+    if (!sealed)
+        return fail(ArchiveStoreError::of(sealed.error()));
+    if (auto written = ArchiveFiles::replaceAtomically(pendingPath(mode), *sealed); !written)
+        return fail(ArchiveStoreError::of(written.error()));
+    return Unit{};
+}
+
+Result<QList<ClipItem>, ArchiveStoreError> EncryptedArchiveStore::loadPending(ArchiveProtectionMode mode) {
+    if (!ArchiveFiles::exists(pendingPath(mode)))
+        return QList<ClipItem>{};
+    auto bytes = ArchiveFiles::readAll(pendingPath(mode));
+    if (!bytes)
+        return fail(ArchiveStoreError::of(bytes.error()));
+    auto archiveKey = key(mode);
+    if (!archiveKey)
+        return fail(archiveKey.error());
+    auto pending = StowlineCipher::open(*bytes, *archiveKey);
+    if (!pending)
+        return fail(ArchiveStoreError::of(pending.error()));
+    return std::move(pending->items);
+}
+
+Status<FileError> EncryptedArchiveStore::removePending(ArchiveProtectionMode mode) {
+    return ArchiveFiles::removeIfPresent(pendingPath(mode));
 }
 
 bool EncryptedArchiveStore::hasJournalRecords(ArchiveProtectionMode mode) const {
@@ -393,13 +508,20 @@ Result<QList<ClipItem>, ArchiveStoreError> EncryptedArchiveStore::migrate(const 
     if (from == to)
         return items;
 
+    // The journal is folded into its archive first, so that every step below leaves one archive that holds the
+    // whole history without a journal: a crash between removing the archive and removing its journal would
+    // otherwise leave changes that belong to no archive.
+    if (ArchiveFiles::exists(journalPath(from))) {
+        if (auto saved = save(items, from); !saved)
+            return fail(saved.error());
+    }
     QList<ClipItem> result = items;
     const QString legacyPath = legacyKeychainArchivePath();
     if (to == ArchiveProtectionMode::keychain && ArchiveFiles::exists(legacyPath)) {
         auto archiveKey = key(ArchiveProtectionMode::keychain);
         if (!archiveKey)
             return fail(archiveKey.error());
-        auto legacy = openArchive(legacyPath, *archiveKey);
+        auto legacy = openArchive(legacyPath, *archiveKey, Access::readWrite);
         if (!legacy)
             return fail(legacy.error().error);
         const qint64 limit = std::max<qint64>(minimumMigrationLimit, items.size() + legacy->items.size());
@@ -408,11 +530,11 @@ Result<QList<ClipItem>, ArchiveStoreError> EncryptedArchiveStore::migrate(const 
 
     if (auto saved = save(result, to); !saved)
         return fail(saved.error());
+    // From here on a crash leaves the history only in the archive of `to`; `modeHoldingHistory` finds it there
+    // even while the preference still names `from`.
     if (auto removed = ArchiveFiles::removeIfPresent(archivePath(from)); !removed)
         return fail(ArchiveStoreError::of(removed.error()));
     onDisk(from) = {};
-    if (auto removed = ArchiveFiles::removeIfPresent(journalPath(from)); !removed)
-        return fail(ArchiveStoreError::of(removed.error()));
     if (from == ArchiveProtectionMode::localFile) {
         if (auto removed = ArchiveFiles::removeIfPresent(localKeyPath()); !removed)
             return fail(ArchiveStoreError::of(removed.error()));

@@ -10,6 +10,7 @@
 #include "core/history/HistoryEngine.h"
 #include "core/support/Result.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -65,6 +66,17 @@ struct ArchiveLoadError {
     bool healsByItself() const;
 };
 
+// A journal whose changes could not all be read. The archive and the changes before the damage open; the
+// journal itself is kept, never removed.
+struct JournalDamage {
+    qint64 unreadableChanges = 0;
+    // When the last change that could be read was saved (without one: when the archive was written).
+    std::optional<QDateTime> since;
+    // Where the journal now lies; its own place when it could not be moved or the load was read-only.
+    QString keptAt;
+    bool movedAside = false;
+};
+
 // Puts the history on disk and gets it back: one archive file per protection mode, sealed with the key of
 // that mode, replaced atomically, with an unreadable archive moved aside rather than overwritten. Beside each
 // archive a journal holds the changes saved since the archive was written, so a save costs the change and not
@@ -100,13 +112,26 @@ public:
 
     // Whether `load` would read a file: the archive of `mode` (or, for the keyring, of the older layout) exists.
     bool holdsHistory(ArchiveProtectionMode mode) const;
-    // The archive of `mode` with its journal replayed, or an empty history when none exists (no key is created
-    // then). A journal left from before the archive was last written is ignored; a torn last record is dropped.
-    Result<StowlineArchive, ArchiveLoadError> load(ArchiveProtectionMode mode);
+    // `preferred`, unless only the other mode holds a history: a move between modes that ended before the
+    // preference was updated (or was cut short after the old archive was removed) left it there.
+    ArchiveProtectionMode modeHoldingHistory(ArchiveProtectionMode preferred) const;
+    // `readOnly` loads never move, rewrite or remove a file: an unreadable archive or a damaged journal is
+    // reported and left where it is.
+    enum class Access { readWrite, readOnly };
+    // The archive of `mode` with the longest run of its journal's records that authenticate replayed, or an
+    // empty history when none exists (no key is created then). A journal already folded into the archive is
+    // ignored; a torn end is cut off by the next change. A damaged journal (see `HistoryJournal`) is moved aside
+    // and reported by `journalDamage`, and the archive with the changes before the damage is written at once, so
+    // they do not depend on the file moved aside.
+    Result<StowlineArchive, ArchiveLoadError> load(ArchiveProtectionMode mode, Access access = Access::readWrite);
     // As `load`, as a history whose searches fold text with `folder`; later changes are saved as changes to it.
     Result<HistoryEngine, ArchiveLoadError> loadHistory(ArchiveProtectionMode mode, const TextFolder& folder);
-    // Rewrites the whole archive, then empties the journal (in that order, so a crash between the two leaves
-    // a journal that no longer matches the archive and is ignored).
+    // What the last `load` of `mode` found wrong with the journal; absent when nothing.
+    const std::optional<JournalDamage>& journalDamage(ArchiveProtectionMode mode) const;
+    // Rewrites the whole archive, then removes the journal. Before the rename a fold record naming the new
+    // archive is appended to the journal, so a crash before the removal leaves a journal known to be in the
+    // archive. A journal this store did not read or write is moved aside first, and the save fails when it
+    // cannot be.
     Status<ArchiveStoreError> save(const QList<ClipItem>& items, ArchiveProtectionMode mode);
     Status<ArchiveStoreError> save(const HistoryEngine& history, ArchiveProtectionMode mode);
     // Saves `history` as a change to the history this store last loaded (`loadHistory`) or saved in this mode: one
@@ -117,6 +142,13 @@ public:
     bool hasJournalRecords(ArchiveProtectionMode mode) const;
     // Folds the journal into a rewritten archive when it holds changes and the history they lead to is known.
     Status<ArchiveStoreError> compact(ArchiveProtectionMode mode);
+    // Clips taken in while the history of `mode` could not be opened, sealed with its key in a file of their own
+    // beside the archive (never in the archive's place), replaced on each call; merged by the history's
+    // persistence once the history opens, then removed. Loading gives an empty list when there is no such file.
+    QString pendingPath(ArchiveProtectionMode mode) const;
+    Status<ArchiveStoreError> savePending(const QList<ClipItem>& items, ArchiveProtectionMode mode);
+    Result<QList<ClipItem>, ArchiveStoreError> loadPending(ArchiveProtectionMode mode);
+    Status<FileError> removePending(ArchiveProtectionMode mode);
     // Bytes of the mode's archive and journal; 0 when they are missing or unreadable.
     qint64 diskSize(ArchiveProtectionMode mode) const;
 
@@ -149,10 +181,13 @@ private:
     // The key of `mode` from its store, kept in the locked buffer; `replaced` tells whether it differs from the
     // key this store used before (the key file was replaced meanwhile).
     Result<QByteArrayView, ArchiveStoreError> key(ArchiveProtectionMode mode, bool* replaced = nullptr);
-    Result<StowlineArchive, ArchiveLoadError> openArchive(const QString& path, QByteArrayView key,
+    Result<StowlineArchive, ArchiveLoadError> openArchive(const QString& path, QByteArrayView key, Access access,
                                                           QByteArray* nonce = nullptr);
     Result<StowlineArchive, ArchiveLoadError> replayJournal(ArchiveProtectionMode mode, StowlineArchive archive,
-                                                            const QByteArray& nonce, QByteArrayView key);
+                                                            const QByteArray& nonce, QByteArrayView key, Access access);
+    // Records `damage` for `mode` and, unless read-only, moves the journal aside.
+    void keepDamagedJournal(ArchiveProtectionMode mode, JournalDamage damage, Access access);
+    Result<QString, FileError> moveJournalAside(ArchiveProtectionMode mode);
     ArchiveLoadError quarantine(const QString& path, StowlineCipherError error);
     OnDisk& onDisk(ArchiveProtectionMode mode);
     const OnDisk& onDisk(ArchiveProtectionMode mode) const;
@@ -161,6 +196,7 @@ private:
     KeychainKeyStore m_keyStore;
     LockedKeyBuffer m_keys;
     std::array<OnDisk, 2> m_onDisk;
+    std::array<std::optional<JournalDamage>, 2> m_journalDamage;
     double m_compactionShare = 0.25;
     qint64 m_compactionMinimumBytes = 256 * 1024;
     quint64 m_compactionMaximumRecords = 4096;

@@ -1,6 +1,7 @@
 #include "app/cli/OfflineCommands.h"
 
 #include "app/archive/EncryptedArchiveStore.h"
+#include "app/archive/HistoryLock.h"
 #include "app/commands/ArchiveCommands.h"
 #include "app/commands/HistoryCommands.h"
 #include "app/commands/InstanceClient.h"
@@ -21,6 +22,8 @@ int exportHistory(const QString& file, bool replace, EncryptedArchiveStore& stor
         auto exported = ArchiveCommands::exportHistory(store, mode, json, output.outputName());
         if (!exported)
             return output.fail(exported.error().message());
+        if (const QString warning = ArchiveCommands::journalWarning(store, mode); !warning.isEmpty())
+            output.message(warning);
         if (!output.print(json.data()))
             return output.fail(CommandTexts::cannotWrite(output.outputName(), output.outputError()));
     } else if (auto exported = ArchiveCommands::exportHistoryToFile(store, mode, file, replace); !exported) {
@@ -42,9 +45,11 @@ int importHistory(const QString& file, EncryptedArchiveStore& store, ArchiveProt
 
 int listHistory(const InstanceRequest& request, EncryptedArchiveStore& store, ArchiveProtectionMode mode,
                 CommandOutput& output) {
-    auto items = ArchiveCommands::loadHistory(store, mode);
+    auto items = ArchiveCommands::loadHistory(store, mode, ArchiveCommands::Access::readOnly);
     if (!items)
         return output.fail(items.error().message());
+    if (const QString warning = ArchiveCommands::journalWarning(store, mode); !warning.isEmpty())
+        output.message(warning);
     return output.relay(HistoryCommands::list(HistoryEngine(*items), request.arguments));
 }
 
@@ -93,10 +98,21 @@ int run(const CommandLine& commandLine, const OfflineEnvironment& environment, C
     const AppPreferences preferences(std::make_unique<PreferenceStore>(
         environment.preferencesFile.isEmpty() ? PreferenceStore::defaultFilePath() : environment.preferencesFile,
         PreferenceAccess::readOnly));
-    const ArchiveProtectionMode mode = protectionModeFromStoredValue(preferences.archiveProtectionModeID());
-    EncryptedArchiveStore store(environment.archiveDirectory.isEmpty() ? EncryptedArchiveStore::defaultDirectory()
-                                                                       : environment.archiveDirectory,
-                                environment.secrets);
+    const QString directory = environment.archiveDirectory.isEmpty() ? EncryptedArchiveStore::defaultDirectory()
+                                                                     : environment.archiveDirectory;
+    EncryptedArchiveStore store(directory, environment.secrets);
+    // Commands that write take the history's lock as an instance does; reading needs none.
+    std::unique_ptr<HistoryLock> lock;
+    const InstanceCommand command = commandLine.request.command;
+    if (command == InstanceCommand::importHistory || command == InstanceCommand::clear ||
+        command == InstanceCommand::favorite || command == InstanceCommand::deleteClip) {
+        auto acquired = HistoryLock::acquire(directory, HistoryLock::Folder::existing);
+        if (!acquired)
+            return output.fail(acquired.error().describe());
+        lock = std::move(acquired).value();
+    }
+    const ArchiveProtectionMode mode =
+        store.modeHoldingHistory(protectionModeFromStoredValue(preferences.archiveProtectionModeID()));
     const QString file = commandLine.request.arguments.value(0);
     switch (commandLine.request.command) {
     case InstanceCommand::exportHistory:

@@ -17,7 +17,7 @@ QList<ClipItem> upgraded(QList<ClipItem> items) {
     return upgradeStoredClips(std::move(items)).items;
 }
 
-ArchiveCommandError loadFailure(const ArchiveLoadError& error) {
+ArchiveCommandError loadFailure(const ArchiveLoadError& error, EncryptedArchiveStore::Access access) {
     switch (error.disposition) {
     case ArchiveLoadError::Disposition::leftInPlace:
         return {Kind::archiveUnreachable, error.error.describe(), {}};
@@ -26,7 +26,10 @@ ArchiveCommandError loadFailure(const ArchiveLoadError& error) {
     case ArchiveLoadError::Disposition::unreadableInPlace:
         break;
     }
-    return {Kind::archiveUnreadable, error.error.describe(), {}};
+    return {access == EncryptedArchiveStore::Access::readOnly ? Kind::archiveUnreadableLeftInPlace
+                                                              : Kind::archiveUnreadable,
+            error.error.describe(),
+            {}};
 }
 
 QString deviceError(const QIODevice& device) {
@@ -46,6 +49,8 @@ QString ArchiveCommandError::message() const {
             .arg(reason, path);
     case Kind::archiveUnreadable:
         return QStringLiteral("the history archive is unreadable (%1) and could not be moved aside").arg(reason);
+    case Kind::archiveUnreadableLeftInPlace:
+        return QStringLiteral("the history archive is unreadable (%1); it was left as it is").arg(reason);
     case Kind::inputUnreadable:
         return QStringLiteral("cannot read %1 (%2); nothing was imported").arg(path, reason);
     case Kind::invalidInput:
@@ -59,12 +64,26 @@ QString ArchiveCommandError::message() const {
 }
 
 Result<QList<ClipItem>, ArchiveCommandError> ArchiveCommands::loadHistory(EncryptedArchiveStore& store,
-                                                                          ArchiveProtectionMode mode) {
-    auto archive = store.load(mode);
+                                                                          ArchiveProtectionMode mode, Access access) {
+    auto archive = store.load(mode, access);
     if (!archive)
-        return fail(loadFailure(archive.error()));
+        return fail(loadFailure(archive.error(), access));
     // The order the application holds, which is the order the archive was saved in unless a writer erred.
     return HistoryEngine(upgraded(std::move(archive->items))).items();
+}
+
+QString ArchiveCommands::journalWarning(const EncryptedArchiveStore& store, ArchiveProtectionMode mode) {
+    const std::optional<JournalDamage>& damage = store.journalDamage(mode);
+    if (!damage)
+        return {};
+    const QString since = damage->since ? damage->since->toLocalTime().toString(Qt::ISODate) : QStringLiteral("?");
+    const QString changes = damage->unreadableChanges == 1
+                                ? QStringLiteral("1 change")
+                                : QStringLiteral("%1 changes").arg(damage->unreadableChanges);
+    return QStringLiteral("the history's journal is damaged: %1 saved since %2 could not be read and are missing "
+                          "here; the journal %3 %4")
+        .arg(changes, since, damage->movedAside ? QStringLiteral("was kept as") : QStringLiteral("was left at"),
+             damage->keptAt);
 }
 
 QByteArray ArchiveCommands::exportJson(const QList<ClipItem>& items) {
@@ -76,7 +95,7 @@ QByteArray ArchiveCommands::exportJson(const QList<ClipItem>& items) {
 Result<ExportSummary, ArchiveCommandError> ArchiveCommands::exportHistory(EncryptedArchiveStore& store,
                                                                           ArchiveProtectionMode mode, QIODevice& output,
                                                                           const QString& outputName) {
-    auto items = loadHistory(store, mode);
+    auto items = loadHistory(store, mode, Access::readOnly);
     if (!items)
         return fail(items.error());
     const QByteArray json = exportJson(*items);
@@ -92,7 +111,7 @@ Result<ExportSummary, ArchiveCommandError> ArchiveCommands::exportHistory(Encryp
 Result<ExportSummary, ArchiveCommandError> ArchiveCommands::exportHistoryToFile(EncryptedArchiveStore& store,
                                                                                 ArchiveProtectionMode mode,
                                                                                 const QString& path, bool replace) {
-    auto items = loadHistory(store, mode);
+    auto items = loadHistory(store, mode, Access::readOnly);
     if (!items)
         return fail(items.error());
     // The export is the history in the clear: owner-only from its first byte, and complete or absent.

@@ -22,6 +22,8 @@ struct ArchiveCommandError {
         archiveQuarantined,
         // As above, but moving it aside failed, so it still lies in place.
         archiveUnreadable,
+        // As above, found by a command that only reads and so left it in place.
+        archiveUnreadableLeftInPlace,
         // The file to import (`path`) could not be read.
         inputUnreadable,
         // The file to import (`path`) is not an archive; `reason` names the entry that failed.
@@ -51,10 +53,13 @@ using ImportSummary = HistoryEngine::MergeSummary;
 // through its store.
 class ArchiveCommands {
 public:
+    using Access = EncryptedArchiveStore::Access;
     // The archive of `mode` with the load-time upgrades applied, as the application holds it after start-up.
-    // Nothing is written: an upgrade the application would save is left to the application.
-    static Result<QList<ClipItem>, ArchiveCommandError> loadHistory(EncryptedArchiveStore& store,
-                                                                    ArchiveProtectionMode mode);
+    // An upgrade the application would save is left to the application; a read-only load writes nothing at all.
+    static Result<QList<ClipItem>, ArchiveCommandError>
+    loadHistory(EncryptedArchiveStore& store, ArchiveProtectionMode mode, Access access = Access::readWrite);
+    // What a load found wrong with the journal, as a line for the command line; empty when nothing.
+    static QString journalWarning(const EncryptedArchiveStore& store, ArchiveProtectionMode mode);
 
     // The unencrypted JSON of an archive of the current schema holding `items`.
     static QByteArray exportJson(const QList<ClipItem>& items);

@@ -124,6 +124,13 @@ Arguments clearing(QStringView name, const QStringList& operands, const QStringL
     return arguments;
 }
 
+// "--anyway": quit even though something could not be saved.
+Arguments quitting(QStringView name, const QStringList& operands, const QStringList& options) {
+    if (!operands.isEmpty())
+        return fail(u"%1 takes no further arguments"_s.arg(name));
+    return options.contains(u"--anyway"_s) ? QStringList{InstanceProtocol::anywayArgument} : QStringList{};
+}
+
 constexpr std::array<const char16_t*, 4> noOptions{};
 constexpr std::array<const char16_t*, 4> listingOptions{u"--filter", u"--limit", u"--json", u"--show-secrets"};
 constexpr std::array<const char16_t*, 2> valueOptions{u"--filter", u"--limit"};
@@ -135,8 +142,15 @@ constexpr CommandDescription table[] = {
      CommandReach::startsInstance, noOptions, none},
     {InstanceCommand::settings, u"settings", u"", u"open the settings window of the running Stowline", u"settings",
      CommandReach::runningInstance, noOptions, none},
-    {InstanceCommand::quit, u"quit", u"", u"save the history and end Stowline", u"quit", CommandReach::runningInstance,
-     noOptions, none},
+    {InstanceCommand::quit,
+     u"quit",
+     u"[--anyway]",
+     u"save the history and end Stowline; when something cannot be saved it\n"
+     u"says what and keeps running, unless --anyway",
+     u"quit",
+     CommandReach::runningInstance,
+     {u"--anyway", nullptr, nullptr, nullptr},
+     quitting},
     {InstanceCommand::status, u"status", u"",
      u"tell whether Stowline runs and captures or is paused, with its shortcut\nand last message, as key=value lines "
      u"for scripts",

@@ -36,6 +36,9 @@ enum class InstanceCommand {
 // travel through an owner-only file whose path is the argument, so the line stays short at any history size.
 namespace InstanceProtocol {
 
+// `quit`: end even when something could not be saved.
+inline const QString anywayArgument = QStringLiteral("anyway");
+
 inline constexpr int version = 1;
 // Longer requests are cut off: a caller that sends more is not a Stowline start.
 inline constexpr qsizetype maxLineBytes = 64 * 1024;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace stowline {
 
 // What a command asks of the application as a whole: its windows and its end.
@@ -21,8 +23,11 @@ public:
     virtual void togglePanel() = 0;
     virtual void applicationDidBecomeActive() = 0;
     virtual void showSettings() = 0;
-    virtual void stopAndSave() = 0;
+    // Stops capturing and writes the history; what could not be saved (where and why) when something could not.
+    virtual std::optional<QString> stopAndSave() = 0;
     virtual void requestQuit() = 0;
+    // A quit refused because something could not be saved: capturing goes on.
+    virtual void resumeAfterRefusedQuit() = 0;
     virtual void queueRecognition() = 0;
     // Pastes into the window in front now, only while it is still the active one when the keystroke goes out;
     // false when nothing could be posted.

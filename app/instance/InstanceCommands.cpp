@@ -121,7 +121,7 @@ void InstanceCommands::handle(const InstanceRequest& request, const SingleInstan
         respond({0, statusReport()});
         return;
     case InstanceCommand::quit:
-        quit(respond);
+        quit(request.arguments, respond);
         return;
     case InstanceCommand::exportHistory:
         respond(exportHistory(request.arguments));
@@ -241,10 +241,17 @@ InstanceReply InstanceCommands::changeHistory(const InstanceRequest& request) {
     }
 }
 
-void InstanceCommands::quit(const SingleInstance::Responder& respond) {
+void InstanceCommands::quit(const QStringList& arguments, const SingleInstance::Responder& respond) {
     // Written before the answer, so the asker knows the history is on disk once it has it.
-    m_services.application.stopAndSave();
-    respond({0, u"Stowline has saved its history and quit.\n"_s});
+    const std::optional<QString> unsaved = m_services.application.stopAndSave();
+    if (unsaved && !arguments.contains(InstanceProtocol::anywayArgument)) {
+        m_services.application.resumeAfterRefusedQuit();
+        respond({failed, u"%1; Stowline keeps running so nothing is lost yet. Fix that and quit again, or quit "
+                         u"with --anyway to lose it"_s.arg(*unsaved)});
+        return;
+    }
+    respond({0, unsaved ? u"Stowline quit without saving: %1.\n"_s.arg(*unsaved)
+                        : u"Stowline has saved its history and quit.\n"_s});
     m_services.application.requestQuit();
 }
 

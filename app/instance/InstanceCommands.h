@@ -47,7 +47,7 @@ private:
     InstanceReply copyClip(const QStringList& arguments);
     InstanceReply setCapturing(bool capturing, const QStringList& arguments);
     InstanceReply changeHistory(const InstanceRequest& request);
-    void quit(const SingleInstance::Responder& respond);
+    void quit(const QStringList& arguments, const SingleInstance::Responder& respond);
 
     InstanceServices m_services;
 };

@@ -59,6 +59,12 @@ constexpr NoticeRow texts[] = {
     {Notice::pasteTargetUnknown, Kind::pasteRefused,
      u"Stowline did not paste because it could not tell which window was in front before the panel opened. The clip "
      u"is on the clipboard."},
+    {Notice::journalDamaged, Kind::journalDamaged,
+     u"Stowline could not read %1 to your history saved since %2; the history opened without them. The damaged file "
+     u"was kept as %3."},
+    {Notice::journalDamagedInPlace, Kind::journalDamaged,
+     u"Stowline could not read %1 to your history saved since %2; the history opened without them. The damaged file "
+     u"is still at %3 and nothing will be saved over it until it can be moved."},
 };
 
 } // namespace
@@ -74,6 +80,8 @@ UserMessage Notices::message(Notice notice, const QStringList& arguments) {
             text = text.arg(arguments[0]);
         else if (arguments.size() == 2)
             text = text.arg(arguments[0], arguments[1]);
+        else if (arguments.size() == 3)
+            text = text.arg(arguments[0], arguments[1], arguments[2]);
         return {row.kind, text};
     }
     Q_UNREACHABLE();

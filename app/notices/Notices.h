@@ -29,6 +29,8 @@ enum class Notice {
     filesOpenToOthers, // %1: each file with its permissions and whether Stowline made it private
     pasteRefused,      // %1: the application the paste was meant for
     pasteTargetUnknown,
+    journalDamaged,        // %1: how many changes, %2: since when, %3: where the journal was kept
+    journalDamagedInPlace, // as above; %3: where the journal still lies
 };
 
 // The one message the history view and the settings show. The store, the shortcut handling and the start-at-login

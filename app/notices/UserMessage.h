@@ -11,6 +11,8 @@ struct UserMessage {
         // An unreadable archive was moved aside and a fresh history started.
         archiveStartedFresh,
         saveFailed,
+        // Changes in the journal could not be read; the history opened without them and the journal was kept.
+        journalDamaged,
         // An archive that exists could not be opened yet; it goes once the history opens.
         historyClosed,
         // A one-modifier shortcut waits for the permission; it goes with the next successful registration.

@@ -5,6 +5,8 @@
 #include "core/support/AppIdentity.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
+#include <QLocale>
 #include <QSet>
 
 #ifdef __GLIBC__
@@ -45,6 +47,18 @@ HistoryPersistence::HistoryPersistence(HistoryStore& history, Notices& notices,
     connect(&m_pendingSave, &QTimer::timeout, this, &HistoryPersistence::save);
     m_reopen.setInterval(reopenIntervalMilliseconds);
     connect(&m_reopen, &QTimer::timeout, this, &HistoryPersistence::save);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(saveRetryIntervalMilliseconds);
+    connect(&m_retry, &QTimer::timeout, this, [this] {
+        if (m_saveError && !m_pendingSave.isActive())
+            save();
+    });
+    m_clock = [timer = std::make_shared<QElapsedTimer>()] {
+        if (!timer->isValid())
+            timer->start();
+        return timer->elapsed();
+    };
+    connect(&m_history, &HistoryStore::clipsRemoved, this, [this] { m_rewriteNext = true; });
     connect(&m_history, &HistoryStore::changed, this, &HistoryPersistence::schedule);
     if (const std::optional<QString> found = m_archive->securePermissions()) {
         m_notices.post(Notice::filesOpenToOthers, {*found});
@@ -72,7 +86,11 @@ void HistoryPersistence::openStoredHistory() {
             auto loaded = archive->loadHistory(mode, folder);
             if (!loaded.ok())
                 return fail(loaded.error());
-            return StoredHistory{std::move(loaded).value(), archive->diskSize(mode)};
+            StoredHistory stored{std::move(loaded).value(), archive->diskSize(mode), archive->journalDamage(mode), {}};
+            // Unreadable, it stays where it is and is tried again at the next start.
+            if (auto pending = archive->loadPending(mode))
+                stored.pending = std::move(pending).value();
+            return stored;
         },
         [this](Opened opened) { finishOpening(std::move(opened)); });
 }
@@ -81,7 +99,19 @@ void HistoryPersistence::finishOpening(Opened opened) {
     m_opening = false;
     if (opened.ok()) {
         setArchiveDiskBytes(opened->diskBytes);
-        adopt(std::move(opened->history), false);
+        // Held by an earlier run that could not open the history: taken in as clips held now are, and removed
+        // once the history holding them is saved.
+        m_removePendingAfterSave = !opened->pending.isEmpty();
+        adopt(std::move(opened->history), false, opened->pending);
+        if (const std::optional<JournalDamage>& damage = opened->journalDamage) {
+            const QString changes = damage->unreadableChanges == 1
+                                        ? QStringLiteral("1 change")
+                                        : QStringLiteral("%1 changes").arg(damage->unreadableChanges);
+            const QString since = damage->since ? QLocale().toString(damage->since->toLocalTime(), QLocale::ShortFormat)
+                                                : QStringLiteral("the last start");
+            m_notices.post(damage->movedAside ? Notice::journalDamaged : Notice::journalDamagedInPlace,
+                           {changes, since, damage->keptAt});
+        }
     } else if (opened.error().disposition == ArchiveLoadError::Disposition::movedAside) {
         adopt(HistoryEngine({}, m_history.folder()), true);
     } else {
@@ -99,13 +129,20 @@ void HistoryPersistence::setArchiveDiskBytes(qint64 bytes) {
 
 void HistoryPersistence::schedule(HistoryStore::Change change) {
     m_pendingSave.stop();
-    if (change == HistoryStore::Change::wholesale) {
+    const qint64 now = m_clock();
+    if (!m_firstUnsavedAt)
+        m_firstUnsavedAt = now;
+    const double delaySeconds =
+        change == HistoryStore::Change::recognizedText ? recognizedTextSaveDelaySeconds : saveDelaySeconds;
+    // The debounce trails each change, but never past a second after the first unsaved one: a burst of copies
+    // less than the delay apart would otherwise never be saved until it ends.
+    const qint64 delay = std::min<qint64>(qRound64(delaySeconds * 1000),
+                                          qRound64(longestSaveDelaySeconds * 1000) - (now - *m_firstUnsavedAt));
+    if (change == HistoryStore::Change::wholesale || delay <= 0) {
         save();
         return;
     }
-    const double delaySeconds =
-        change == HistoryStore::Change::recognizedText ? recognizedTextSaveDelaySeconds : saveDelaySeconds;
-    m_pendingSave.start(qRound(delaySeconds * 1000));
+    m_pendingSave.start(int(delay));
 }
 
 void HistoryPersistence::save() {
@@ -115,34 +152,105 @@ void HistoryPersistence::save() {
         m_saveAfterProtectionChange = true;
         return;
     }
+    m_firstUnsavedAt.reset();
     if (!m_historyOpen) {
         // Never write over a history that exists but could not be opened; try to open it instead. What is held
-        // meanwhile is merged in and written once it opens.
+        // meanwhile is kept beside it and merged in once it opens.
         if (!m_opening)
             openStoredHistory();
+        keepHeldClips();
         return;
     }
-    write(Write::asChange, [this](bool written) {
-        if (!written)
-            m_notices.post(Notice::saveFailed);
-    });
+    const bool rewrite = std::exchange(m_rewriteNext, false);
+    const bool removePending = std::exchange(m_removePendingAfterSave, false);
+    write(rewrite ? Write::whole : Write::asChange,
+          [this, rewrite, removePending](const Written& written) { saveFinished(written, rewrite, removePending); });
 }
 
-void HistoryPersistence::write(Write how, std::function<void(bool written)> done) {
+void HistoryPersistence::saveFinished(const Written& written, bool rewrote, bool removePending) {
+    if (written) {
+        if (removePending)
+            m_saveQueue.post([this, archive = m_archive.get()] { (void)archive->removePending(m_queueMode.load()); });
+        m_saveError.reset();
+        m_retry.stop();
+        m_notices.withdraw(UserMessage::Kind::saveFailed);
+        return;
+    }
+    m_saveError = written.error();
+    // What the failed save was to do is still to be done: the retry rewrites the archive and removes the
+    // pending file too.
+    m_rewriteNext |= rewrote;
+    m_removePendingAfterSave |= removePending;
+    m_notices.post(Notice::saveFailed);
+    m_retry.start();
+}
+
+void HistoryPersistence::keepHeldClips() {
+    m_heldClipsKept = false;
+    using Kept = Status<ArchiveStoreError>;
     m_saveQueue.run(
         this,
-        [this, archive = m_archive.get(), history = m_history.publishedHistory(), how]() -> std::optional<qint64> {
+        [this, archive = m_archive.get(), held = m_history.publishedHistory()]() -> Kept {
             const ArchiveProtectionMode mode = m_queueMode.load();
-            const bool written =
-                how == Write::whole ? archive->save(*history, mode).ok() : archive->saveChange(*history, mode).ok();
+            // What an earlier run kept there is kept too: the file is only ever added to until the history opens.
+            auto earlier = archive->loadPending(mode);
+            if (!earlier)
+                return fail(earlier.error());
+            if (earlier->isEmpty() && held->isEmpty())
+                return Unit{};
+            return archive->savePending(HistoryStore::mergedOnto(HistoryEngine(*earlier), *held, 0).items(), mode);
+        },
+        [this, held = m_history.publishedHistory()](const Kept& kept) {
+            // Only the latest state counts: a later change has its own write queued.
+            if (held != m_history.publishedHistory())
+                return;
+            m_heldClipsKept = kept.ok();
+            m_heldClipsError.reset();
+            if (!kept)
+                m_heldClipsError = kept.error();
+        });
+}
+
+std::optional<HistoryPersistence::Unsaved> HistoryPersistence::unsaved() const {
+    const QString folder = m_archive->directoryPath();
+    if (!m_historyOpen) {
+        const qsizetype held = m_history.publishedHistory()->size();
+        if (held == 0 || m_heldClipsKept)
+            return std::nullopt;
+        const QString why =
+            m_heldClipsError ? m_heldClipsError->describe() : (m_openError ? m_openError->error.describe() : QString());
+        return Unsaved{held, QStringLiteral("the history in %1 could not be opened and the clips taken in meanwhile "
+                                            "could not be kept beside it (%2)")
+                                 .arg(folder, why)};
+    }
+    if (m_saveError || m_pendingSave.isActive())
+        return Unsaved{
+            0, QStringLiteral("the history could not be saved in %1 (%2)")
+                   .arg(folder, m_saveError ? m_saveError->describe() : QStringLiteral("a save is still waiting"))};
+    return std::nullopt;
+}
+
+QString HistoryPersistence::Unsaved::describe() const {
+    if (heldClips > 0)
+        return QStringLiteral("%1 would be lost: %2")
+            .arg(heldClips == 1 ? QStringLiteral("1 clip") : QStringLiteral("%1 clips").arg(heldClips), reason);
+    return QStringLiteral("changes would be lost: %1").arg(reason);
+}
+
+void HistoryPersistence::write(Write how, std::function<void(Written written)> done) {
+    m_saveQueue.run(
+        this,
+        [this, archive = m_archive.get(), history = m_history.publishedHistory(), how]() -> Written {
+            const ArchiveProtectionMode mode = m_queueMode.load();
+            auto written = how == Write::whole ? archive->save(*history, mode) : archive->saveChange(*history, mode);
             if (!written)
-                return std::nullopt;
+                return fail(written.error());
             return archive->diskSize(mode);
         },
-        [this, done = std::move(done)](std::optional<qint64> diskBytes) {
-            if (diskBytes)
-                setArchiveDiskBytes(*diskBytes);
-            done(diskBytes.has_value());
+        [this, done = std::move(done)](const Written& written) {
+            if (written)
+                setArchiveDiskBytes(*written);
+            done(written);
         });
 }
 
@@ -160,7 +268,7 @@ void HistoryPersistence::historyStillClosed(const ArchiveLoadError& error) {
     }
 }
 
-void HistoryPersistence::adopt(HistoryEngine stored, bool startedFresh) {
+void HistoryPersistence::adopt(HistoryEngine stored, bool startedFresh, const QList<ClipItem>& kept) {
     m_historyOpen = true;
     m_openError.reset();
     m_reopen.stop();
@@ -171,7 +279,7 @@ void HistoryPersistence::adopt(HistoryEngine stored, bool startedFresh) {
     // A save asked for before the history arrived holds the empty history of that moment: written now, it would
     // delete everything that was just read. Clips taken in meanwhile are merged in and saved at once instead.
     m_pendingSave.stop();
-    m_history.adoptStored(std::move(stored), m_historyLimit());
+    m_history.adoptStored(std::move(stored), m_historyLimit(), kept);
     if (!m_history.publishedHistory()->isEmpty())
         upgradeStoredEntries();
 }
@@ -200,7 +308,7 @@ void HistoryPersistence::upgradeStoredEntries() {
             // Written once as a whole: as a change it would touch nearly every entry. A failure only means the
             // upgrade runs again next time.
             m_pendingSave.stop();
-            write(Write::whole, [this](bool) {
+            write(Write::whole, [this](const Written&) {
                 // The entries as they were before the upgrade are gone now.
                 m_upgradeQueue.post([&quitting = m_upgradeStopped] { releaseFreedPages(quitting); });
             });
@@ -314,6 +422,12 @@ void HistoryPersistence::compact() {
     // The upgrade of stored entries is made again at the next start rather than waited for.
     m_upgradeStopped = true;
     flush();
+    if (m_saveError && m_historyOpen) {
+        // Once more before giving up; the disk may have room again.
+        m_retry.stop();
+        save();
+        flush();
+    }
     m_saveQueue.post([this, archive = m_archive.get()] { (void)archive->compact(m_queueMode.load()); });
     m_saveQueue.waitUntilIdle();
 }

@@ -177,6 +177,46 @@ std::optional<QByteArray> openRecord(QByteArrayView sealed, QByteArrayView keyDa
     return plain;
 }
 
+bool allZeros(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == 0; });
+}
+
+constexpr std::string_view foldPrefix = R"({"fold":")";
+
+QByteArray foldText(QByteArrayView newArchiveNonce) {
+    return QByteArray(foldPrefix.data(), qsizetype(foldPrefix.size())) + newArchiveNonce.toByteArray().toHex() +
+           QByteArrayLiteral("\"}");
+}
+
+bool isFold(const QByteArray& plain) {
+    return plain.startsWith(QByteArrayView(foldPrefix.data(), qsizetype(foldPrefix.size())));
+}
+
+bool isFoldInto(const QByteArray& plain, QByteArrayView archiveNonce) {
+    return plain == foldText(archiveNonce);
+}
+
+// Whether a record that authenticates as one of the next few in sequence lies anywhere past `from`: then a
+// length that runs past the end of the file hides records instead of ending a cut one.
+bool laterRecordAuthenticates(QByteArrayView journal, qint64 from, QByteArrayView header, quint64 sequence,
+                              QByteArrayView keyData) {
+    constexpr quint64 sequencesTried = 16;
+    for (qint64 at = from; at + HistoryJournal::framingByteCount + nonceBytes + tagBytes <= journal.size(); ++at) {
+        const quint32 length = readUint32(journal.data() + at);
+        if (readUint32(journal.data() + at + 4) != ~length ||
+            qint64(length) > journal.size() - at - HistoryJournal::framingByteCount)
+            continue;
+        for (quint64 next = sequence + 1; next <= sequence + sequencesTried; ++next) {
+            if (auto plain = openRecord(journal.sliced(at + HistoryJournal::framingByteCount, length), keyData,
+                                        additionalData(header, next))) {
+                SecureMemory::wipe(*plain);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 qint64 JournalChange::countAfter() const {
@@ -277,6 +317,10 @@ QByteArray JournalChange::encode() const {
     writer.beginObject();
     writer.key("count");
     writer.value(countBefore);
+    if (savedAt) {
+        writer.key("savedAt");
+        writer.value(savedAt->seconds);
+    }
     writer.key("departures");
     writer.beginArray();
     for (const auto& [first, length] : departures) {
@@ -325,6 +369,11 @@ Result<JournalChange, JsonDecodeError> JournalChange::decode(QByteArrayView json
                 return fail(jsonError(code, "count"));
             change.countBefore = count;
             hasCount = true;
+        } else if (name == "savedAt") {
+            double seconds = 0;
+            if (auto code = field.value().get_double().get(seconds))
+                return fail(jsonError(code, "savedAt"));
+            change.savedAt = Timestamp{seconds};
         } else if (name == "departures") {
             od::array array;
             if (auto code = field.value().get_array().get(array))
@@ -469,55 +518,111 @@ Result<QByteArray, StowlineCipherError> sealRecord(QByteArrayView plain, QByteAr
     return record;
 }
 
+Result<QByteArray, StowlineCipherError> sealFold(QByteArrayView newArchiveNonce, QByteArrayView keyData,
+                                                 QByteArrayView header, quint64 sequence) {
+    return sealRecord(foldText(newArchiveNonce), keyData, header, sequence);
+}
+
+qint64 recordsFrom(QByteArrayView journal, qint64 offset) {
+    qint64 count = 0;
+    while (offset < journal.size()) {
+        const QByteArrayView rest = journal.sliced(offset);
+        if (allZeros(rest))
+            break;
+        ++count;
+        if (rest.size() < framingByteCount)
+            break;
+        const quint32 length = readUint32(rest.data());
+        if (readUint32(rest.data() + 4) != ~length || qint64(length) > rest.size() - framingByteCount)
+            break;
+        offset += framingByteCount + qint64(length);
+    }
+    return count;
+}
+
 Reading read(QByteArrayView journal, QByteArrayView archiveNonce, QByteArrayView keyData) {
     Reading reading;
-    const QByteArray expectedHeader = header(archiveNonce);
-    if (archiveNonce.size() != nonceBytes || journal.size() < headerByteCount ||
-        journal.first(headerByteCount) != expectedHeader) {
-        reading.state = Reading::State::stale;
+    const auto damaged = [&](qint64 unreadable) {
+        reading.state = Reading::State::damaged;
+        reading.unreadableRecords = std::max<qint64>(1, unreadable);
         return reading;
+    };
+    if (journal.size() < headerByteCount) {
+        // The journal is created with its header and first record in one step: anything shorter that is not
+        // a file extended by zeros never came from the writer.
+        if (allZeros(journal))
+            return reading;
+        return damaged(1);
     }
-    qsizetype offset = headerByteCount;
-    reading.validLength = offset;
+    if (journal.first(magicByteCount) != QByteArrayView(magic, magicByteCount))
+        return damaged(recordsFrom(journal, headerByteCount));
+
+    const QByteArrayView header = journal.first(headerByteCount);
+    const bool ours = archiveNonce.size() == nonceBytes && journal.sliced(magicByteCount, nonceBytes) == archiveNonce;
+    struct Record {
+        QByteArray plain;
+        qint64 end = 0;
+    };
+    std::vector<Record> records;
+    // The plain text of every record is wiped on each way out, decoded or not.
+    struct Wiped {
+        std::vector<Record>& records;
+        ~Wiped() {
+            for (Record& record : records)
+                SecureMemory::wipe(record.plain);
+        }
+    } wiped{records};
+    qint64 offset = headerByteCount;
+    bool damageFollows = false;
     for (quint64 sequence = 0;; ++sequence) {
-        const qsizetype remaining = journal.size() - offset;
-        // A record whose framing or body did not reach the disk in full was the last write: it ends the journal.
-        if (remaining < framingByteCount)
+        const QByteArrayView rest = journal.sliced(offset);
+        if (rest.isEmpty() || allZeros(rest) || rest.size() < framingByteCount)
             break;
-        const quint32 length = readUint32(journal.data() + offset);
-        const quint32 check = readUint32(journal.data() + offset + 4);
-        if (check != ~length) {
-            // A file extended past its last write reads back as zeros; anything else is damage.
-            const QByteArrayView rest = journal.sliced(offset);
-            if (std::all_of(rest.begin(), rest.end(), [](char c) { return c == 0; }))
-                break;
-            reading.state = Reading::State::corrupt;
-            reading.error = StowlineCipherError::authenticationFailed();
-            return reading;
+        const quint32 length = readUint32(rest.data());
+        if (readUint32(rest.data() + 4) != ~length) {
+            damageFollows = true;
+            break;
         }
-        if (qint64(length) > remaining - framingByteCount)
+        if (qint64(length) > rest.size() - framingByteCount) {
+            damageFollows = laterRecordAuthenticates(journal, offset + framingByteCount, header, sequence, keyData);
             break;
-        const qsizetype end = offset + framingByteCount + qsizetype(length);
-        auto plain = openRecord(journal.sliced(offset + framingByteCount, length), keyData,
-                                additionalData(expectedHeader, sequence));
+        }
+        auto plain = openRecord(rest.sliced(framingByteCount, length), keyData, additionalData(header, sequence));
         if (!plain) {
-            if (end == journal.size())
-                break;
-            reading.state = Reading::State::corrupt;
-            reading.error = StowlineCipherError::authenticationFailed();
-            return reading;
+            damageFollows = true;
+            break;
         }
-        auto change = JournalChange::decode(*plain);
-        SecureMemory::wipe(*plain);
-        if (!change) {
-            reading.state = Reading::State::corrupt;
-            reading.error = StowlineCipherError::decodingFailed(change.error(), -1);
-            return reading;
-        }
-        reading.changes.push_back(std::move(change).value());
-        offset = end;
-        reading.validLength = end;
+        offset += framingByteCount + qint64(length);
+        records.push_back({std::move(*plain), offset});
     }
+
+    if (!ours) {
+        // Another archive's journal: harmless only when it says it was folded into this one.
+        const bool folded = !damageFollows && !records.empty() && isFoldInto(records.back().plain, archiveNonce);
+        if (folded) {
+            reading.state = Reading::State::superseded;
+            return reading;
+        }
+        return damaged(qint64(records.size()) + recordsFrom(journal, offset));
+    }
+
+    reading.validLength = headerByteCount;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (isFold(records[i].plain)) {
+            // The rewrite it announced never took place, or the journal would not name this archive any more.
+            if (i + 1 == records.size() && !damageFollows)
+                return reading;
+            return damaged(qint64(records.size() - i) + recordsFrom(journal, offset));
+        }
+        auto change = JournalChange::decode(records[i].plain);
+        if (!change)
+            return damaged(qint64(records.size() - i) + recordsFrom(journal, offset));
+        reading.changes.push_back(std::move(change).value());
+        reading.changeEnds.push_back(records[i].end);
+        reading.validLength = records[i].end;
+    }
+    if (damageFollows)
+        return damaged(recordsFrom(journal, offset));
     return reading;
 }
 

@@ -32,6 +32,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QAbstractButton>
 #include <QSignalSpy>
 #include <QMenu>
 #include <QPushButton>
@@ -221,9 +223,22 @@ TEST_F(StowlineApplicationTest, TheStoredProtectionModeChoosesTheArchive) {
                           {u"something else"_s, ArchiveProtectionMode::localFile}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored.toStdString());
+        // Each from an empty folder: a history left in the other mode's archive would be found there.
+        ASSERT_TRUE(QDir(archiveDirectory()).removeRecursively());
         preferences()->setArchiveProtectionModeID(c.stored);
         EXPECT_EQ(launch(true)->persistence().protectionMode(), c.expected);
     }
+
+    // A move between modes that ended before the preference was stored: the history is where it went.
+    ASSERT_TRUE(QDir(archiveDirectory()).removeRecursively());
+    ASSERT_TRUE(EncryptedArchiveStore(archiveDirectory(), readSecrets)
+                    .save(QList<ClipItem>{textClip(u"moved"_s, Timestamp::now())}, ArchiveProtectionMode::localFile)
+                    .ok());
+    preferences()->setArchiveProtectionModeID(u"keychain"_s);
+    auto application = launch(true);
+    EXPECT_EQ(application->persistence().protectionMode(), ArchiveProtectionMode::localFile);
+    EXPECT_EQ(titles(application->store().items()), QStringList{u"moved"_s});
+    EXPECT_EQ(application->preferences().archiveProtectionModeID(), u"localFile"_s);
 }
 
 TEST_F(StowlineApplicationTest, OpenAtLoginFollowsThePreferenceAndReportsFailures) {
@@ -348,6 +363,39 @@ TEST_F(StowlineApplicationTest, TerminateStopsCapturingAndWritesPendingSaves) {
     QCoreApplication::processEvents();
     application->monitor().finishPendingCaptures();
     EXPECT_EQ(application->store().items().size(), 1);
+    EXPECT_EQ(quitRequests.count(), 1);
+}
+
+TEST_F(StowlineApplicationTest, AQuitThatCannotSaveAsksAndKeepsCapturingUntilTheUserQuitsAnyway) {
+    auto application = launch(true);
+    QSignalSpy quitRequests(application.get(), &StowlineApplication::quitRequested);
+    // A folder where the archive belongs makes every save fail, even for root.
+    ASSERT_TRUE(QDir().mkpath(EncryptedArchiveStore(archiveDirectory(), readSecrets).localArchivePath()));
+    application->store().capture(textClip(u"cannot be saved"_s, Timestamp::now()), 0);
+
+    for (const QString& answer : {u"Keep Running"_s, u"Quit Anyway"_s}) {
+        SCOPED_TRACE(answer.toStdString());
+        application->terminate();
+        QMessageBox* alert = application->quitAlert();
+        ASSERT_TRUE(alert);
+        EXPECT_TRUE(alert->informativeText().contains(archiveDirectory())) << alert->informativeText().toStdString();
+        EXPECT_EQ(quitRequests.count(), 0);
+        for (QAbstractButton* button : alert->buttons()) {
+            if (button->text() == answer)
+                button->click();
+        }
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (quitRequests.isEmpty()) {
+            // Still capturing, and the command line is told the same.
+            copyAndPoll(*application, *pasteboard, u"copied after"_s);
+            application->monitor().finishPendingCaptures();
+            EXPECT_EQ(application->store().items().size(), 2);
+            const InstanceReply refused = ask(*application, InstanceCommand::quit);
+            EXPECT_NE(refused.status, 0);
+            EXPECT_TRUE(refused.output.contains(u"--anyway"_s)) << refused.output.toStdString();
+        }
+    }
     EXPECT_EQ(quitRequests.count(), 1);
 }
 

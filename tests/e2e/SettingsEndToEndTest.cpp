@@ -75,7 +75,7 @@ TEST(SettingsEndToEnd, StowlineSettingsOpensTheWindowWhereATypedHistoryLimitIsSt
         QDir().mkpath(QFileInfo(home.preferencesPath()).path());
         QSettings stored(home.preferencesPath(), QSettings::IniFormat);
         stored.setValue(u"selectedSettingsTab"_s, u"history"_s);
-        stored.setValue(u"historyLimit"_s, 3);
+        stored.setValue(u"historyLimit"_s, 5);
         stored.setValue(u"preferencesSchema"_s, 4);
     }
     StowlineProcess stowline(home);
@@ -99,18 +99,19 @@ TEST(SettingsEndToEnd, StowlineSettingsOpensTheWindowWhereATypedHistoryLimitIsSt
     // The field under "Unlimited items" (the window opens at its default size on the History pane).
     ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, settings, u"97"_s, u"206"_s, u"click"_s, u"1"_s}));
     ASSERT_TRUE(xdotool({u"key"_s, u"ctrl+a"_s}));
-    ASSERT_TRUE(xdotool({u"type"_s, u"2"_s}));
+    // A limit that removes nothing now: one that would asks first (the settings' own tests answer that).
+    ASSERT_TRUE(xdotool({u"type"_s, u"3"_s}));
     ASSERT_TRUE(xdotool({u"key"_s, u"Return"_s}));
     QSettings stored(home.preferencesPath(), QSettings::IniFormat);
     EXPECT_TRUE(waitUntil([&] {
         stored.sync();
-        return stored.value(u"historyLimit"_s).toInt() == 2;
+        return stored.value(u"historyLimit"_s).toInt() == 3;
     }));
 
-    // Another application copies again: the history keeps two clips.
+    // Another application copies again: the history keeps three clips.
     ASSERT_TRUE(xdotool({u"search"_s, u"--name"_s, u"paste target"_s, u"windowactivate"_s, u"--sync"_s}));
     ASSERT_TRUE(clients.copyWithXclip(u"UTF8_STRING"_s, "four"));
-    EXPECT_TRUE(waitUntil([&] { return stowline.statusValue(u"clips"_s) == u"2"_s; }));
-    EXPECT_EQ(stowline.listedKindsAndTitles(), (QStringList{u"text\tfour"_s, u"text\tthree"_s}));
+    EXPECT_TRUE(waitUntil([&] { return stowline.listedKindsAndTitles().first() == u"text\tfour"_s; }));
+    EXPECT_EQ(stowline.listedKindsAndTitles(), (QStringList{u"text\tfour"_s, u"text\tthree"_s, u"text\ttwo"_s}));
     EXPECT_EQ(stowline.run({u"quit"_s}).exitCode, 0);
 }

@@ -1,6 +1,7 @@
 #include "app/archive/EncryptedArchiveStore.h"
 
 #include "app/platform/fake/FakeSecretStore.h"
+#include "core/archive/HistoryJournal.h"
 #include "core/archive/StowlineCipher.h"
 #include "core/history/HistoryEngine.h"
 #include "tests/support/ClipBuilders.h"
@@ -91,35 +92,130 @@ TEST_F(ArchiveJournalTest, ACrashBeforeTheAppendReachedTheDiskLosesOnlyThatChang
     EXPECT_EQ(loaded(), m_history.items());
 }
 
-TEST_F(ArchiveJournalTest, AJournalLeftFromBeforeTheArchiveWasRewrittenIsIgnored) {
+TEST_F(ArchiveJournalTest, ACrashAroundTheArchivesRenameLosesNothingAndRaisesNoAlarm) {
     capture(u"second"_s);
-    const QByteArray oldJournal = contents(journal());
-    // The archive was renamed into place but the crash came before the journal was emptied.
+    const QByteArray oldArchive = contents(archive());
+    // The journal as the rename left it: the rewrite's fold record is in, the removal has not happened yet.
+    QByteArray atRename;
+    ArchiveFiles::setFolderSyncForTesting([&](const QString&) {
+        if (atRename.isEmpty())
+            atRename = contents(journal());
+        return true;
+    });
     m_history.deleteItem(m_history.at(0).id());
-    ASSERT_TRUE(m_store.save(m_history, Mode::localFile).ok());
+    const bool saved = m_store.save(m_history, Mode::localFile).ok();
+    ArchiveFiles::setFolderSyncForTesting(nullptr);
+    ASSERT_TRUE(saved);
     EXPECT_FALSE(QFileInfo::exists(journal()));
-    write(journal(), oldJournal);
+
+    // Killed after the rename: the journal says it is in the new archive.
+    write(journal(), atRename);
     EXPECT_EQ(titles(loaded()), QStringList{u"first"_s});
-    // The next change replaces the stale journal.
+    EXPECT_FALSE(m_store.journalDamage(Mode::localFile));
     capture(u"fifth"_s);
     EXPECT_EQ(titles(loaded()), (QStringList{u"fifth"_s, u"first"_s}));
+
+    // Killed before the rename: the old archive with its journal, whose fold names an archive that never came.
+    write(archive(), oldArchive);
+    write(journal(), atRename);
+    EXPECT_EQ(titles(loaded()), (QStringList{u"second"_s, u"first"_s}));
+    EXPECT_FALSE(m_store.journalDamage(Mode::localFile));
+    EXPECT_TRUE(QDir(folder()).entryList({u"history-unread-*"_s}).isEmpty());
 }
 
-TEST_F(ArchiveJournalTest, ADamagedRecordBeforeTheLastIsMovedAsideWithItsArchive) {
+TEST_F(ArchiveJournalTest, ADamagedJournalIsKeptAsideAndTheArchiveWithTheChangesBeforeTheDamageOpens) {
     const qint64 firstEnd = capture(u"second"_s);
-    capture(u"third"_s);
-    QByteArray damaged = contents(journal());
-    damaged[firstEnd - 3] = char(damaged[firstEnd - 3] ^ 1);
-    write(journal(), damaged);
-    const QByteArray archiveBytes = contents(archive());
+    const qint64 secondEnd = capture(u"third"_s);
+    const QByteArray whole = contents(journal());
+    // Another history's journal: a second store with its own key and archive.
+    QTemporaryDir otherHome;
+    EncryptedArchiveStore other(otherHome.path(), m_secrets);
+    HistoryEngine otherHistory({textClip(u"elsewhere"_s)});
+    ASSERT_TRUE(other.save(otherHistory, Mode::localFile).ok());
+    otherHistory.ingest(textClip(u"not ours"_s, Timestamp{3000}), 0);
+    ASSERT_TRUE(other.saveChange(otherHistory, Mode::localFile).ok());
+    const QByteArray othersJournal = contents(other.journalPath(Mode::localFile));
 
-    const auto result = m_store.load(Mode::localFile);
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().disposition, ArchiveLoadError::Disposition::movedAside);
-    EXPECT_FALSE(QFileInfo::exists(archive()));
+    const auto flip = [](QByteArray bytes, qint64 at) {
+        bytes[at] = char(bytes[at] ^ 0x10);
+        return bytes;
+    };
+    const qsizetype headerEnd = HistoryJournal::headerByteCount;
+    struct Case {
+        const char* what;
+        QByteArray journal;
+        QStringList titles;
+        qint64 unreadable;
+    };
+    const Case cases[] = {
+        {"header", flip(whole, 12), {u"first"_s}, 2},
+        {"middle record", flip(whole, firstEnd + 30), {u"second"_s, u"first"_s}, 1},
+        {"last record's length", flip(whole, firstEnd + 1), {u"second"_s, u"first"_s}, 1},
+        {"garbage appended", whole + QByteArray(100, 'g'), {u"third"_s, u"second"_s, u"first"_s}, 1},
+        {"swapped",
+         whole.first(headerEnd) + whole.sliced(firstEnd, secondEnd - firstEnd) +
+             whole.sliced(headerEnd, firstEnd - headerEnd),
+         {u"first"_s},
+         2},
+        {"another history's", othersJournal, {u"first"_s}, 1},
+    };
+    const QByteArray archiveBytes = contents(archive());
+    const QStringList clean = snapshot(folder()).keys();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write(journal(), c.journal);
+        write(archive(), archiveBytes);
+        const QMap<QString, QByteArray> before = snapshot(folder());
+
+        // Read-only: reported, and nothing moved, rewritten or removed.
+        auto readOnly = m_store.load(Mode::localFile, EncryptedArchiveStore::Access::readOnly);
+        ASSERT_TRUE(readOnly.ok());
+        EXPECT_EQ(titles(readOnly->items), c.titles);
+        ASSERT_TRUE(m_store.journalDamage(Mode::localFile));
+        EXPECT_FALSE(m_store.journalDamage(Mode::localFile)->movedAside);
+        EXPECT_EQ(snapshot(folder()), before);
+
+        EXPECT_EQ(titles(loaded()), c.titles);
+        const auto damage = m_store.journalDamage(Mode::localFile);
+        ASSERT_TRUE(damage);
+        EXPECT_EQ(damage->unreadableChanges, c.unreadable);
+        EXPECT_TRUE(damage->since);
+        EXPECT_TRUE(damage->movedAside);
+        EXPECT_EQ(contents(damage->keptAt), c.journal);
+        // The archive is never blamed; it now holds what was read, without a journal.
+        EXPECT_TRUE(QDir(folder()).entryList({u"history-corrupt-*"_s}).isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(journal()));
+        EXPECT_EQ(titles(loaded()), c.titles);
+        EXPECT_FALSE(m_store.journalDamage(Mode::localFile));
+        QFile::remove(damage->keptAt);
+    }
+    // Only the journal's place changed hands; the folder holds nothing else.
+    QStringList after = snapshot(folder()).keys();
+    after.append(journal().mid(folder().size()));
+    after.sort();
+    EXPECT_EQ(after, clean);
+}
+
+TEST_F(ArchiveJournalTest, AJournalThatDoesNotMatchItsArchiveIsKeptAsideNotDropped) {
+    capture(u"second"_s);
+    const QByteArray orphan = contents(journal());
+    // An older archive put back over the one the journal extends, and no archive at all.
+    const QByteArray older = contents(archive());
+    m_history.deleteItem(m_history.at(1).id());
+    ASSERT_TRUE(m_store.save(m_history, Mode::localFile).ok());
+    capture(u"third"_s);
+    const QByteArray current = contents(journal());
+    write(archive(), older);
+    EXPECT_EQ(titles(loaded()), QStringList{u"first"_s});
+    ASSERT_TRUE(m_store.journalDamage(Mode::localFile));
+    EXPECT_EQ(contents(m_store.journalDamage(Mode::localFile)->keptAt), current);
+
+    QFile::remove(archive());
+    write(journal(), orphan);
+    EXPECT_TRUE(loaded().isEmpty());
+    ASSERT_TRUE(m_store.journalDamage(Mode::localFile));
+    EXPECT_EQ(contents(m_store.journalDamage(Mode::localFile)->keptAt), orphan);
     EXPECT_FALSE(QFileInfo::exists(journal()));
-    EXPECT_EQ(contents(result.error().quarantinePath), archiveBytes);
-    EXPECT_EQ(contents(result.error().quarantinePath + u".journal"_s), damaged);
 }
 
 TEST_F(ArchiveJournalTest, TheArchiveIsRewrittenOnceTheJournalOutgrowsItsShare) {
@@ -152,4 +248,53 @@ TEST_F(ArchiveJournalTest, MovingToTheKeyringTakesTheJournalsChangesAndLeavesNoJ
     capture(u"fourth"_s, Mode::keychain);
     EXPECT_TRUE(QFileInfo::exists(m_store.journalPath(Mode::keychain)));
     EXPECT_EQ(loaded(Mode::keychain), m_history.items());
+}
+
+TEST_F(ArchiveJournalTest, AKillAtAnyStepOfAProtectionChangeLosesNothing) {
+    for (const auto& [from, to] :
+         {std::pair{Mode::localFile, Mode::keychain}, std::pair{Mode::keychain, Mode::localFile}}) {
+        SCOPED_TRACE(from == Mode::localFile ? "to the keyring" : "to the key file");
+        if (from == Mode::keychain) {
+            ASSERT_TRUE(m_store.save(m_history, Mode::keychain).ok());
+            for (const QString& stale : {archive(), journal(), m_store.localKeyPath()})
+                QFile::remove(stale);
+        }
+        capture(u"changed before the move"_s, from);
+        ASSERT_TRUE(QFileInfo::exists(m_store.journalPath(from)));
+
+        // The folder as a kill would leave it after each write of the move, then after each removal.
+        QList<QMap<QString, QByteArray>> states{snapshot(folder())};
+        ArchiveFiles::setFolderSyncForTesting([&](const QString&) {
+            states.append(snapshot(folder()));
+            return true;
+        });
+        const auto moved = m_store.migrate(m_history.items(), from, to, {});
+        ArchiveFiles::setFolderSyncForTesting(nullptr);
+        ASSERT_TRUE(moved.ok());
+        QMap<QString, QByteArray> state = states.last();
+        for (const QString& removed : {m_store.archivePath(from), m_store.localKeyPath()}) {
+            if (from == Mode::localFile || removed != m_store.localKeyPath()) {
+                state.remove(removed.mid(folder().size()));
+                states.append(state);
+            }
+        }
+        states.append(snapshot(folder()));
+
+        for (qsizetype step = 0; step < states.size(); ++step) {
+            SCOPED_TRACE(step);
+            QDir(folder()).removeRecursively();
+            for (auto it = states[step].cbegin(); it != states[step].cend(); ++it) {
+                QDir().mkpath(QFileInfo(folder() + it.key()).path());
+                write(folder() + it.key(), it.value());
+            }
+            // The preference names `from` until the move has reported success.
+            EncryptedArchiveStore reopened(folder(), m_secrets);
+            const Mode mode = reopened.modeHoldingHistory(from);
+            auto result = reopened.load(mode);
+            ASSERT_TRUE(result.ok());
+            EXPECT_EQ(result->items, m_history.items());
+            EXPECT_FALSE(reopened.journalDamage(mode));
+        }
+        ASSERT_TRUE(m_store.load(to).ok());
+    }
 }

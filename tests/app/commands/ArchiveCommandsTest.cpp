@@ -234,7 +234,7 @@ TEST_F(ArchiveCommandsTest, ABrokenImportChangesNothingAndNamesTheEntry) {
     }
 }
 
-TEST_F(ArchiveCommandsTest, AnUnreadableArchiveIsQuarantinedAndBothCommandsFail) {
+TEST_F(ArchiveCommandsTest, AnUnreadableArchiveFailsBothCommandsAndOnlyTheImportMovesItAside) {
     const QString target = path(u"export.json"_s);
     const auto runExport = [&]() -> std::optional<ArchiveCommandError> {
         auto result = ArchiveCommands::exportHistoryToFile(m_store, Mode::localFile, target, true);
@@ -253,6 +253,13 @@ TEST_F(ArchiveCommandsTest, AnUnreadableArchiveIsQuarantinedAndBothCommandsFail)
 
         const auto error = importing ? runImport() : runExport();
         ASSERT_TRUE(error);
+        EXPECT_FALSE(QFileInfo::exists(target));
+        if (!importing) {
+            // An export only reads: the archive is left as it is.
+            EXPECT_EQ(error->kind, Kind::archiveUnreadableLeftInPlace);
+            EXPECT_EQ(contents(m_store.localArchivePath()), damaged);
+            continue;
+        }
         EXPECT_EQ(error->kind, Kind::archiveQuarantined);
         EXPECT_TRUE(error->path.startsWith(folder() + u"/history-corrupt-"_s));
         EXPECT_EQ(contents(error->path), damaged);

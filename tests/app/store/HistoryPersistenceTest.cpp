@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
 
 #include <sys/stat.h>
@@ -96,21 +97,124 @@ TEST_F(HistoryPersistenceTest, ClearingSavesAtOnceAndCancelsTheOlderPendingSave)
     EXPECT_EQ(archiveInode(), cleared);
 }
 
-TEST_F(HistoryPersistenceTest, SaveFailureIsReportedAndTheMessageOutlivesALaterSuccess) {
+TEST_F(HistoryPersistenceTest, AFailedSaveIsReportedRetriedAndItsMessageGoesWithTheNextSuccess) {
     auto store = makeStore();
     EncryptedArchiveStore paths(dir.path(), secrets);
     // A folder where the archive belongs makes the atomic replace fail, even for root.
     ASSERT_TRUE(QDir().mkpath(paths.localArchivePath()));
     store->history.capture(test::textClip(u"one"_s), 0);
-    ASSERT_TRUE(test::waitUntil([&] { return store->notices.current().has_value(); }, 2000));
-    EXPECT_EQ(store->notices.current(), Notices::message(Notice::saveFailed));
-    EXPECT_EQ(store->history.items().size(), 1);
-
-    ASSERT_TRUE(QDir(paths.localArchivePath()).removeRecursively());
-    store->history.capture(test::textClip(u"two"_s), 0);
     store->persistence.flush();
-    EXPECT_EQ(stored().size(), 2);
     EXPECT_EQ(store->notices.current(), Notices::message(Notice::saveFailed));
+    ASSERT_TRUE(store->persistence.unsaved());
+    EXPECT_TRUE(store->persistence.unsaved()->reason.contains(dir.path()));
+
+    // The quit's retry, once the cause is gone, writes everything and the message goes.
+    ASSERT_TRUE(QDir(paths.localArchivePath()).removeRecursively());
+    store->persistence.compact();
+    EXPECT_EQ(stored().size(), 1);
+    EXPECT_FALSE(store->notices.current());
+    EXPECT_FALSE(store->persistence.unsaved());
+}
+
+TEST_F(HistoryPersistenceTest, AJournalThatCannotBeWrittenWhileRunningLosesNoChange) {
+    auto store = makeStore();
+    const QString journal = EncryptedArchiveStore(dir.path(), secrets).journalPath(ArchiveProtectionMode::localFile);
+    for (const QString& text : {u"archived"_s, u"journalled"_s}) {
+        store->history.capture(test::textClip(text, Timestamp::now()), 0);
+        store->persistence.flush();
+    }
+    ASSERT_TRUE(QFileInfo::exists(journal));
+    // Neither readable nor writable any more, even for root: a folder in its place.
+    ASSERT_TRUE(QFile::remove(journal));
+    ASSERT_TRUE(QDir().mkpath(journal));
+    store->history.capture(test::textClip(u"after the damage"_s, Timestamp::now()), 0);
+    store->persistence.flush();
+    // The change went into a rewritten archive instead.
+    EXPECT_FALSE(store->notices.current());
+    EXPECT_FALSE(store->persistence.unsaved());
+
+    ASSERT_TRUE(QDir(journal).removeRecursively());
+    store.reset();
+    EXPECT_EQ(stored().size(), 3);
+}
+
+TEST_F(HistoryPersistenceTest, ABurstIsSavedWithinASecondOfItsFirstChange) {
+    qint64 now = 0;
+    auto store = makeStore();
+    store->persistence.setClockForTesting([&] { return now; });
+    // A copy every 150 ms never lets the 200 ms debounce run out; no timer fires here at all.
+    int copies = 0;
+    const auto copy = [&] {
+        ++copies;
+        store->history.capture(test::textClip(u"clip %1"_s.arg(copies), Timestamp{double(1000 + copies)}), 0);
+    };
+    for (; now < 1000; now += 150)
+        copy();
+    store->persistence.waitForQueuedSaves();
+    EXPECT_TRUE(stored().isEmpty()) << "within the second the debounce still waits";
+    // 1050 ms after the first unsaved copy: this one goes to the disk at once, with all before it.
+    copy();
+    store->persistence.waitForQueuedSaves();
+    EXPECT_EQ(stored().size(), copies);
+}
+
+TEST_F(HistoryPersistenceTest, DeletingClearingAndExpiryLeaveNoReadableCopyOnDisk) {
+    auto store = makeStore();
+    EncryptedArchiveStore paths(dir.path(), secrets);
+    const QString journal = paths.journalPath(ArchiveProtectionMode::localFile);
+    const struct {
+        const char* what;
+        std::function<void()> remove;
+    } removals[] = {
+        {"delete", [&] { store->history.deleteItem(store->history.items().at(1).id()); }},
+        {"clear", [&] { store->history.clear(ClearScope::keepingFavorites); }},
+        {"expiry", [&] { store->history.applyRetention(1); }},
+    };
+    for (const auto& removal : removals) {
+        SCOPED_TRACE(removal.what);
+        // Each saved on its own: the first makes the archive, the others go to its journal.
+        store->history.clear(ClearScope::everything);
+        store->persistence.flush();
+        const QUuid kept = store->history.capture(test::textClip(u"keep"_s, Timestamp::now()), 0);
+        store->history.toggleFavorite(kept);
+        store->persistence.flush();
+        store->history.capture(test::textClip(u"hunter2 secret"_s, Timestamp{20}), 0);
+        store->persistence.flush();
+        ASSERT_TRUE(QFileInfo::exists(journal));
+
+        removal.remove();
+        store->persistence.flush();
+        // The journal held the clip too: only a rewritten archive without a journal forgets it.
+        EXPECT_FALSE(QFileInfo::exists(journal));
+        EXPECT_EQ(titles(stored()), QStringList{u"keep"_s});
+    }
+}
+
+TEST_F(HistoryPersistenceTest, ClipsTakenInWhileTheHistoryIsClosedSurviveAQuit) {
+    EncryptedArchiveStore paths(dir.path(), secrets);
+    makeStore()->history.capture(test::textClip(u"from yesterday"_s, Timestamp{10}), 0);
+    // The archive cannot be read (a folder in its place works even for root), but its key can: what is taken
+    // in now is sealed beside it.
+    const QString archive = paths.localArchivePath();
+    const QString aside = dir.filePath(u"away.stwl"_s);
+    ASSERT_TRUE(QFile::rename(archive, aside));
+    ASSERT_TRUE(QDir().mkpath(archive));
+    {
+        auto store = makeStore();
+        ASSERT_FALSE(store->persistence.isHistoryOpen());
+        store->history.capture(test::textClip(u"while closed"_s, Timestamp{20}), 0);
+        store->persistence.compact();
+        EXPECT_FALSE(store->persistence.unsaved());
+    }
+    ASSERT_TRUE(QDir(archive).removeRecursively());
+    ASSERT_TRUE(QFile::rename(aside, archive));
+    {
+        auto store = makeStore();
+        ASSERT_TRUE(store->persistence.isHistoryOpen());
+        EXPECT_EQ(titles(store->history.items()), (QStringList{u"while closed"_s, u"from yesterday"_s}));
+    }
+    EXPECT_EQ(titles(stored()), (QStringList{u"while closed"_s, u"from yesterday"_s}));
+    EXPECT_FALSE(QFileInfo::exists(paths.pendingPath(ArchiveProtectionMode::localFile)));
 }
 
 TEST_F(HistoryPersistenceTest, ChangesMadeWhileStoredClipsAreUpgradedSurviveTheUpgrade) {
@@ -213,6 +317,10 @@ TEST_F(HistoryPersistenceTest, LockedKeyringAtStartUpLosesNothing) {
     store->persistence.changeProtection(ArchiveProtectionMode::localFile,
                                         [&](Status<ArchiveStoreError> status) { migrated = status.ok(); });
     EXPECT_FALSE(migrated) << "moving a history that could not be opened would lose it";
+
+    // The key cannot be reached to keep the clip beside the archive: a quit now would lose it.
+    ASSERT_TRUE(store->persistence.unsaved());
+    EXPECT_EQ(store->persistence.unsaved()->heldClips, 1);
 
     secrets.failWith.reset();
     store->history.capture(test::textClip(u"after unlock"_s, Timestamp{30}), 0);
@@ -358,7 +466,11 @@ TEST_F(HistoryPersistenceTest, AnUnreadableArchiveThatCannotBeMovedAsideIsNeverS
     EXPECT_EQ(store->notices.current(), Notices::message(Notice::archiveNotMoved));
     store->history.capture(test::textClip(u"kept in memory"_s), 0);
     store->persistence.flush();
-    EXPECT_EQ(test::snapshot(dir.path()), before);
+    // Only the clip held meanwhile was written, into a file of its own beside the archive.
+    auto after = test::snapshot(dir.path());
+    const QString pending = EncryptedArchiveStore(folder, secrets).pendingPath(ArchiveProtectionMode::localFile);
+    EXPECT_FALSE(after.take(pending.mid(dir.path().size())).isEmpty());
+    EXPECT_EQ(after, before);
     EXPECT_EQ(titles(store->history.items()), QStringList{u"kept in memory"_s});
 }
 

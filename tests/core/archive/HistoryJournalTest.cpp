@@ -106,52 +106,82 @@ TEST(HistoryJournalTest, PinningAnImageStoresItsFieldsNotItsContent) {
     EXPECT_EQ(other.size(), 1);
 }
 
-TEST(HistoryJournalTest, ATornOrUnauthenticatedLastRecordEndsTheJournalQuietly) {
-    std::vector<qsizetype> ends;
-    const QByteArray journal = journalOf({u"a"_qs, u"b"_qs, u"c"_qs}, &ends);
-    using State = HistoryJournal::Reading::State;
+namespace {
 
-    const auto whole = HistoryJournal::read(journal, archiveNonce, key);
-    EXPECT_EQ(whole.state, State::current);
-    EXPECT_EQ(whole.changes.size(), 3u);
-    EXPECT_EQ(whole.validLength, journal.size());
-
-    // Cut anywhere inside the last record (framing included), or extended by zeros a crash left behind.
-    for (const qsizetype length : {ends[1] + 3, ends[1] + 20, journal.size() - 1}) {
-        const auto torn = HistoryJournal::read(journal.first(length), archiveNonce, key);
-        EXPECT_EQ(torn.state, State::current);
-        EXPECT_EQ(torn.changes.size(), 2u);
-        EXPECT_EQ(torn.validLength, ends[1]);
+QByteArray withLength(QByteArray journal, qsizetype recordStart, quint32 length) {
+    for (int i = 0; i < 4; ++i) {
+        journal[recordStart + i] = char((length >> (8 * i)) & 0xff);
+        journal[recordStart + 4 + i] = char((~length >> (8 * i)) & 0xff);
     }
-    const auto zeros = HistoryJournal::read(journal.first(ends[1]) + QByteArray(300, '\0'), archiveNonce, key);
-    EXPECT_EQ(zeros.state, State::current);
-    EXPECT_EQ(zeros.changes.size(), 2u);
-
-    QByteArray lastFlipped = journal;
-    lastFlipped[journal.size() - 5] = char(lastFlipped[journal.size() - 5] ^ 1);
-    const auto last = HistoryJournal::read(lastFlipped, archiveNonce, key);
-    EXPECT_EQ(last.state, State::current);
-    EXPECT_EQ(last.changes.size(), 2u);
+    return journal;
 }
 
-TEST(HistoryJournalTest, DamageBeforeTheLastRecordOrAnotherArchiveIsNeverApplied) {
+QByteArray flipped(QByteArray bytes, qsizetype at) {
+    bytes[at] = char(bytes[at] ^ 0x10);
+    return bytes;
+}
+
+} // namespace
+
+TEST(HistoryJournalTest, OnlyWhatACrashLeavesEndsTheJournalQuietlyEverythingElseIsDamage) {
     std::vector<qsizetype> ends;
     const QByteArray journal = journalOf({u"a"_qs, u"b"_qs, u"c"_qs}, &ends);
-    using State = HistoryJournal::Reading::State;
-
-    // In a middle record's body and in its length.
-    for (const qsizetype at : {ends[0] + 30, ends[0] + 1}) {
-        QByteArray flipped = journal;
-        flipped[at] = char(flipped[at] ^ 0x10);
-        EXPECT_EQ(HistoryJournal::read(flipped, archiveNonce, key).state, State::corrupt);
-    }
-    // Records swapped or repeated do not authenticate where they now lie.
     const QByteArray header = journal.first(HistoryJournal::headerByteCount);
     const QByteArray first = journal.sliced(header.size(), ends[0] - header.size());
     const QByteArray second = journal.sliced(ends[0], ends[1] - ends[0]);
-    EXPECT_EQ(HistoryJournal::read(header + second + first + first, archiveNonce, key).state, State::corrupt);
+    const QByteArray newNonce(12, 'w');
+    const QByteArray foldedAway = journal + *HistoryJournal::sealFold(newNonce, key, header, 3);
+    using State = HistoryJournal::Reading::State;
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        State state;
+        size_t changes;
+        qint64 unreadable;
+        QByteArray nonce = archiveNonce;
+    };
+    const qsizetype huge = 1 << 20;
+    const Case cases[] = {
+        {"whole", journal, State::current, 3, 0},
+        // Torn ends: a last record cut anywhere (framing included), zeros where the file grew, the fold record of
+        // a rewrite that never took place, and a last length that runs past the end with nothing behind it.
+        {"cut in framing", journal.first(ends[1] + 3), State::current, 2, 0},
+        {"cut in body", journal.first(ends[1] + 20), State::current, 2, 0},
+        {"cut before tag end", journal.first(journal.size() - 1), State::current, 2, 0},
+        {"zeros", journal.first(ends[1]) + QByteArray(300, '\0'), State::current, 2, 0},
+        {"unfinished rewrite", foldedAway, State::current, 3, 0},
+        {"last length past end", withLength(journal, ends[1], huge), State::current, 2, 0},
+        // Damage: what lies past the records that authenticate is kept, and counted.
+        {"whole last record flipped", flipped(journal, journal.size() - 5), State::damaged, 2, 1},
+        {"garbage appended", journal + QByteArray(100, 'g'), State::damaged, 3, 1},
+        {"last length flipped", flipped(journal, ends[1] + 1), State::damaged, 2, 1},
+        {"middle record flipped", flipped(journal, ends[0] + 30), State::damaged, 1, 2},
+        {"middle length past end", withLength(journal, ends[0], huge), State::damaged, 1, 1},
+        {"swapped and repeated", header + second + first + first, State::damaged, 0, 3},
+        {"header flipped", flipped(journal, 14), State::damaged, 0, 3},
+        {"magic flipped", flipped(journal, 2), State::damaged, 0, 3},
+        {"another archive's", journal, State::damaged, 0, 3, QByteArray(12, 'o')},
+        {"shorter than a header", journal.first(10), State::damaged, 0, 1},
+        // Folded into the archive that now lies beside it: only its removal was missed.
+        {"folded into this archive", foldedAway, State::superseded, 0, 0, newNonce},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto reading = HistoryJournal::read(c.bytes, c.nonce, key);
+        EXPECT_EQ(reading.state, c.state);
+        EXPECT_EQ(reading.changes.size(), c.changes);
+        EXPECT_EQ(reading.unreadableRecords, c.unreadable);
+        if (c.state == State::current) {
+            EXPECT_EQ(reading.validLength, c.changes == 3 ? journal.size() : ends[1]);
+        }
+    }
+    EXPECT_EQ(HistoryJournal::read(journal, archiveNonce, QByteArray(32, 'x')).state, State::damaged);
+}
 
-    EXPECT_EQ(HistoryJournal::read(journal, QByteArray(12, 'o'), key).state, State::stale);
-    EXPECT_EQ(HistoryJournal::read(journal.first(10), archiveNonce, key).state, State::stale);
-    EXPECT_EQ(HistoryJournal::read(journal, archiveNonce, QByteArray(32, 'x')).state, State::corrupt);
+TEST(HistoryJournalTest, AChangeKeepsTheTimeItWasSaved) {
+    JournalChange change;
+    change.countBefore = 2;
+    change.savedAt = Timestamp{812345678.5};
+    EXPECT_EQ(roundTrip(change).savedAt, change.savedAt);
+    EXPECT_FALSE(roundTrip(JournalChange{}).savedAt);
 }
