@@ -421,7 +421,8 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event) {
             return false;
         if (const std::optional<PanelKeys::QuickUse> quick = PanelKeys::quickUse(*keyEvent)) {
             const QList<SharedClipItem>& visible = m_model.visibleItems();
-            if (quick->index < visible.size() && m_callbacks.onUse)
+            // Paused, the rows are hidden and none of them is there to use.
+            if (quick->index < visible.size() && m_callbacks.onUse && currentContentState() == ContentState::list)
                 m_callbacks.onUse(*visible[quick->index], formFor(*visible[quick->index], quick->plainText));
             else
                 QApplication::beep();

@@ -143,6 +143,7 @@ TEST_F(HistoryViewTest, ContentStatesAndTheirTexts) {
     key(Qt::Key_Return);
     key(Qt::Key_Return, Qt::AltModifier);
     key(Qt::Key_Delete, Qt::ControlModifier);
+    key(Qt::Key_1, Qt::ControlModifier);
     EXPECT_TRUE(used.isEmpty());
     EXPECT_TRUE(edited.isEmpty());
     EXPECT_EQ(store.items().size(), 1);
