@@ -300,8 +300,7 @@ void HistoryView::updateContent() {
     switch (state) {
     case ContentState::paused:
         m_emptyState->set(Symbol::paused, QStringLiteral("Clipboard capture is paused"),
-                          QStringLiteral("Resume from the menu bar when you’re ready."),
-                          QStringLiteral("Resume Capture"));
+                          PlatformWording::text(Wording::pausedHistoryMessage), QStringLiteral("Resume Capture"));
         break;
     case ContentState::list:
         break;
@@ -321,7 +320,8 @@ void HistoryView::updateContent() {
 
 void HistoryView::updateFooter() {
     const SharedClipItem selected = m_model.selectedItem();
-    m_footer->update({.instantPaste = m_preferences.instantPaste(),
+    m_footer->update({.keysActive = currentContentState() != ContentState::paused,
+                      .instantPaste = m_preferences.instantPaste(),
                       .plainTextByDefault = m_preferences.pastePlainTextByDefault(),
                       .hasSelection = selected != nullptr && currentContentState() == ContentState::list,
                       .editable = selected && isEditable(selected->kind()),

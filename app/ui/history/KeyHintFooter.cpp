@@ -54,8 +54,10 @@ void KeyHintFooter::update(const State& state) {
     m_use.label->setText(state.plainTextByDefault && state.editable ? QStringLiteral("Plain text") : use);
     m_plain.label->setText(state.plainTextByDefault ? QStringLiteral("With formatting") : QStringLiteral("Plain text"));
     m_quick.label->setText(state.instantPaste ? QStringLiteral("Paste by number") : QStringLiteral("Copy by number"));
-    m_plain.box->setVisible(state.editable);
-    m_edit.box->setVisible(state.editable);
+    m_navigate.box->setVisible(state.keysActive);
+    m_use.box->setVisible(state.keysActive);
+    m_plain.box->setVisible(state.keysActive && state.editable);
+    m_edit.box->setVisible(state.keysActive && state.editable);
     m_open.cap->setText(state.shortcut);
     m_open.box->setVisible(!state.shortcut.isEmpty());
     m_count->setText(countText(state.clipCount));

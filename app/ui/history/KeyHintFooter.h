@@ -18,6 +18,7 @@ class KeyHintFooter : public QWidget {
 public:
     // What the hints depend on.
     struct State {
+        bool keysActive = true; // false while capture is paused, when only Escape acts
         bool instantPaste = false;
         bool plainTextByDefault = false; // Return uses plain text, Shift+Return the formatting
         bool hasSelection = false;

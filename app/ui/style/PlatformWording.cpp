@@ -11,7 +11,7 @@ struct Entry {
     const char16_t* localText;
 };
 
-constexpr std::array<Entry, 21> table{{
+constexpr std::array<Entry, 22> table{{
     {Wording::appearanceFollowsSystem, u"Follows the current desktop appearance."},
     {Wording::appearanceOverridesSystem, u"Overrides the desktop for Stowline only."},
     {Wording::permissionNeeded, u"One desktop permission is needed for your current settings."},
@@ -21,6 +21,7 @@ constexpr std::array<Entry, 21> table{{
     {Wording::permissionRequestButton, u"Check Again"},
     {Wording::emptyHistoryMessage,
      u"Text, links, images, files, and credentials will appear here\u2014encrypted on this computer."},
+    {Wording::pausedHistoryMessage, u"Resume from the tray when you\u2019re ready."},
     {Wording::accessSection, u"DESKTOP ACCESS"},
     {Wording::identifiersNote,
      u"Adds technical identifiers such as org.gnome.Loupe beneath each clip. Off by default."},

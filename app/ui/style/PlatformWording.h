@@ -16,6 +16,7 @@ enum class Wording {
     permissionCompleteInSettings, // where the user completes a request
     permissionRequestButton,      // the permission window's primary button
     emptyHistoryMessage,          // the empty panel's message
+    pausedHistoryMessage,         // the paused panel's message: where capture is resumed
     accessSection,                // the privacy pane's permission section title
     identifiersNote,              // the note under "Show application identifiers in history"
     keychainToggle,               // the privacy pane's protection switch

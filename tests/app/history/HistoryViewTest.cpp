@@ -136,7 +136,7 @@ TEST_F(HistoryViewTest, ContentStatesAndTheirTexts) {
     EXPECT_EQ(child<QLabel>(u"captureStatus"_s)->text(), u"Capturing"_s);
 
     preferences.setCaptureEnabled(false);
-    shows(u"Clipboard capture is paused"_s, u"Resume from the menu bar when you’re ready."_s);
+    shows(u"Clipboard capture is paused"_s, u"Resume from the tray when you’re ready."_s);
     EXPECT_EQ(child<QLabel>(u"captureStatus"_s)->text(), u"Paused"_s);
     // No key acts on the clips the paused panel hides.
     key(Qt::Key_Down);
@@ -147,6 +147,8 @@ TEST_F(HistoryViewTest, ContentStatesAndTheirTexts) {
     EXPECT_TRUE(used.isEmpty());
     EXPECT_TRUE(edited.isEmpty());
     EXPECT_EQ(store.items().size(), 1);
+    // Nor does the footer offer them.
+    EXPECT_FALSE(child<QWidget>(u"keyHints"_s)->accessibleDescription().contains(u"Return"_s));
 
     notices.post(Notice::saveFailed);
     EXPECT_TRUE(child<QWidget>(u"errorBanner"_s)->isVisible());
