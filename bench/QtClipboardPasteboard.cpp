@@ -107,8 +107,6 @@ ClipRepresentations QtClipboardPasteboard::read(const QMimeData* mime, const Pas
     return representations;
 }
 
-void QtClipboardPasteboard::clear() {}
-
 bool QtClipboardPasteboard::write(const ClipRepresentations&) {
     return false;
 }

@@ -60,8 +60,6 @@ public:
     // one than the caller saw.
     virtual void requestSnapshot(const PasteboardReadLimits& limits) = 0;
 
-    virtual void clear() = 0;
-
     // Replaces the entry with the representations, grouped by item index into one offer. Types that cannot be
     // written are skipped; when none can be written, the entry is left untouched and the result is false. The
     // change it makes is reported as the application's own.

@@ -37,10 +37,6 @@ void FakePasteboard::deliverSnapshots() {
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
-void FakePasteboard::clear() {
-    changeTo({}, {}, true);
-}
-
 bool FakePasteboard::write(const ClipRepresentations& representations) {
     ClipRepresentations written;
     for (const ClipRepresentation& representation : representations) {

@@ -16,7 +16,6 @@ public:
 
     qint64 changeCount() const override { return m_changeCount; }
     void requestSnapshot(const PasteboardReadLimits& limits) override;
-    void clear() override;
     [[nodiscard]] bool write(const ClipRepresentations& representations) override;
 
     // What another application would do: replace the entry, with the given marker types offered as well.

@@ -45,10 +45,6 @@ void WaylandPasteboard::requestSnapshot(const PasteboardReadLimits& limits) {
     });
 }
 
-void WaylandPasteboard::clear() {
-    m_session->post([](DataControlClipboard& clipboard) { clipboard.write({}); });
-}
-
 bool WaylandPasteboard::write(const ClipRepresentations& representations) {
     QList<QPair<QString, QByteArray>> types = PasteboardOffer::writeTypes(representations);
     if (types.isEmpty())

@@ -18,7 +18,6 @@ public:
 
     qint64 changeCount() const override;
     void requestSnapshot(const PasteboardReadLimits& limits) override;
-    void clear() override;
     [[nodiscard]] bool write(const ClipRepresentations& representations) override;
 
 private:

@@ -60,10 +60,6 @@ X11Pasteboard::~X11Pasteboard() = default;
 void X11Pasteboard::requestSnapshot(const PasteboardReadLimits& limits) {
     m_reader->request(limits);
 }
-void X11Pasteboard::clear() {
-    m_clipboard->clear(QClipboard::Clipboard);
-}
-
 bool X11Pasteboard::write(const ClipRepresentations& representations) {
     ClipRepresentations ordered = representations;
     std::stable_sort(ordered.begin(), ordered.end(), [](const ClipRepresentation& a, const ClipRepresentation& b) {

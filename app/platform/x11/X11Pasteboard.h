@@ -27,7 +27,6 @@ public:
 
     qint64 changeCount() const override { return m_changeCount; }
     void requestSnapshot(const PasteboardReadLimits& limits) override;
-    void clear() override;
     [[nodiscard]] bool write(const ClipRepresentations& representations) override;
 
 private:
