@@ -78,34 +78,41 @@ ClipRepresentations representations(const QList<Read>& reads, const QList<QByteA
     return result;
 }
 
-QList<QPair<QString, QByteArray>> writeTypes(const ClipRepresentations& representations) {
+WriteOffer writeOffer(const ClipRepresentations& representations) {
     ClipRepresentations ordered = representations;
     std::stable_sort(ordered.begin(), ordered.end(), [](const ClipRepresentation& a, const ClipRepresentation& b) {
         return a.itemIndex < b.itemIndex;
     });
-    QList<QPair<QString, QByteArray>> types;
+    WriteOffer offer;
     QSet<QString> written;
-    QList<QByteArray> files;
     for (const ClipRepresentation& representation : std::as_const(ordered)) {
         const QString& typeIdentifier = representation.typeIdentifier;
         if (typeIdentifier == TypeIdentifier::fileUrl) {
             const QByteArray uri = representation.data.trimmed();
             if (isFileUri(uri))
-                files.append(uri);
+                offer.files.append(uri);
             continue;
         }
-        const QStringList mimeTypes = PasteboardMimeTypes::readTypes(typeIdentifier);
-        if (mimeTypes.isEmpty() || written.contains(typeIdentifier))
+        if (PasteboardMimeTypes::readTypes(typeIdentifier).isEmpty() || written.contains(typeIdentifier))
             continue;
         if (typeIdentifier == TypeIdentifier::plainText && !Utf8::decode(representation.data))
             continue;
         written.insert(typeIdentifier);
-        for (const QString& mimeType : mimeTypes)
-            types.append({mimeType, representation.data});
+        offer.values.append(representation);
     }
-    if (!files.isEmpty()) {
-        types.append({PasteboardMimeTypes::uriListType, PasteboardMimeTypes::uriList(files)});
-        types.append({PasteboardMimeTypes::gnomeCopiedFilesType, PasteboardMimeTypes::gnomeCopiedFiles(files)});
+    return offer;
+}
+
+QList<QPair<QString, QByteArray>> writeTypes(const ClipRepresentations& representations) {
+    const WriteOffer offer = writeOffer(representations);
+    QList<QPair<QString, QByteArray>> types;
+    for (const ClipRepresentation& value : offer.values) {
+        for (const QString& mimeType : PasteboardMimeTypes::readTypes(value.typeIdentifier))
+            types.append({mimeType, value.data});
+    }
+    if (!offer.files.isEmpty()) {
+        types.append({PasteboardMimeTypes::uriListType, PasteboardMimeTypes::uriList(offer.files)});
+        types.append({PasteboardMimeTypes::gnomeCopiedFilesType, PasteboardMimeTypes::gnomeCopiedFiles(offer.files)});
     }
     return types;
 }

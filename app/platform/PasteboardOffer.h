@@ -32,9 +32,16 @@ QSet<QString> markerTypes(const QStringList& offeredMimeTypes);
 ClipRepresentations representations(const QList<Read>& reads, const QList<QByteArray>& data,
                                     const PasteboardReadLimits& limits);
 
-// The MIME types and data that put the representations on a clipboard, one value per type; the lowest item wins
-// a type. Each goes under every MIME type it is read from; files as a URI list and as file managers exchange
-// them. Empty when nothing can be written.
+// What of the representations can go on a clipboard: one value per writable type, the lowest item winning a type
+// (plain text only when it is UTF-8), and the file URIs of every item, in item order.
+struct WriteOffer {
+    ClipRepresentations values;
+    QList<QByteArray> files;
+};
+WriteOffer writeOffer(const ClipRepresentations& representations);
+
+// The MIME types and data of the write offer: each value under every MIME type it is read from; files as a URI
+// list and as file managers exchange them. Empty when nothing can be written.
 QList<QPair<QString, QByteArray>> writeTypes(const ClipRepresentations& representations);
 
 } // namespace stowline::PasteboardOffer

@@ -1,6 +1,7 @@
 #include "app/platform/x11/X11Pasteboard.h"
 
 #include "app/platform/PasteboardMimeTypes.h"
+#include "app/platform/PasteboardOffer.h"
 #include "app/platform/x11/X11SelectionReader.h"
 #include "app/platform/x11/XcbConnection.h"
 #include "core/text/Utf8.h"
@@ -8,7 +9,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QUrl>
 
 #include <algorithm>
 #include <memory>
@@ -18,11 +18,6 @@ using namespace Qt::StringLiterals;
 namespace stowline {
 
 namespace {
-
-bool isFileUri(const QByteArray& uri) {
-    const QUrl url = QUrl::fromEncoded(uri, QUrl::StrictMode);
-    return url.isValid() && url.isLocalFile();
-}
 
 // Qt's X client, whose windows (its clipboard owner among them) make an entry ours.
 X11SelectionReader::OwnClient applicationClient() {
@@ -61,42 +56,20 @@ void X11Pasteboard::requestSnapshot(const PasteboardReadLimits& limits) {
     m_reader->request(limits);
 }
 bool X11Pasteboard::write(const ClipRepresentations& representations) {
-    ClipRepresentations ordered = representations;
-    std::stable_sort(ordered.begin(), ordered.end(), [](const ClipRepresentation& a, const ClipRepresentation& b) {
-        return a.itemIndex < b.itemIndex;
-    });
-    auto mime = std::make_unique<QMimeData>();
-    QList<QByteArray> files;
-    bool wroteAny = false;
-    for (const ClipRepresentation& representation : ordered) {
-        const QString& typeIdentifier = representation.typeIdentifier;
-        if (typeIdentifier == TypeIdentifier::fileUrl) {
-            const QByteArray uri = representation.data.trimmed();
-            if (isFileUri(uri))
-                files.append(uri);
-            continue;
-        }
-        const QStringList types = PasteboardMimeTypes::readTypes(typeIdentifier);
-        // One X11 offer holds one value per type: the lowest item wins.
-        if (types.isEmpty() || mime->hasFormat(types.first()))
-            continue;
-        if (typeIdentifier == TypeIdentifier::plainText) {
-            const std::optional<QString> text = Utf8::decode(representation.data);
-            if (!text)
-                continue;
-            // Qt offers the text under every X11 text target; the charset type carries the exact bytes.
-            mime->setText(*text);
-        }
-        mime->setData(types.first(), representation.data);
-        wroteAny = true;
-    }
-    if (!files.isEmpty()) {
-        mime->setData(PasteboardMimeTypes::uriListType, PasteboardMimeTypes::uriList(files));
-        mime->setData(PasteboardMimeTypes::gnomeCopiedFilesType, PasteboardMimeTypes::gnomeCopiedFiles(files));
-        wroteAny = true;
-    }
-    if (!wroteAny)
+    const PasteboardOffer::WriteOffer offer = PasteboardOffer::writeOffer(representations);
+    if (offer.values.isEmpty() && offer.files.isEmpty())
         return false;
+    auto mime = std::make_unique<QMimeData>();
+    for (const ClipRepresentation& value : offer.values) {
+        // Qt offers the text under every X11 text target; the charset type carries the exact bytes.
+        if (value.typeIdentifier == TypeIdentifier::plainText)
+            mime->setText(Utf8::decode(value.data).value_or(QString()));
+        mime->setData(PasteboardMimeTypes::readTypes(value.typeIdentifier).first(), value.data);
+    }
+    if (!offer.files.isEmpty()) {
+        mime->setData(PasteboardMimeTypes::uriListType, PasteboardMimeTypes::uriList(offer.files));
+        mime->setData(PasteboardMimeTypes::gnomeCopiedFilesType, PasteboardMimeTypes::gnomeCopiedFiles(offer.files));
+    }
     m_clipboard->setMimeData(mime.release(), QClipboard::Clipboard);
     return true;
 }
